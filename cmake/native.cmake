@@ -1,0 +1,17 @@
+# Native (Linux) build of the portable parts: their tests, stress tests under
+# ThreadSanitizer, and benchmarks.
+enable_testing()
+find_package(GTest REQUIRED)
+find_package(Threads REQUIRED)
+
+add_library(orrisbane_portable STATIC
+  plugin/settings.cpp plugin/profile_portable.cpp plugin/ini_file.cpp plugin/option_table.cpp
+)
+include(cmake/portable_parts.cmake)
+target_include_directories(orrisbane_portable PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(orrisbane_portable PRIVATE -Wall -Wextra)
+
+add_executable(portable_tests tests/portable/option_rules_test.cpp)
+include(tests/portable/suites.cmake)
+target_link_libraries(portable_tests PRIVATE orrisbane_portable GTest::gtest_main Threads::Threads)
+add_test(NAME portable_tests COMMAND portable_tests WORKING_DIRECTORY ${CMAKE_BINARY_DIR})

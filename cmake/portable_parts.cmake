@@ -1,0 +1,1 @@
+# Portable sources of the option groups, built natively as well.

@@ -1,0 +1,21 @@
+// The one fault-guard mechanism of the plugin. Handlers that touch host
+// memory which may be bad, or call host code that may fault, go through it;
+// every exception inside a guard is contained and the thread carries on.
+#pragma once
+#include <cstdint>
+
+// Guarded leaf code: any exception raised with EIP in [begin, end) resumes at
+// landing with the registers as they were at the fault. The non-faulting path
+// costs nothing, which matters on hot host routines. Leaves registered here
+// must be written so that the landing can finish from any faulting
+// instruction (no pushes, or a frame register the landing restores from).
+void RegisterFaultLanding(const void* begin, const void* end, const void* landing);
+
+// Reads the 32-bit word at p. False when the read faults (a null p faults).
+extern "C" bool GuardedReadWord(const void* p, uint32_t* out);
+
+// Calls fn(arg) inside a structured exception frame that accepts every
+// exception. On a fault returns 0 and sets *faulted; otherwise clears it.
+// Host frames registered inside the call are dropped, not unwound.
+using GuardedFunction = uint32_t (*)(void*);
+extern "C" uint32_t GuardedCall(GuardedFunction fn, void* arg, bool* faulted);

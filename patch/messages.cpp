@@ -1,0 +1,79 @@
+#include "patch/messages.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <string>
+
+#include "plugin/host.h"
+#include "plugin/settings.h"
+
+namespace {
+
+constexpr const char* kTimestampFormat = "%d %b %H:%M:%S ";
+
+// 0: not decided yet; > 0: on; < 0: off for the rest of the process.
+int g_logState = 0;
+
+char g_messageBuffer[kMessageBufferSize];
+char g_consoleBuffer[kConsoleBufferSize];
+
+using HostMessageBoxFn = int(__cdecl*)(const char* text, const char* caption, unsigned style);
+using HostConsolePrintFn = void(__thiscall*)(void* console, const char* text, void* consoleAgain);
+
+// The host reads console text as a printf format; every percent sign must
+// reach it doubled so that the line prints as formatted here.
+std::string DoublePercentSigns(const char* text) {
+  std::string escaped;
+  for (const char* c = text; *c != '\0'; ++c) {
+    escaped += *c;
+    if (*c == '%') escaped += '%';
+  }
+  return escaped;
+}
+
+}  // namespace
+
+void LogMessageToFile(const char* text) {
+  if (g_logState == 0) {
+    const int32_t setting = GetSetting("LogMessageToFile", -1);
+    g_logState = setting > 0 ? setting : -1;
+  }
+  if (g_logState < 0) return;
+  std::ofstream log(kLogFile, std::ios::out | std::ios::app);
+  if (!log.good()) {
+    g_logState = -1;  // a log that failed to open once is never tried again
+    return;
+  }
+  const std::time_t now = std::time(nullptr);
+  if (const std::tm* local = std::localtime(&now)) {
+    char stamp[80];
+    if (std::strftime(stamp, sizeof stamp, kTimestampFormat, local) != 0) log << stamp;
+  }
+  log << text << "\n\n";
+}
+
+void ShowText(const char* text) {
+  LogMessageToFile(text);
+  reinterpret_cast<HostMessageBoxFn>(host::kMessageBox)(text, kMessageCaption, kMessageStyle);
+}
+
+void ShowMessage(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(g_messageBuffer, sizeof g_messageBuffer, format, args);
+  va_end(args);
+  ShowText(g_messageBuffer);
+}
+
+void ConsolePrint(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(g_consoleBuffer, sizeof g_consoleBuffer, format, args);
+  va_end(args);
+  void* console = host::At<void*>(host::kConsole);
+  if (console == nullptr) return;
+  const std::string escaped = DoublePercentSigns(g_consoleBuffer);
+  reinterpret_cast<HostConsolePrintFn>(host::kConsolePrint)(console, escaped.c_str(), console);
+}

@@ -1,0 +1,15 @@
+// How the plugin talks to the user: the log file, message boxes shown
+// through the game, and lines on the game's console.
+#pragma once
+
+constexpr const char* kLogFile = "Data\\QORV\\Plugins\\OrrisbaneLog.txt";
+constexpr const char* kMessageCaption = "Message from Orrisbane";
+constexpr unsigned kMessageStyle = 0x12010;  // OK, error icon, task-modal, foreground
+constexpr unsigned kMessageBufferSize = 32768;
+constexpr unsigned kConsoleBufferSize = 1000;
+
+void LogMessageToFile(const char* text);
+// Logs the finished text, then shows it unchanged; returns once it is closed.
+void ShowText(const char* text);
+void ShowMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void ConsolePrint(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,0 +1,33 @@
+// The double-load guard and the two passes over the option table.
+#pragma once
+#include <cstdint>
+
+struct PluginInfo {
+  uint32_t infoVersion;
+  const char* name;
+  uint32_t version;
+};
+
+struct LoaderInterface {
+  uint32_t reserved0;
+  uint32_t runtimeVersion;
+  uint32_t reserved8;
+  uint32_t isEditor;
+};
+
+// Link shown in the too-late message; set ORRISBANE_EARLY_LOADER_URL at
+// configure time for a release build.
+#ifndef ORRISBANE_EARLY_LOADER_URL
+#define ORRISBANE_EARLY_LOADER_URL "<the Fennick download page>"
+#endif
+constexpr const char* kEarlyLoaderUrl = ORRISBANE_EARLY_LOADER_URL;
+
+// True when this copy of the library is a duplicate and must do nothing.
+bool CheckDoubleLoad();
+// Body of the library entry point; always TRUE.
+int ApplyEarlyOptions();
+// Body of QORVPlugin_Load; false only for a duplicate copy.
+bool ApplyNormalOptions();
+
+extern "C" bool QORVPlugin_Query(const LoaderInterface* loader, PluginInfo* info);
+extern "C" bool QORVPlugin_Load(const LoaderInterface* loader);

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds everything (the plugin, the host simulator, the tests) and runs the
+# main job: the plugin loaded into the host simulator with the shipped
+# Orrisbane.ini. Pass extra arguments to the simulator, e.g. --late.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+[ "$(id -u)" = 0 ] && scripts/setup.sh
+source scripts/wine-env.sh
+cmake -S . -B build -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build
+wine build/sim/orrisbane-sim.exe session --dll "Z:$PWD/build/Orrisbane.dll" --ini "Z:$PWD/dist/Orrisbane.ini" "$@" </dev/null

@@ -1,0 +1,32 @@
+// Host routines and globals that the plugin frame relies on: the message
+// box, the console, the load and initialisation flags, and the main loop
+// with its timer update.
+#pragma once
+#include <cstdint>
+
+namespace sim {
+
+constexpr uint32_t kHostMessageBox = 0xF761DC;
+constexpr uint32_t kHostConsole = 0x1B10B58;
+constexpr uint32_t kHostConsolePrint = 0x8486F0;
+constexpr uint32_t kGameInitializedFlag = 0x1B418B0;
+constexpr uint32_t kLoadMarker = 0x112C46E;
+constexpr uint32_t kMainLoopSite = 0x69470D;
+constexpr uint32_t kTimerUpdate = 0x691620;
+
+// Gives the host a console object (or takes it away with false).
+void SetConsolePresent(bool present);
+uint32_t ConsoleObject();
+
+// One pass of the host's main loop: loads the timer object, calls the timer
+// update through the call site at 0x69470D and keeps the EAX it returned.
+void RunFrame();
+uint32_t FramesRun();
+uint32_t LastTimerResult();     // EAX the timer update returned, as the loop saw it
+uint32_t TimerUpdatesRun();
+uint32_t TimerObject();         // the host timer object passed in ECX
+
+// Makes the host's own timer update answer this EAX from now on.
+void SetTimerResult(uint32_t eax);
+
+}  // namespace sim

@@ -1,0 +1,136 @@
+// The option table's rules, natively: the same table and eligibility code as
+// the plugin, over the portable profile reader.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "plugin/ini_file.h"
+#include "plugin/option_table.h"
+#include "plugin/settings.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class OptionRules : public testing::Test {
+ protected:
+  void SetUp() override {
+    static int counter = 0;
+    dir_ = fs::temp_directory_path() / ("orrisbane-rules-" + std::to_string(std::time(nullptr)) + "-" + std::to_string(++counter));
+    fs::create_directories(dir_ / "Data/QORV/Plugins");
+    fs::current_path(dir_);
+  }
+  void TearDown() override {
+    fs::current_path(fs::temp_directory_path());
+    fs::remove_all(dir_);
+  }
+  void WriteIni(const std::string& body) {
+    std::ofstream(dir_ / "Data/QORV/Plugins/Orrisbane.ini") << "[Patch]\n" << body;
+  }
+  static const OptionEntry& Row(const char* key) {
+    for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
+      if (std::string(row->key) == key) return *row;
+    }
+    throw std::runtime_error(std::string("no row ") + key);
+  }
+  bool Eligible(const char* key) { return IsOptionEligible(Row(key)); }
+  fs::path dir_;
+};
+
+TEST_F(OptionRules, TableHasFiftyFourRowsWithUniqueKeysAndKnownReferences) {
+  EXPECT_EQ(FindOption(-1), nullptr);
+  EXPECT_EQ(FindOption(54), nullptr);
+  EXPECT_EQ(FindOption(1000), nullptr);
+  ASSERT_NE(FindOption(53), nullptr);
+  EXPECT_STREQ(FindOption(53)->key, "RunAllocatorBenchmark");
+  EXPECT_STREQ(FindOption(0)->key, "LogMessageToFile");
+  EXPECT_EQ(FindOption(0)->apply, nullptr);
+  std::set<std::string> keys;
+  std::set<int> early;
+  int count = 0;
+  for (int i = 0; const OptionEntry* row = FindOption(i); ++i, ++count) {
+    EXPECT_TRUE(keys.insert(row->key).second) << row->key;
+    if (row->early) early.insert(i);
+    if (i > 0) {
+      EXPECT_NE(row->apply, nullptr) << row->key;
+    }
+  }
+  EXPECT_EQ(count, 54);
+  EXPECT_EQ(early, (std::set<int>{35, 37, 46, 50}));
+  for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
+    for (const char* ref : {row->conflictA, row->conflictB, row->required}) {
+      if (ref != nullptr) {
+        EXPECT_TRUE(keys.count(ref)) << row->key << " names " << ref;
+      }
+    }
+  }
+}
+
+TEST_F(OptionRules, OnMeansGreaterThanZeroAndAMissingKeyIsOff) {
+  WriteIni("StrLen=2\nUnk11=0\nRender650=-3\nShadowNode=junk\n");
+  EXPECT_TRUE(Eligible("StrLen"));
+  EXPECT_FALSE(Eligible("Unk11"));
+  EXPECT_FALSE(Eligible("Render650"));
+  EXPECT_FALSE(Eligible("ShadowNode"));
+  EXPECT_FALSE(Eligible("NullRefNode"));
+  EXPECT_EQ(GetSetting("NullRefNode", -1), -1);
+  EXPECT_EQ(GetSetting("UseOSAllocators", 0), 0);
+}
+
+TEST_F(OptionRules, ConflictsRuleOutTheLaterOption) {
+  WriteIni("StrCmp=1\nStrCmpNoTry=1\nMountNodeCrash=1\nMountNodeWarn=1\nNullLoadedNodeIgnore=1\n"
+           "NullLoadedNodeNotify=1\nAlignHeapAllocate=1\nFixMovApsManuallyIfAlignedAllocateIsDisabled=1\n");
+  EXPECT_TRUE(Eligible("StrCmp"));
+  EXPECT_FALSE(Eligible("StrCmpNoTry"));
+  EXPECT_TRUE(Eligible("MountNodeCrash"));
+  EXPECT_FALSE(Eligible("MountNodeWarn"));
+  EXPECT_TRUE(Eligible("NullLoadedNodeIgnore"));
+  EXPECT_FALSE(Eligible("NullLoadedNodeNotify"));
+  EXPECT_TRUE(Eligible("AlignHeapAllocate"));
+  EXPECT_FALSE(Eligible("FixMovApsManuallyIfAlignedAllocateIsDisabled"));
+}
+
+TEST_F(OptionRules, BenchmarkRulesOutTheAllocatorsButNotTheArrayAllocator) {
+  WriteIni("RunAllocatorBenchmark=1\nAlignHeapAllocate=1\nUseOSAllocators=1\nCustomMemoryBlock=1\n"
+           "OverwriteArrayAllocator=1\n");
+  EXPECT_FALSE(Eligible("AlignHeapAllocate"));
+  EXPECT_FALSE(Eligible("UseOSAllocators"));
+  EXPECT_FALSE(Eligible("CustomMemoryBlock"));
+  EXPECT_TRUE(Eligible("OverwriteArrayAllocator"));
+}
+
+TEST_F(OptionRules, RequirementsLookAtSettingsOnly) {
+  WriteIni("OverwriteArrayAllocator=1\nUseOSAllocators=0\nMemoryInfoConsole=1\nCustomMemoryBlock=1\n");
+  EXPECT_FALSE(Eligible("OverwriteArrayAllocator"));
+  EXPECT_FALSE(Eligible("CustomMemoryBlock"));   // needs UseOSAllocators
+  EXPECT_TRUE(Eligible("MemoryInfoConsole"));    // needs only CustomMemoryBlock's setting
+}
+
+TEST_F(OptionRules, OverridesBeatTheFileCaseSensitively) {
+  WriteIni("NativeOverrideProbe=1\n");
+  EXPECT_EQ(GetSetting("NativeOverrideProbe", -1), 1);
+  StoreSettingOverride("NativeOverrideProbe", 0);
+  EXPECT_EQ(GetSetting("NativeOverrideProbe", -1), 0);
+  EXPECT_EQ(GetSetting("NativeOverrideProbe", 7), 0);
+  EXPECT_EQ(GetSetting("nativeoverrideprobe", -1), 1);  // the file's keys ignore case
+  EXPECT_EQ(GetSetting("", 5), 5);
+  EXPECT_EQ(GetSetting(nullptr, 5), 5);
+}
+
+TEST(ProfileText, ConvertsLikeTheWin32Reader) {
+  EXPECT_EQ(ProfileTextToInt("12"), 12);
+  EXPECT_EQ(ProfileTextToInt("  -4"), -4);
+  EXPECT_EQ(ProfileTextToInt("0x10"), 16);
+  EXPECT_EQ(ProfileTextToInt("3 ; three"), 3);
+  EXPECT_EQ(ProfileTextToInt("true"), 0);
+  auto entries = ParseIni("[patch]\r\n Key = 5 \r\n;Other=1\n[Other]\nKey=9\n");
+  EXPECT_EQ(FindIniValue(entries, "Patch", "key").value_or("?"), "5");
+  EXPECT_FALSE(FindIniValue(entries, "Patch", "Other").has_value());
+}
+
+}  // namespace

@@ -1,0 +1,1 @@
+# Native test sources, one line per area.

@@ -1,0 +1,7 @@
+# One test program per area of the plugin: every source in its folder.
+orrisbane_test(frame_tests frame portable/option_rules_test.cpp)
+orrisbane_test(fixes_tests fixes)
+orrisbane_test(string_count_tests string_count)
+orrisbane_test(diagnostics_tests diagnostics)
+orrisbane_test(memory_tests memory)
+orrisbane_test(config_timer_tests config_timers)
