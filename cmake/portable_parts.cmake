@@ -1,1 +1,2 @@
 # Portable sources of the option groups, built natively as well.
+target_sources(orrisbane_portable PRIVATE memory/memory_block.cpp)

@@ -1,5 +1,8 @@
+#include "memory/allocator_benchmark.h"
+#include "memory/usage_report.h"
 #include "patch/main_loop.h"
 
-// The per-frame work (pool usage sampling, the benchmark countdown) is added
-// by the options that need it.
-void OnFrameUpdate() {}
+void OnFrameUpdate() {
+  if (BenchmarkCountdown > 0 && --BenchmarkCountdown == 0) RunAllocatorBenchmark();
+  SampleHighestUsage();
+}

@@ -25,3 +25,8 @@ constexpr unsigned kKnownCrashExitCode = 0x4F42;
 // Records the reason and ends the process at once: no crash report, no
 // system error dialog. Call only after the user has closed the message.
 [[noreturn]] void EndProcessAfterKnownCrash(int32_t reason);
+
+// Told the reason right before the process ends, so that whoever runs the
+// game under supervision learns which explanation ended it. None by default.
+using KnownCrashObserver = void (*)(int32_t reason);
+void SetKnownCrashObserver(KnownCrashObserver observer);

@@ -8,6 +8,11 @@ constexpr const char* kSettingsFile = "./Data/QORV/Plugins/Orrisbane.ini";
 constexpr const char* kSettingsSection = "Patch";
 
 int32_t GetSetting(const char* key, int32_t fallback);
+
+// The file GetSetting reads: the plugin's fixed path, unless a tool that
+// checks a player's file elsewhere points it there.
+const char* SettingsFile();
+void UseSettingsFile(const char* path);
 void StoreSettingOverride(const char* key, int32_t value);
 
 // The integer of a key in a section of an INI file, or the fallback when the

@@ -11,6 +11,7 @@ source scripts/wine-env.sh
 cmake --build "$dir"
 if [ -n "$program" ]; then
   export ORRISBANE_DLL="Z:$PWD/$dir/Orrisbane.dll" ORRISBANE_INI="Z:$PWD/dist/Orrisbane.ini"
+  export ORRISBANE_DOCTOR="Z:$PWD/$dir/orrisbane-doctor.exe"
   exe=$(find "$dir" -name "$program.exe" | head -1)
   wine "$exe" "$@" </dev/null
 fi

@@ -32,6 +32,7 @@ struct LoadRequest {
   bool gameInitialized = false;                  // late load: the game already ran its start-up
   uint32_t runtimeVersion = 0x09200000;
   uint32_t editor = 0;
+  void (*afterMapping)() = nullptr;              // runs between the entry point and the query
 };
 
 // Maps the library (its entry point runs), then Query, then Load when the

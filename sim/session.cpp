@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "plugin/option_table.h"
@@ -43,7 +44,7 @@ void PrintJournal() {
 int RunSession(const SessionOptions& options) {
   ResetHostImage();
   const std::string folder = options.gameFolder.empty() ? TempFolder("session") : options.gameFolder;
-  PrepareGameFolder(folder, ReadFile(options.iniPath));
+  PrepareGameFolder(folder, options.iniText.empty() ? ReadFile(options.iniPath) : options.iniText);
   const std::string installed = folder + "/Data/QORV/Plugins/Orrisbane.dll";
   if (!CopyFileA(options.dllPath.c_str(), installed.c_str(), FALSE)) {
     std::printf("cannot install %s into %s\n", options.dllPath.c_str(), installed.c_str());
@@ -86,7 +87,27 @@ int RunSession(const SessionOptions& options) {
               LastTimerResult());
   PrintJournal();
   const std::string log = folder + "/Data/QORV/Plugins/OrrisbaneLog.txt";
-  std::printf("Log file: %s%s\n", log.c_str(), FileExists(log) ? "" : " (not written)");
+  std::printf("Log file: %s%s\n", log.c_str(), FileExists(log) ? "" : " (empty so far: nothing was logged)");
+  return 0;
+}
+
+int RunBenchmark(const BenchmarkOptions& options) {
+  constexpr const char* kReport = "AllocatorBenchmark.txt";
+  SessionOptions session;
+  session.dllPath = options.dllPath;
+  session.gameFolder = options.gameFolder;
+  session.iniText = "[Patch]\nLogMessageToFile=1\nRunAllocatorBenchmark=1\nCountAllocatorBenchmark=" +
+                    std::to_string(options.count) + "\nTimesAllocatorBenchmark=" + std::to_string(options.times) +
+                    "\nThreadsAllocatorBenchmark=" + std::to_string(options.threads) + "\n";
+  session.untilFileExists = true;
+  session.waitForFile = kReport;  // the session runs in the game folder
+  const int code = RunSession(session);
+  if (code != 0) return code;
+  if (!FileExists(kReport)) {
+    std::printf("No %s was written.\n", kReport);
+    return 1;
+  }
+  std::printf("\n%s:\n%s", kReport, ReadFile(kReport).c_str());
   return 0;
 }
 

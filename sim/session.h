@@ -8,6 +8,7 @@ namespace sim {
 struct SessionOptions {
   std::string dllPath;          // the built Orrisbane.dll
   std::string iniPath;          // the Orrisbane.ini to install
+  std::string iniText;          // installed instead of iniPath's content when set
   std::string gameFolder;       // empty: a fresh temporary folder
   bool late = false;            // the library arrives after the game initialised
   int frames = 300;
@@ -17,5 +18,17 @@ struct SessionOptions {
 
 // Runs the session and prints what a user wants to see; returns the exit code.
 int RunSession(const SessionOptions& options);
+
+struct BenchmarkOptions {
+  std::string dllPath;
+  std::string gameFolder;       // empty: a fresh temporary folder
+  int count = 1000;
+  int times = 2;
+  int threads = 2;
+};
+
+// A session with nothing on but the allocator benchmark, run until its report
+// exists; prints the session and then the report.
+int RunBenchmark(const BenchmarkOptions& options);
 
 }  // namespace sim

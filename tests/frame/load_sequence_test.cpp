@@ -105,6 +105,32 @@ TEST(LoadSequence, TheSamePathTwiceIsOneCopy) {
   EXPECT_TRUE(sim::MessageBoxes().empty());
 }
 
+// The OS timer option writes the host's tick-count import slot: the entry
+// point does it, and the load call must not do it again.
+constexpr uint32_t kTickCountSlot = 0x106B144;
+uint32_t g_slotBeforeLoad = 0;
+uint32_t g_slotAfterEntry = 0;
+
+void UndoEntryPointPatch() {
+  g_slotAfterEntry = sim::HostAt<uint32_t>(kTickCountSlot);
+  sim::HostAt<uint32_t>(kTickCountSlot) = g_slotBeforeLoad;
+}
+
+TEST(LoadSequence, AnEarlyOptionIsAppliedFromTheEntryPointOnly) {
+  sim::ResetHostImage();
+  sim::ClearJournal();
+  const std::string folder = sim::TempFolder("early");
+  sim::PrepareGameFolder(folder, "[Patch]\nHighFrequencyOSTimer=1\n");
+  g_slotBeforeLoad = sim::HostAt<uint32_t>(kTickCountSlot);
+  sim::LoadRequest request{FreshDllCopy(folder), false};
+  request.afterMapping = UndoEntryPointPatch;
+  auto outcome = sim::LoadPluginAsQorv(request);
+  EXPECT_TRUE(outcome.loadResult);
+  EXPECT_NE(g_slotAfterEntry, g_slotBeforeLoad) << "the entry point applies the early option";
+  EXPECT_EQ(sim::HostAt<uint32_t>(kTickCountSlot), g_slotBeforeLoad) << "the load call applied it again";
+  EXPECT_TRUE(sim::MessageBoxes().empty());
+}
+
 TEST(LoadSequence, LateEarlyOptionsShowOneMessageAndStoreOverrides) {
   auto result = sim::RunScenarioInChild("late_early_options");
   ASSERT_EQ(result.exitCode, 0u) << result.output;

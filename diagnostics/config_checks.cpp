@@ -1,0 +1,131 @@
+#include "diagnostics/config_checks.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "patch/hook_asm.h"
+#include "patch/messages.h"
+#include "patch/patch_writer.h"
+#include "plugin/apply.h"
+#include "plugin/host.h"
+#include "plugin/settings.h"
+
+namespace {
+constexpr uint32_t kHostHeapPointer = 0x1B418C8;
+constexpr uint32_t kHeapSizeOffset = 0x20;
+constexpr uint32_t kHostMessage = 0x8EE530;
+constexpr uint32_t kMultithreadingSettings[] = {0x12772AC, 0x1240DDC, 0x12CA46C};
+constexpr int32_t kEnlargedHeapBytes = 1 << 28;
+
+constexpr uint32_t kHeapCheck1Site = 0x8773FB;
+constexpr uint32_t kHeapCheck1Resume = 0x877400;
+constexpr uint32_t kHeapCheck2Site = 0x876BF0;
+constexpr uint32_t kHeapCheck2Resume = 0x876BF7;
+constexpr uint32_t kHeapCheck2Global = 0x1B3FC98;
+constexpr uint32_t kHeapCheck3Site = 0x87707B;
+constexpr uint32_t kHeapCheck3Resume = 0x877081;
+
+constexpr const char* kExpandMemoryWarning =
+    "WARNING: ExpandSystemMemoryX64 must be set false in enblocal.ini or you may experience additional crashes!";
+constexpr const char* kReduceMemoryWarning =
+    "WARNING: UseOSAllocators recommends to set ReduceSystemMemoryUsage=true in enblocal.ini. You can disable "
+    "this warning by setting WarnBadENB to 0 in Orrisbane.ini";
+
+// The host's message function takes the address of a pointer to its text.
+const char* g_heapWarningText =
+    "Warning: QORV memory fix is not active on your game! Make sure \"Data/QORV/QORV.ini\" has "
+    "DefaultHeapInitialAllocMB=768 or higher under [Memory]. If using Mod Organizer try adding "
+    "-forcesteamloader to QORV startup options. You can diable this warning from "
+    "\"Data/QORV/Plugins/Orrisbane.ini\" by setting \"WarnQORVMemoryPatch\" to 0.";
+
+char g_enbValue[32];
+// A plain byte: two threads checking at the same moment may both warn,
+// which is harmless next to a lock on every call through these sites.
+volatile uint8_t g_heapChecked = 0;
+
+using HostMessageFn = void(__cdecl*)(uint32_t, uint32_t, uint32_t, const char* const*);
+
+bool EqualsIgnoringCase(const char* text, uint32_t length, const char* word) {
+  return std::strlen(word) == length && _strnicmp(text, word, length) == 0;
+}
+
+}  // namespace
+
+int ReadEnbBool(const char* key, uint8_t* found) {
+  const DWORD length =
+      GetPrivateProfileStringA("MEMORY", key, "", g_enbValue, sizeof g_enbValue, kEnbSettingsFile);
+  if (length == 0) return 0;
+  *found = 1;
+  const char* begin = g_enbValue;
+  const char* end = g_enbValue + length;
+  while (begin < end && *begin == ' ') ++begin;
+  while (end > begin && end[-1] == ' ') --end;
+  const auto trimmed = static_cast<uint32_t>(end - begin);
+  if (trimmed == 0) return 0;
+  if (EqualsIgnoringCase(begin, trimmed, "true") || EqualsIgnoringCase(begin, trimmed, "1")) return 1;
+  if (EqualsIgnoringCase(begin, trimmed, "false") || EqualsIgnoringCase(begin, trimmed, "0")) return -1;
+  return 0;
+}
+
+extern "C" void HeapSizeCheck() {
+  if (g_heapChecked) return;
+  const uint32_t heap = host::At<uint32_t>(kHostHeapPointer);
+  if (heap == 0) return;
+  const auto wholeMegabytes = static_cast<int32_t>(host::At<uint32_t>(heap + kHeapSizeOffset) & 0xFFF00000u);
+  g_heapChecked = 1;
+  if (wholeMegabytes > kEnlargedHeapBytes) return;
+  reinterpret_cast<HostMessageFn>(kHostMessage)(0, 0, 0, &g_heapWarningText);
+}
+
+// Each check runs with every register and flag saved, then does the host
+// instructions its jump replaced.
+HOOK_BODY(WarnQORVMemoryPatch_Hook1,
+          SAVE_ALL
+          CALL_PLUGIN(HeapSizeCheck)
+          RESTORE_ALL
+          "mov [esp+0x12], cx\n"
+          CONTINUE_AT(kHeapCheck1Resume),
+          PLUGIN_FUNCTION(HeapSizeCheck), HOST_ADDRESS(kHeapCheck1Resume))
+
+HOOK_BODY(WarnQORVMemoryPatch_Hook2,
+          SAVE_ALL
+          CALL_PLUGIN(HeapSizeCheck)
+          RESTORE_ALL
+          "mov eax, [%c[kHeapCheck2Global]]\n"
+          "mov eax, [eax]\n"
+          "cmp eax, 0\n"
+          CONTINUE_AT(kHeapCheck2Resume),
+          PLUGIN_FUNCTION(HeapSizeCheck), HOST_ADDRESS(kHeapCheck2Global), HOST_ADDRESS(kHeapCheck2Resume))
+
+HOOK_BODY(WarnQORVMemoryPatch_Hook3,
+          SAVE_ALL
+          CALL_PLUGIN(HeapSizeCheck)
+          RESTORE_ALL
+          "mov ecx, [eax+0x18]\n"
+          "mov eax, [ecx+0x1C]\n"
+          CONTINUE_AT(kHeapCheck3Resume),
+          PLUGIN_FUNCTION(HeapSizeCheck), HOST_ADDRESS(kHeapCheck3Resume))
+
+void ApplyWarnBadENB() {
+  const bool osAllocators = GetSetting("UseOSAllocators", 0) > 0;
+  uint8_t found = 0;
+  if (ReadEnbBool("ExpandSystemMemoryX64", &found) == 1) {
+    ShowText(kExpandMemoryWarning);
+    return;
+  }
+  if (!osAllocators) return;
+  const int reduce = ReadEnbBool("ReduceSystemMemoryUsage", &found);
+  if (found == 1 && reduce != 1) ShowText(kReduceMemoryWarning);
+}
+
+void ApplyWarnQORVMemoryPatch() {
+  WriteJump(kHeapCheck1Site, kHeapCheck1Resume, reinterpret_cast<const void*>(&WarnQORVMemoryPatch_Hook1));
+  WriteJump(kHeapCheck2Site, kHeapCheck2Resume, reinterpret_cast<const void*>(&WarnQORVMemoryPatch_Hook2));
+  WriteJump(kHeapCheck3Site, kHeapCheck3Resume, reinterpret_cast<const void*>(&WarnQORVMemoryPatch_Hook3));
+}
+
+void ApplyAutoDisableMTIni() {
+  constexpr uint32_t kOff = 0;
+  for (const uint32_t address : kMultithreadingSettings) WriteBytes(address, &kOff, sizeof kOff);
+}

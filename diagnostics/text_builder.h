@@ -1,0 +1,51 @@
+// Builds text in a fixed buffer without formatting functions or heap use,
+// for code that may run with almost no stack left (the crash filter).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+class TextBuilder {
+ public:
+  enum LineEnds { kAsWritten, kCrLf };
+
+  template <size_t N>
+  explicit TextBuilder(char (&buffer)[N], LineEnds lineEnds = kAsWritten)
+      : buffer_(buffer), capacity_(N), lineEnds_(lineEnds) {
+    buffer_[0] = '\0';
+  }
+
+  // Text beyond the buffer is dropped; the result stays terminated.
+  TextBuilder& Append(const char* text) {
+    for (; *text != '\0'; ++text) {
+      if (*text == '\n' && lineEnds_ == kCrLf) Put('\r');
+      Put(*text);
+    }
+    return *this;
+  }
+
+  // Uppercase hex, no prefix, no leading zeros.
+  TextBuilder& AppendHex(uint32_t value) {
+    char digits[8];
+    int count = 0;
+    do {
+      digits[count++] = "0123456789ABCDEF"[value & 0xF];
+      value >>= 4;
+    } while (value != 0);
+    while (count > 0) Put(digits[--count]);
+    return *this;
+  }
+
+  size_t Length() const { return length_; }
+
+ private:
+  void Put(char c) {
+    if (length_ + 1 >= capacity_) return;
+    buffer_[length_++] = c;
+    buffer_[length_] = '\0';
+  }
+
+  char* buffer_;
+  size_t capacity_;
+  size_t length_ = 0;
+  LineEnds lineEnds_;
+};

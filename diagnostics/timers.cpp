@@ -1,0 +1,79 @@
+#include "diagnostics/timers.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <map>
+#include <mutex>
+
+#include "diagnostics/frame_time.h"
+#include "patch/hook_asm.h"
+#include "patch/patch_writer.h"
+#include "plugin/apply.h"
+#include "plugin/host.h"
+
+namespace {
+constexpr uint32_t kTickCountImportSlot = 0x106B144;
+constexpr uint32_t kTimerUpdateSite = 0x691620;
+constexpr uint32_t kTimerUpdateResume = 0x691626;
+constexpr uint32_t kTicksPerMs = 0x1B4ADC8;
+constexpr uint32_t kMaxFrameMs = 0x1B4ADCC;
+constexpr uint32_t kTimeMultiplier = 0x12C2410;
+
+// The counter of each timer's previous update, by the timer's address. The
+// host may run timers on more than one thread, so the map and its cells are
+// only touched under the mutex; the frame arithmetic runs outside it.
+std::mutex g_lastCounterMutex;
+std::map<int32_t, int64_t*> LastCounterByTimer;
+
+// Swaps in now as the timer's last counter and answers the one before. A
+// timer whose cell cannot be allocated is measured as on its first update.
+int64_t ExchangeLastCounter(HostTimer* timer, int64_t now) {
+  std::lock_guard<std::mutex> hold(g_lastCounterMutex);
+  const auto key = static_cast<int32_t>(reinterpret_cast<uintptr_t>(timer));
+  int64_t* cell = nullptr;
+  try {
+    int64_t*& entry = LastCounterByTimer[key];
+    if (entry == nullptr) entry = new int64_t(0);
+    cell = entry;
+  } catch (...) {
+    return 0;
+  }
+  const int64_t previous = *cell;
+  *cell = now;
+  return previous;
+}
+
+}  // namespace
+
+extern "C" uint32_t __stdcall TimeGetTimeForwarder() { return timeGetTime(); }
+
+void GameTimerUpdate(HostTimer* timer) {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  const int64_t previous = ExchangeLastCounter(timer, now.QuadPart);
+  const HostTimerSettings settings{host::At<float>(kTicksPerMs), host::At<int32_t>(kMaxFrameMs),
+                                   host::At<float>(kTimeMultiplier)};
+  ComputeFrameTimes(*timer, now.QuadPart, previous, settings);
+}
+
+// The host calls its timer update as a this-call without stack arguments; the
+// replacement answers for the whole routine and hands back every register.
+HOOK_BODY(HighFrequencyGameTimer_Body,
+          SAVE_ALL
+          "push ecx\n"
+          CALL_PLUGIN(GameTimerUpdate)
+          "add esp, 4\n"
+          RESTORE_ALL
+          "ret\n",
+          PLUGIN_FUNCTION(GameTimerUpdate))
+
+void ApplyHighFrequencyOSTimer() {
+  timeBeginPeriod(1);  // held for the life of the process
+  const auto forwarder = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&TimeGetTimeForwarder));
+  WriteBytes(kTickCountImportSlot, &forwarder, sizeof forwarder);
+}
+
+void ApplyHighFrequencyGameTimer() {
+  WriteJump(kTimerUpdateSite, kTimerUpdateResume, reinterpret_cast<const void*>(&HighFrequencyGameTimer_Body));
+}

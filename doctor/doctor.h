@@ -1,0 +1,43 @@
+// orrisbane-doctor: explains what Orrisbane will do with a player's
+// Orrisbane.ini, by the plugin's own option table and rules.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace doctor {
+
+enum class Verdict { kOn, kOff, kRuledOut };
+
+struct OptionVerdict {
+  std::string key;
+  Verdict verdict = Verdict::kOff;
+  std::string why;          // for a ruled-out option: the conflict or the missing requirement
+  bool early = false;
+  bool offWhenLate = false; // on now, but off when the library arrives after the game initialised
+  bool onWhenLate = false;  // ruled out now, but freed by the late case's overrides
+};
+
+struct Finding {
+  std::string text;
+  bool needsAttention = true;
+};
+
+struct Diagnosis {
+  bool unreadable = false;
+  std::vector<OptionVerdict> options;
+  std::vector<Finding> findings;
+  bool NeedsAttention() const;
+};
+
+// iniPath: the player's Orrisbane.ini; enbPath: their enblocal.ini, or empty.
+Diagnosis Diagnose(const std::string& iniPath, const std::string& enbPath);
+
+std::string Render(const Diagnosis& diagnosis);
+
+// 0: nothing needs attention; 1: something does; 2: a file cannot be read.
+int ExitCode(const Diagnosis& diagnosis);
+
+// The known key closest to a misspelt one, ignoring letter case.
+std::string NearestKnownKey(const std::string& key);
+
+}  // namespace doctor

@@ -1,0 +1,10 @@
+// Small host heap requests served from fixed-size-slot pools, sized from the
+// configured total; the heap replacement consults them once they are ready.
+#include "memory/memory_block.h"
+#include "memory/os_allocator.h"
+#include "plugin/apply.h"
+#include "plugin/settings.h"
+
+void ApplyCustomMemoryBlock() {
+  BuildMemoryBlocks(GetSetting("CustomMemoryBlockTotalSizeMb", -1), AlignMode > 0);
+}

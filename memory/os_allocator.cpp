@@ -1,0 +1,197 @@
+#include "memory/os_allocator.h"
+
+#include <malloc.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "memory/memory_block.h"
+#include "patch/hook_asm.h"
+#include "patch/messages.h"
+#include "patch/patch_writer.h"
+#include "plugin/apply.h"
+#include "plugin/known_crash.h"
+#include "plugin/settings.h"
+
+namespace {
+constexpr uint32_t kClearFieldsSite = 0x687E20;
+constexpr uint32_t kClearFieldsResume = 0x687E29;
+constexpr uint32_t kFieldsRoutine = 0x789110;
+constexpr uint32_t kNoOpSite = 0x687B00;
+constexpr uint32_t kNoOpResume = 0x687B05;
+constexpr uint32_t kHeapAllocateSite = 0xA48D60;
+constexpr uint32_t kHeapAllocateResume = 0xA48D68;
+constexpr uint32_t kHeapFreeSite = 0xA487B4;  // past the host's MOV EAX,[ESP+4]
+constexpr uint32_t kHeapFreeResume = 0xA487B9;
+constexpr uint32_t kHeapReallocateSite = 0xA48F60;
+constexpr uint32_t kHeapReallocateResume = 0xA48F66;
+
+constexpr int kAllocationAttempts = 3;
+constexpr int32_t kMinimumAlignedMode = 16;
+constexpr uint32_t kClearedFieldsOffset = 0x10;
+constexpr uint32_t kClearedFieldsLength = 500;
+
+constexpr const char* kAllocationFailureText =
+    "Vellmoor has failed to allocate memory! Possibly running out of memory. Size / alignment of object being "
+    "allocated was %d / %d. Some things you can try:\r\n"
+    "1. Make sure ReduceSystemMemoryUsage=true is set in enblocal.ini - if you don't have ENB then install ENBoost "
+    "and enable this option.\r\n"
+    "2. Try set AlignHeapAllocate=0 in Orrisbane.ini - if you get additional crashes then put back to 1.\r\n"
+    "3. If it's during ShowRaceMenu then close the menu from time to time to free memory.\r\n"
+    "4. Enable CustomMemoryBlock in Orrisbane.ini to reduce memory fragmentation.\r\n"
+    "5. If it's during ShowRaceMenu then disable UseOSAllocators=1 and re-enable after character creation is "
+    "completed.";
+
+void* RuntimeAlignedAllocate(size_t size, size_t alignment) { return _aligned_malloc(size, alignment); }
+void* RuntimeAlignedReallocate(void* p, size_t size, size_t alignment) { return _aligned_realloc(p, size, alignment); }
+
+void Normalise(int32_t& alignment, bool& aligned) {
+  if (AlignMode == 0) return;
+  aligned = true;
+  if (alignment < kMinimumAlignedMode || alignment % kMinimumAlignedMode != 0) alignment = kMinimumAlignedMode;
+}
+
+bool AlignedPoolLayout() { return AlignMode > 0; }
+
+// The family is chosen by the flag alone, as the release chooses it, so an
+// aligned request without a positive alignment still stays in that family.
+// The aligned functions refuse an alignment that is not a power of two (48
+// passes normalisation), which would read as running out of memory.
+size_t AlignmentForRuntime(int32_t alignment) {
+  if (alignment <= 0) return kNaturalAlignment;
+  size_t powerOfTwo = 1;
+  while (powerOfTwo < static_cast<size_t>(alignment)) powerOfTwo <<= 1;
+  return powerOfTwo;
+}
+
+void* RuntimeAllocate(uint32_t size, int32_t alignment, bool aligned) {
+  if (aligned) return CrtHeap.alignedAllocate(size, AlignmentForRuntime(alignment));
+  return CrtHeap.allocate(size);
+}
+
+[[noreturn]] void EndAfterAllocationFailure(uint32_t size, int32_t shownAlignment) {
+  ShowMessage(kAllocationFailureText, static_cast<int>(size), static_cast<int>(shownAlignment));
+  EndProcessAfterKnownCrash(kCrashAllocationFailure);
+}
+
+}  // namespace
+
+int32_t AlignMode = 0;
+
+const CrtHeapFunctions kRuntimeCrtHeap = {&std::malloc,           &std::free,    &std::realloc,
+                                          &RuntimeAlignedAllocate, &_aligned_free, &RuntimeAlignedReallocate};
+CrtHeapFunctions CrtHeap = kRuntimeCrtHeap;
+
+void* OsHeapAllocate(uint32_t size, int32_t alignment, bool aligned) {
+  Normalise(alignment, aligned);
+  const int32_t requestedAlignment = aligned ? alignment : 0;
+  for (int attempt = 0; attempt < kAllocationAttempts; ++attempt) {
+    void* block = nullptr;
+    if (PoolsReady.load(std::memory_order_acquire) && size <= kLargestPooledSize) {
+      block = AllocateFromPools(size, requestedAlignment, AlignedPoolLayout());
+    }
+    if (block == nullptr) block = RuntimeAllocate(size, alignment, aligned);
+    if (block != nullptr) return block;
+  }
+  EndAfterAllocationFailure(size, requestedAlignment);
+}
+
+void OsHeapFree(void* pointer, bool aligned) {
+  if (AlignMode != 0) aligned = true;
+  if (PoolsReady.load(std::memory_order_acquire)) {
+    if (MemoryBlock* pool = FindOwningPool(pointer, AlignedPoolLayout())) {
+      pool->Free(pointer);
+      return;
+    }
+  }
+  if (aligned) {
+    CrtHeap.alignedRelease(pointer);
+  } else {
+    CrtHeap.release(pointer);
+  }
+}
+
+void* OsHeapReallocate(void* pointer, uint32_t size, int32_t alignment, bool aligned) {
+  Normalise(alignment, aligned);
+  if (PoolsReady.load(std::memory_order_acquire)) {
+    if (MemoryBlock* pool = FindOwningPool(pointer, AlignedPoolLayout())) {
+      char contents[kLargestPooledSize];
+      const uint32_t slotSize = pool->slotSize;
+      std::memcpy(contents, pointer, slotSize);
+      pool->Free(pointer);
+      void* block = OsHeapAllocate(size, alignment, aligned);
+      std::memcpy(block, contents, slotSize < size ? slotSize : size);
+      return block;
+    }
+  }
+  // The runtime frees the block and answers null for size 0, which would
+  // read as running out of memory; one byte keeps a live block instead.
+  const size_t runtimeSize = size == 0 ? 1 : size;
+  void* block = aligned ? CrtHeap.alignedReallocate(pointer, runtimeSize, AlignmentForRuntime(alignment))
+                        : CrtHeap.reallocate(pointer, runtimeSize);
+  if (block != nullptr) return block;
+  EndAfterAllocationFailure(size, aligned ? alignment : 0);
+}
+
+// The routine at 0x687E20 only clears fields of its object, with the host
+// routine 0x789110 in between, which may rely on every register surviving.
+extern "C" __attribute__((thiscall)) void UseOSAllocators_ClearFields(uint8_t* object) {
+  std::memset(object + kClearedFieldsOffset, 0, kClearedFieldsLength);
+  const uint16_t zero = 0;
+  std::memcpy(object + 2, &zero, sizeof zero);
+  asm volatile(".intel_syntax noprefix\n" SAVE_ALL CALL_HOST(kFieldsRoutine) RESTORE_ALL ".att_syntax prefix\n"
+               :
+               : HOST_ADDRESS(kFieldsRoutine)
+               : "memory");
+  std::memcpy(object + 4, &zero, sizeof zero);
+}
+
+HOOK_BODY(UseOSAllocators_ClearFieldsBody,
+          CALL_PLUGIN(UseOSAllocators_ClearFields)
+          "ret\n",
+          PLUGIN_FUNCTION(UseOSAllocators_ClearFields))
+
+HOOK_BODY(UseOSAllocators_NoOpBody, "ret\n")
+
+// Each push moves the next argument 4 bytes further from ESP, so the same
+// offset reads the host's arguments from last to first.
+HOOK_BODY(UseOSAllocators_AllocateBody,
+          "movzx eax, byte ptr [esp+0xC]\n"
+          "push eax\n"
+          "push dword ptr [esp+0xC]\n"
+          "push dword ptr [esp+0xC]\n"
+          CALL_PLUGIN(OsHeapAllocate)
+          "add esp, 0xC\n"
+          "ret 0xC\n",
+          PLUGIN_FUNCTION(OsHeapAllocate))
+
+// The host has already loaded the pointer into EAX.
+HOOK_BODY(UseOSAllocators_FreeBody,
+          "movzx edx, byte ptr [esp+8]\n"
+          "push edx\n"
+          "push eax\n"
+          CALL_PLUGIN(OsHeapFree)
+          "add esp, 8\n"
+          "ret 8\n",
+          PLUGIN_FUNCTION(OsHeapFree))
+
+HOOK_BODY(UseOSAllocators_ReallocateBody,
+          "movzx eax, byte ptr [esp+0x10]\n"
+          "push eax\n"
+          "push dword ptr [esp+0x10]\n"
+          "push dword ptr [esp+0x10]\n"
+          "push dword ptr [esp+0x10]\n"
+          CALL_PLUGIN(OsHeapReallocate)
+          "add esp, 0x10\n"
+          "ret 0x10\n",
+          PLUGIN_FUNCTION(OsHeapReallocate))
+
+void ApplyUseOSAllocators() {
+  AlignMode = GetSetting("AlignHeapAllocate", 0);
+  WriteJump(kClearFieldsSite, kClearFieldsResume, reinterpret_cast<const void*>(&UseOSAllocators_ClearFieldsBody));
+  WriteJump(kNoOpSite, kNoOpResume, reinterpret_cast<const void*>(&UseOSAllocators_NoOpBody));
+  WriteJump(kHeapAllocateSite, kHeapAllocateResume, reinterpret_cast<const void*>(&UseOSAllocators_AllocateBody));
+  WriteJump(kHeapFreeSite, kHeapFreeResume, reinterpret_cast<const void*>(&UseOSAllocators_FreeBody));
+  WriteJump(kHeapReallocateSite, kHeapReallocateResume,
+            reinterpret_cast<const void*>(&UseOSAllocators_ReallocateBody));
+}

@@ -1,0 +1,72 @@
+#include "memory/usage_report.h"
+
+#include "memory/memory_block.h"
+#include "patch/hook_asm.h"
+#include "patch/main_loop.h"
+#include "patch/messages.h"
+#include "patch/patch_writer.h"
+#include "plugin/apply.h"
+
+namespace {
+constexpr uint32_t kReportSite = 0x847241;     // the host's call of kUsageRoutine
+constexpr uint32_t kReportResume = 0x847246;
+constexpr uint32_t kUsageRoutine = 0xA5CE90;
+
+template <typename Visit>
+void ForEachPool(Visit visit) {
+  if (!PoolsReady) return;
+  for (uint32_t size = 8; size <= kLargestPooledSize; size += 4) {
+    if (MemoryBlock* pool = MemoryBlockTable[size / 4]) visit(*pool);
+  }
+}
+}  // namespace
+
+bool TrackHighestUsage = false;
+
+float PoolUsagePercent(const MemoryBlock& pool) {
+  // Takers reserve by driving the count down first, so it can dip below
+  // zero for a moment: that is a full pool, not a negative free count.
+  const int32_t available = pool.ring->AvailableCount();
+  if (available <= 0) return 100.0f;
+  const auto free = static_cast<uint32_t>(available);
+  if (free >= pool.slotCount) return 0.0f;
+  const double used = static_cast<double>(pool.slotCount - free) / static_cast<double>(pool.slotCount);
+  return static_cast<float>(used) * 100.0f;
+}
+
+void MemoryUsageReport(uint8_t hostResult) {
+  if (hostResult != 0) return;
+  ForEachPool([](const MemoryBlock& pool) {
+    ConsolePrint("Memory block (%02u) current: %.2f %%, highest: %.2f %%", static_cast<unsigned>(pool.slotSize),
+                 static_cast<double>(PoolUsagePercent(pool)), static_cast<double>(pool.highestUsage));
+  });
+}
+
+void SampleHighestUsage() {
+  if (!TrackHighestUsage) return;
+  ForEachPool([](MemoryBlock& pool) {
+    // Nothing can rise above a full pool, so its ring is left alone.
+    if (pool.highestUsage >= 100.0f) return;
+    const float usage = PoolUsagePercent(pool);
+    if (usage > pool.highestUsage) pool.highestUsage = usage;
+  });
+}
+
+// The host's routine runs first, as the call this replaces; the report then
+// runs with every register saved, so the host still sees the routine's EAX.
+HOOK_BODY(MemoryInfoConsole_Body,
+          CALL_HOST(kUsageRoutine)
+          SAVE_ALL
+          "movzx eax, al\n"
+          "push eax\n"
+          CALL_PLUGIN(MemoryUsageReport)
+          "add esp, 4\n"
+          RESTORE_ALL
+          CONTINUE_AT(kReportResume),
+          HOST_ADDRESS(kUsageRoutine), HOST_ADDRESS(kReportResume), PLUGIN_FUNCTION(MemoryUsageReport))
+
+void ApplyMemoryInfoConsole() {
+  TrackHighestUsage = true;
+  InstallMainLoopHook();
+  WriteJump(kReportSite, kReportResume, reinterpret_cast<const void*>(&MemoryInfoConsole_Body));
+}

@@ -1,0 +1,18 @@
+// How full the MemoryBlock pools are: the per-frame sampling of each pool's
+// highest usage, and the console report behind the host's call at 0x847241.
+#pragma once
+#include <cstdint>
+
+struct MemoryBlock;
+
+// Set by MemoryInfoConsole; until then the frame update samples nothing.
+extern bool TrackHighestUsage;
+
+// The share of the pool's slots that are handed out, in percent.
+float PoolUsagePercent(const MemoryBlock& pool);
+
+// One console line per pool, only when the host routine answered 0.
+void MemoryUsageReport(uint8_t hostResult);
+
+// Raises each pool's highest usage to its current usage; called once a frame.
+void SampleHighestUsage();

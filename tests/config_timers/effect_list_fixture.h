@@ -1,0 +1,38 @@
+// Running single effect-list hooks: every hook is entered on its own from
+// its site and lands at its resume, at the return probe, or at 0x66FE30.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <initializer_list>
+
+#include "fixes/effect_list.h"
+#include "sim/host_effect_list.h"
+#include "sim/runner.h"
+
+namespace effect_list_test {
+
+inline sim::Landing RunHook(int hook, const sim::Registers& in, std::initializer_list<uint32_t> stack = {}) {
+  return sim::RunHost(sim::kEffectListHooks[hook - 1].site, in, stack);
+}
+
+inline uint32_t ResumeOf(int hook) { return sim::kEffectListHooks[hook - 1].resume; }
+
+// The lock of a key as a thread inside a routine should see it.
+inline void ExpectHeldHere(uint32_t key, int32_t depth) {
+  RecursiveSpinLock* lock = FindEffectListLock(key);
+  ASSERT_NE(lock, nullptr) << "key " << key;
+  EXPECT_EQ(lock->owner.load(), GetCurrentThreadId()) << "key " << key;
+  EXPECT_EQ(lock->count, depth) << "key " << key;
+}
+
+inline void ExpectFree(uint32_t key) {
+  RecursiveSpinLock* lock = FindEffectListLock(key);
+  ASSERT_NE(lock, nullptr) << "key " << key;
+  EXPECT_EQ(lock->owner.load(), 0u) << "key " << key;
+  EXPECT_EQ(lock->count, 0) << "key " << key;
+}
+
+}  // namespace effect_list_test

@@ -1,0 +1,178 @@
+// The game timer's frame arithmetic, its hook and per-timer counters, and
+// the tick-count import redirected to the multimedia timer.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstring>
+
+#include "diagnostics/frame_time.h"
+#include "diagnostics/timers.h"
+#include "plugin/apply.h"
+#include "sim/host_config.h"
+#include "sim/host_frame.h"
+#include "sim/host_memory.h"
+#include "sim/runner.h"
+#include "tests/config_timers/landing_checks.h"
+
+namespace {
+
+constexpr float kTicksPerMs = 10000.0f;  // a 10 MHz counter
+constexpr int64_t kStart = 7'000'000;
+constexpr int64_t kOneSecond = 10'000'000;
+
+HostTimer FreshTimer() {
+  HostTimer timer;
+  std::memset(&timer, 0, sizeof timer);
+  timer.startCounter = kStart;
+  timer.scaledSeconds = 9.0f;  // stale values that an update must replace
+  timer.unscaledSeconds = 9.0f;
+  timer.msSinceStart = -5;
+  return timer;
+}
+
+TEST(FrameTimes, FirstUpdateCountsNoFrameAndSetsTheMillisecondsSinceStart) {
+  HostTimer timer = FreshTimer();
+  ComputeFrameTimes(timer, kStart + 2'504'999, 0, {kTicksPerMs, 500, 1.0f});
+  EXPECT_EQ(timer.unscaledSeconds, 0.0f);
+  EXPECT_EQ(timer.scaledSeconds, 0.0f);
+  EXPECT_EQ(timer.msSinceStart, 250);  // 250.4999 ms, truncated
+
+  ComputeFrameTimes(timer, kStart - 15'000, 0, {kTicksPerMs, 500, 1.0f});
+  EXPECT_EQ(timer.msSinceStart, -1) << "signed division truncates towards zero";
+}
+
+TEST(FrameTimes, AGapLongerThanTheLimitCountsAsTheLimit) {
+  HostTimer timer = FreshTimer();
+  const int64_t previous = kStart + kOneSecond;
+  ComputeFrameTimes(timer, previous + 10 * kOneSecond, previous, {kTicksPerMs, 500, 2.0f});
+  EXPECT_EQ(timer.unscaledSeconds, 0.5f);
+  EXPECT_EQ(timer.scaledSeconds, 1.0f);
+  EXPECT_EQ(timer.msSinceStart, 11000);
+
+  ComputeFrameTimes(timer, previous + kOneSecond / 4, previous, {kTicksPerMs, 500, 2.0f});
+  EXPECT_EQ(timer.unscaledSeconds, 0.25f) << "a gap within the limit counts in full";
+  EXPECT_EQ(timer.scaledSeconds, 0.5f);
+}
+
+TEST(FrameTimes, PauseZeroesTheFrameAndKeepsTheMilliseconds) {
+  HostTimer timer = FreshTimer();
+  timer.paused = 1;
+  ComputeFrameTimes(timer, kStart + 3 * kOneSecond, kStart + kOneSecond, {kTicksPerMs, 5000, 1.0f});
+  EXPECT_EQ(timer.unscaledSeconds, 0.0f);
+  EXPECT_EQ(timer.scaledSeconds, 0.0f);
+  EXPECT_EQ(timer.msSinceStart, -5);
+
+  // The update after the pause measures from the paused update's counter.
+  timer.paused = 0;
+  const int64_t pausedAt = kStart + 3 * kOneSecond;
+  ComputeFrameTimes(timer, pausedAt + kOneSecond / 8, pausedAt, {kTicksPerMs, 5000, 1.0f});
+  EXPECT_EQ(timer.unscaledSeconds, 0.125f);
+  EXPECT_EQ(timer.msSinceStart, 3125);
+}
+
+TEST(FrameTimes, FixedStepCarriesTheFractionOfAMillisecond) {
+  HostTimer timer = FreshTimer();
+  timer.fixedFrameMs = 16.7f;
+  timer.msSinceStart = 1000;
+  const int32_t expectedMs[] = {1016, 1033, 1050};
+  for (int32_t ms : expectedMs) {
+    ComputeFrameTimes(timer, kStart, kStart, {kTicksPerMs, 500, 1.0f});
+    EXPECT_EQ(timer.msSinceStart, ms);
+    EXPECT_FLOAT_EQ(timer.unscaledSeconds, 0.0167f);
+    EXPECT_FLOAT_EQ(timer.scaledSeconds, 0.0167f);
+  }
+  EXPECT_NEAR(timer.carriedMs, 0.1f, 1e-4f);
+}
+
+TEST(FrameTimes, ANegativeMultiplierIsClampedOnlyOnTheRealTimePath) {
+  HostTimer realTime = FreshTimer();
+  ComputeFrameTimes(realTime, kStart + kOneSecond / 10, kStart, {kTicksPerMs, 500, -1.5f});
+  EXPECT_FLOAT_EQ(realTime.unscaledSeconds, 0.1f);
+  EXPECT_EQ(realTime.scaledSeconds, 0.0f);
+
+  HostTimer fixedStep = FreshTimer();
+  fixedStep.fixedFrameMs = 20.0f;
+  ComputeFrameTimes(fixedStep, kStart, kStart, {kTicksPerMs, 500, -1.5f});
+  EXPECT_FLOAT_EQ(fixedStep.unscaledSeconds, 0.02f);
+  EXPECT_FLOAT_EQ(fixedStep.scaledSeconds, -0.03f);
+}
+
+TEST(FrameTimes, ARateBelowOneTickPerMillisecondDoesNotFault) {
+  // Truncated, 0.5 ticks per millisecond leaves nothing to divide by: the
+  // frame clamps to no time and the millisecond counter stands still.
+  for (float rate : {0.5f, 0.0f, -3.0f}) {
+    HostTimer timer = FreshTimer();
+    ComputeFrameTimes(timer, kStart + kOneSecond, kStart + 1, {rate, 500, 1.0f});
+    EXPECT_EQ(timer.msSinceStart, -5) << rate;
+    EXPECT_EQ(timer.unscaledSeconds, 0.0f) << rate;
+    EXPECT_EQ(timer.scaledSeconds, 0.0f) << rate;
+  }
+}
+
+// The host timer object of the simulator, seen through the plugin's layout.
+HostTimer& SimTimer() { return sim::HostAt<HostTimer>(sim::TimerObject()); }
+
+int64_t CounterNow() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
+TEST(GameTimerHook, ReturnsToTheCallerWithEveryRegisterKeptAndTheTimerUpdated) {
+  sim::ResetHostImage();
+  ApplyHighFrequencyGameTimer();
+  const float ticksPerMs = sim::DefaultTicksPerMs();
+  SimTimer().startCounter = CounterNow() - static_cast<int64_t>(ticksPerMs * 5000);
+  SimTimer().unscaledSeconds = 3.0f;
+  sim::Registers in = landing_checks::kDistinct;
+  in.ecx = sim::TimerObject();
+  const uint32_t hostUpdatesBefore = sim::TimerUpdatesRun();
+  auto out = sim::RunHost(0x691620, in, {sim::kReturnProbe, 0x5A5A});
+  landing_checks::ExpectLanded(out, sim::kReturnProbe, in, 4);
+  EXPECT_EQ(out.Stack(0), 0x5A5Au);
+  EXPECT_EQ(sim::TimerUpdatesRun(), hostUpdatesBefore) << "the host's own update no longer runs";
+  EXPECT_GE(SimTimer().msSinceStart, 5000);
+  EXPECT_LT(SimTimer().msSinceStart, 65000);
+}
+
+TEST(GameTimerHook, EachTimerHasItsOwnLastCounterAndAPauseStillAdvancesIt) {
+  sim::ResetHostImage();
+  alignas(8) static HostTimer first, second;
+  for (HostTimer* timer : {&first, &second}) {
+    std::memset(timer, 0, sizeof *timer);
+    timer->startCounter = CounterNow();
+  }
+  GameTimerUpdate(&first);
+  EXPECT_EQ(first.unscaledSeconds, 0.0f) << "a timer's first update counts no frame";
+  Sleep(300);
+  GameTimerUpdate(&second);
+  EXPECT_EQ(second.unscaledSeconds, 0.0f) << "the other timer's update is not this one's previous";
+  GameTimerUpdate(&first);
+  EXPECT_GE(first.unscaledSeconds, 0.25f);
+
+  Sleep(300);
+  first.paused = 1;
+  GameTimerUpdate(&first);
+  EXPECT_EQ(first.unscaledSeconds, 0.0f);
+  first.paused = 0;
+  GameTimerUpdate(&first);
+  EXPECT_LT(first.unscaledSeconds, 0.2f) << "the time before the paused update is not counted again";
+}
+
+TEST(OsTimer, TheTickCountImportNowAnswersTheMultimediaTimer) {
+  sim::ResetHostImage();
+  const uint32_t before = sim::HostAt<uint32_t>(sim::kTickCountImportSlot);
+  ASSERT_EQ(before, sim::HostTickCountFunction());
+  ApplyHighFrequencyOSTimer();
+  const uint32_t slot = sim::HostAt<uint32_t>(sim::kTickCountImportSlot);
+  EXPECT_EQ(slot, reinterpret_cast<uintptr_t>(&TimeGetTimeForwarder));
+  const uint32_t callsBefore = sim::HostTickCountCalls();
+  const uint32_t reference = timeGetTime();
+  const uint32_t answered = reinterpret_cast<uint32_t(__stdcall*)()>(slot)();
+  EXPECT_LT(answered - reference, 100u);
+  EXPECT_EQ(sim::HostTickCountCalls(), callsBefore);
+}
+
+}  // namespace

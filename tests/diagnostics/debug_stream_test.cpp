@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "diagnostics/debug_stream.h"
+#include "plugin/apply.h"
+#include "plugin/known_crash.h"
+#include "sim/host_diagnostics.h"
+#include "sim/host_memory.h"
+#include "sim/loader.h"
+#include "tests/diagnostics/diagnostics_fixture.h"
+
+using namespace diagnostics_test;
+
+namespace {
+
+uint64_t g_now = 1000000;
+uint64_t TestClock() { return g_now; }
+
+constexpr const char* kReadHeading =
+    "Game has crashed while reading binary data stream! This could indicate a corrupt NIF file. Here are the last "
+    "opened files starting from most recent:";
+constexpr const char* kStringHeading =
+    "Game has crashed while setting string (this could still be corrupt NIF crash), stack: ";
+
+std::string RecentFiles() {
+  std::string text;
+  AppendRecentFiles(text);
+  return text;
+}
+
+// The hook runs after the host's own call, with the stream's field at
+// [ESI+4] and the name the host passed at [ESP+8].
+TEST(DebugStream, OpenedFilesAreRecordedAfterTheHostsCallWithEveryRegisterKept) {
+  SetRecentFileClock(TestClock);
+  uint32_t stream[2] = {0, 0x44};
+  const char* name = "meshes\\rock.nif";
+  const uint32_t callsBefore = sim::FileOpenCalls();
+  const sim::Registers registers{.ebx = 1, .ecx = 2, .edx = 3, .esi = Address(stream), .edi = 5, .ebp = 6};
+  const auto landing = ExpectSameAsHost(sim::kOpenFileSite, ApplyDebugStream, registers, {0x10, 0x20, Address(name)});
+  EXPECT_EQ(landing.address, sim::kOpenFileResume);
+  EXPECT_EQ(landing.regs.eax, sim::kFileOpenResult);
+  EXPECT_EQ(sim::FileOpenCalls(), callsBefore + 2) << "once unhooked, once hooked";
+  EXPECT_EQ(RecentFiles().rfind("\"meshes\\rock.nif\" 0.000000 seconds ago.", 0), 0u) << RecentFiles();
+
+  stream[1] = 0xFFFFFFFF;
+  sim::RunHost(sim::kOpenFileSite, registers, {0x10, 0x20, Address("failed.nif")});
+  EXPECT_EQ(RecentFiles().rfind("\"meshes\\rock.nif\"", 0), 0u) << "a failed open leaves no entry";
+  stream[1] = 0;
+  sim::RunHost(sim::kOpenFileSite, registers, {0x10, 0x20, 0});
+  EXPECT_EQ(RecentFiles().rfind("\"\" 0.000000 seconds ago.\n\n\"meshes\\rock.nif\"", 0), 0u) << RecentFiles();
+}
+
+TEST(DebugStream, TenFilesLeaveTheNewestEightNewestFirst) {
+  SetRecentFileClock(TestClock);
+  for (int i = 0; i < 10; ++i) RecordOpenedFile(i, ("file" + std::to_string(i)).c_str());
+  std::string expected;
+  for (int i = 9; i >= 2; --i) {
+    expected += "\"file" + std::to_string(i) + "\" 0.000000 seconds ago.";
+    if (i > 2) expected += "\n\n";
+  }
+  EXPECT_EQ(RecentFiles(), expected);
+}
+
+TEST(DebugStream, AgesUseFewerDecimalsAsTheyGrow) {
+  SetRecentFileClock(TestClock);
+  const uint64_t reportTime = 5000000;
+  const struct {
+    const char* name;
+    uint64_t age;
+  } opened[] = {{"old1", 20000}, {"old2", 20000}, {"old3", 20000}, {"f12.7", 12700},
+                {"f5", 5000},    {"f3", 3000},    {"f1.5", 1500},   {"f0.5", 500}};
+  for (const auto& file : opened) {
+    g_now = reportTime - file.age;
+    RecordOpenedFile(1, file.name);
+  }
+  g_now = reportTime;
+  std::string text = "heading";
+  AppendRecentFiles(text);
+  EXPECT_EQ(text,
+            "heading\n\n\"f0.5\" 0.500000 seconds ago.\n\n\"f1.5\" 1.500 seconds ago.\n\n\"f3\" 3.00 seconds ago."
+            "\n\n\"f5\" 5.0 seconds ago.\n\n\"f12.7\" 12 seconds ago.\n\n\"old3\" 20 seconds ago.\n\n\"old2\" 20 "
+            "seconds ago.\n\n\"old1\" 20 seconds ago.");
+}
+
+// The wrapper hands the host routine the same object and arguments, and
+// drops them from the stack as the routine would.
+TEST(DebugStream, StreamReadWrapperPassesCallAndResultThrough) {
+  const sim::Registers registers{.ebx = 0xB, .ecx = 0x5EA, .edx = 0xD, .esi = 0x51, .edi = 0xD1, .ebp = 0xBE};
+  const auto landing = ExpectSameAsHost(sim::kStreamReadSite, ApplyDebugStream, registers, {7, 9, 0xAAAA, 0xBBBB},
+                                        HostCallClobbers::kScratchRegistersAndFlags);
+  EXPECT_EQ(landing.address, sim::kStreamReadResume);
+  EXPECT_EQ(landing.regs.eax, sim::StreamReadResult(7, 9));
+  EXPECT_EQ(landing.regs.esp, landing.entryEsp + 8);
+  EXPECT_EQ(landing.Stack(0), 0xAAAAu);
+  EXPECT_EQ(sim::LastStreamRead().stream, 0x5EAu);
+  EXPECT_EQ(sim::LastStreamRead().first, 7u);
+  EXPECT_EQ(sim::LastStreamRead().second, 9u);
+}
+
+TEST(DebugStream, ReadableStringObjectRunsTheHostsInstructionsUnchanged) {
+  const uint32_t object[2] = {0x11, 0x5781};
+  for (uint32_t flags : {0u, sim::kArithmeticFlags}) {
+    const sim::Registers registers{.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = 5, .edi = Address(object),
+                                   .ebp = 7, .eflags = flags};
+    const auto landing = ExpectSameAsHost(sim::kStringSetSite, ApplyDebugStream, registers, {1, 2});
+    EXPECT_EQ(landing.address, sim::kStringSetResume);
+    EXPECT_EQ(landing.regs.eax, 0x5781u);
+    EXPECT_EQ(landing.regs.edi, Address(object) + 4);
+  }
+}
+
+struct StringFault {
+  sim::ChildResult child;
+  std::string folder;
+};
+
+StringFault FaultWhileSettingString(const std::string& mode) {
+  StringFault run{{}, sim::TempFolder("string-set")};
+  run.child = sim::RunScenarioInChild("string_set_fault", Quoted(run.folder) + " " + mode);
+  EXPECT_EQ(run.child.exitCode, kKnownCrashExit) << run.child.output;
+  EXPECT_TRUE(FilesIn(run.folder + kCrashFolder).empty()) << "no crash report for an explained end";
+  return run;
+}
+
+TEST(DebugStream, FaultInsideAStreamReadShowsTheReadReportAndEndsWithNine) {
+  const StringFault run = FaultWhileSettingString("inside");
+  EXPECT_EQ(MessageTexts(run.child), std::vector<std::string>{kReadHeading}) << "an empty list adds nothing";
+  EXPECT_NE(run.child.output.find("known crash 9\n"), std::string::npos) << run.child.output;
+}
+
+TEST(DebugStream, FaultInsideAStreamReadAfterAWarningShowsNothing) {
+  const StringFault run = FaultWhileSettingString("inside-after-warning");
+  EXPECT_TRUE(MessageTexts(run.child).empty());
+  EXPECT_NE(run.child.output.find("known crash 9\n"), std::string::npos) << run.child.output;
+}
+
+TEST(DebugStream, FaultOutsideAnyReadShowsStackWordsAndFilesAndEndsWithFifteen) {
+  const StringFault run = FaultWhileSettingString("outside");
+  const auto texts = MessageTexts(run.child);
+  ASSERT_EQ(texts.size(), 1u);
+  const std::string& text = texts[0];
+  EXPECT_EQ(text.rfind(std::string(kStringHeading) + "400000 106A319", 0), 0u) << text;
+  EXPECT_EQ(text.find("3FFFFF"), std::string::npos) << text;
+  const std::string files = "\n\n\"b.nif\" 1.500 seconds ago.\n\n\"a.nif\" 12 seconds ago.";
+  ASSERT_GT(text.size(), files.size());
+  EXPECT_EQ(text.substr(text.size() - files.size()), files) << text;
+  EXPECT_NE(run.child.output.find("known crash 15\n"), std::string::npos) << run.child.output;
+}
+
+void OpenThroughTheHost(const char* name) {
+  static uint32_t stream[2] = {0, 1};
+  sim::RunHost(sim::kOpenFileSite, {.esi = Address(stream)}, {0, 0, Address(name)});
+}
+
+void SetStringOnBadObject() { sim::RunHost(sim::kStringSetSite, {.edi = 0}, {0x400000, 0x5, 0x106A319, 0x3FFFFF}); }
+
+}  // namespace
+
+SIM_SCENARIO(string_set_fault) {
+  sim::PrepareGameFolder(args.at(0), "[Patch]\nRecordCrashInfo=1\n");
+  ApplyRecordCrashInfo();
+  ApplyDebugStream();
+  PrintKnownCrashReasonAtEnd();
+  SetRecentFileClock(TestClock);
+  const std::string& mode = args.at(1);
+  if (mode == "outside") {
+    g_now = 100000 - 12700;
+    OpenThroughTheHost("a.nif");
+    g_now = 100000 - 1500;
+    OpenThroughTheHost("b.nif");
+    g_now = 100000;
+    sim::RunHost(sim::kStreamReadSite, {.ecx = 1}, {1, 2});  // a finished read leaves no trace
+    SetStringOnBadObject();
+    return 1;
+  }
+  if (mode == "inside-after-warning") KnownCrashReason = kCrashMissingNode;
+  sim::SetStreamReadAction(SetStringOnBadObject);
+  sim::RunHost(sim::kStreamReadSite, {.ecx = 1}, {1, 2});
+  return 1;
+}

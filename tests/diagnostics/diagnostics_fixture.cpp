@@ -1,0 +1,112 @@
+#include "tests/diagnostics/diagnostics_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "plugin/apply.h"
+#include "plugin/known_crash.h"
+#include "sim/host_memory.h"
+#include "sim/loader.h"
+
+namespace diagnostics_test {
+namespace {
+
+LPTOP_LEVEL_EXCEPTION_FILTER g_recorder = nullptr;
+volatile bool g_earlierFilterRan = false;
+uint32_t g_resumeAddress = 0;
+int g_crashesSeen = 0;
+LONG g_firstAnswer = 0;
+
+LONG WINAPI EarlierFilter(EXCEPTION_POINTERS*) {
+  g_earlierFilterRan = true;
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+LONG WINAPI ObservingFilter(EXCEPTION_POINTERS* exception) {
+  const LONG answer = g_recorder(exception);
+  if (g_resumeAddress != 0 && ++g_crashesSeen == 1) {
+    g_firstAnswer = answer;
+    exception->ContextRecord->Eip = g_resumeAddress;
+    return EXCEPTION_CONTINUE_EXECUTION;
+  }
+  const uint32_t code = g_resumeAddress != 0 ? 0x100 + 0x10 * g_firstAnswer + answer
+                                             : ExitCodeFor(answer, g_earlierFilterRan);
+  TerminateProcess(GetCurrentProcess(), code);
+  return answer;
+}
+
+void PrintReason(int32_t reason) {
+  std::printf("known crash %d\n", static_cast<int>(reason));
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+std::vector<std::string> MessageTexts(const sim::ChildResult& result) {
+  std::vector<std::string> texts;
+  for (const auto& entry : result.journal) {
+    if (entry.kind == sim::JournalEntry::kMessageBox) texts.push_back(entry.text);
+  }
+  return texts;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void PrintKnownCrashReasonAtEnd() { SetKnownCrashObserver(PrintReason); }
+
+void InstallObservedRecorder(const std::string& folder, const std::string& ini) {
+  sim::PrepareGameFolder(folder, ini);
+  SetUnhandledExceptionFilter(EarlierFilter);
+  ApplyRecordCrashInfo();
+  g_recorder = SetUnhandledExceptionFilter(ObservingFilter);
+}
+
+LPTOP_LEVEL_EXCEPTION_FILTER ObservedRecorder() { return g_recorder; }
+
+void ResumeFirstCrashAt(uint32_t address) { g_resumeAddress = address; }
+
+sim::Landing ExpectSameAsHost(uint32_t site, void (*apply)(), const sim::Registers& registers,
+                              std::initializer_list<uint32_t> stack, HostCallClobbers clobbers) {
+  sim::ResetHostImage();
+  const sim::Landing host = sim::RunHost(site, registers, stack);
+  apply();
+  const sim::Landing hooked = sim::RunHost(site, registers, stack);
+  EXPECT_EQ(hooked.exception, host.exception) << hooked.Describe();
+  EXPECT_EQ(hooked.address, host.address) << hooked.Describe();
+  EXPECT_EQ(hooked.regs.eax, host.regs.eax);
+  EXPECT_EQ(hooked.regs.ebx, host.regs.ebx);
+  EXPECT_EQ(hooked.regs.esi, host.regs.esi);
+  EXPECT_EQ(hooked.regs.edi, host.regs.edi);
+  EXPECT_EQ(hooked.regs.ebp, host.regs.ebp);
+  EXPECT_EQ(hooked.regs.esp - hooked.entryEsp, host.regs.esp - host.entryEsp);
+  if (clobbers != HostCallClobbers::kScratchRegistersAndFlags) {
+    EXPECT_EQ(hooked.regs.ecx, host.regs.ecx);
+    EXPECT_EQ(hooked.regs.edx, host.regs.edx);
+  }
+  if (clobbers == HostCallClobbers::kNothing) {
+    EXPECT_EQ(hooked.regs.eflags & sim::kArithmeticFlags, host.regs.eflags & sim::kArithmeticFlags);
+  }
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(hooked.Stack(i), host.Stack(i)) << "stack word " << i;
+  return hooked;
+}
+
+uint32_t Address(const void* pointer) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(pointer)); }
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+uint32_t ParseHex(const std::string& text) { return static_cast<uint32_t>(std::stoul(text, nullptr, 16)); }
+
+}  // namespace diagnostics_test

@@ -1,0 +1,55 @@
+// Shared by the diagnostics tests: what a child process showed and wrote,
+// and the child-side instruments that report how the process ended.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/child.h"
+#include "sim/runner.h"
+
+namespace diagnostics_test {
+
+constexpr const char* kCrashFolder = "\\Data\\QORV\\Plugins\\CrashLog";
+constexpr uint32_t kKnownCrashExit = 0x4F42;
+
+std::vector<std::string> MessageTexts(const sim::ChildResult& result);
+
+// Names of the files in a folder, sorted; empty when the folder is missing.
+std::vector<std::string> FilesIn(const std::string& folder);
+
+// Child side: prints "known crash N" when a warning ends the process.
+void PrintKnownCrashReasonAtEnd();
+
+// Child side: the game folder with this ini, an earlier filter of the
+// process's own, then the crash recorder, observed from outside: when a
+// crash reaches it, the process ends with ExitCodeFor(answer).
+void InstallObservedRecorder(const std::string& folder, const std::string& ini);
+constexpr uint32_t kEarlierFilterRan = 0x10;
+constexpr uint32_t ExitCodeFor(LONG answer, bool earlierFilterRan) {
+  return 0x100 + static_cast<uint32_t>(answer) + (earlierFilterRan ? kEarlierFilterRan : 0);
+}
+// The filter the recorder installed, as the observer found it.
+LPTOP_LEVEL_EXCEPTION_FILTER ObservedRecorder();
+// The first crash resumes at this host address instead of ending; the
+// second ends with 0x100 + 0x10 * first answer + second answer.
+void ResumeFirstCrashAt(uint32_t address);
+
+// Runs the site as the host has it, then applies the option and runs the
+// hooked site with the same registers and stack; expects the same landing,
+// registers, ESP and stack words. The hooked landing is returned.
+enum class HostCallClobbers { kNothing, kFlags, kScratchRegistersAndFlags };
+sim::Landing ExpectSameAsHost(uint32_t site, void (*apply)(), const sim::Registers& registers,
+                              std::initializer_list<uint32_t> stack,
+                              HostCallClobbers clobbers = HostCallClobbers::kNothing);
+
+uint32_t Address(const void* pointer);
+
+// Child arguments as one string for RunScenarioInChild.
+std::string Quoted(const std::string& text);
+
+uint32_t ParseHex(const std::string& text);
+
+}  // namespace diagnostics_test

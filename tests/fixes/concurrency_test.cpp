@@ -1,0 +1,113 @@
+// Many host threads at the guarded sites at once: each must get its own
+// answer, faults on one thread must not leak into another's result, and the
+// shared dummy object must only ever be seen fully constructed.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fixes/null_guards_first.h"
+#include "plugin/apply.h"
+#include "sim/child.h"
+#include "sim/host_fixes_first.h"
+#include "sim/host_memory.h"
+#include "sim/runner.h"
+
+namespace {
+
+constexpr uint32_t kStrCmpSite = 0xD573A8;
+constexpr uint32_t kShadowNodeSite = 0xC7A3CD;
+constexpr uint32_t kShadowNodeResume = 0xC7A3D6;
+constexpr uint32_t kShadowNodeSkip = 0xC7A404;
+constexpr uint32_t kNullSeenDataSite = 0x4C6031;
+constexpr uint32_t kNullSeenDataResume = 0x4C6038;
+
+uint32_t Address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+
+// Starts every worker at once, so their first runs overlap.
+void RunTogether(int workers, const std::function<void(int)>& work) {
+  std::atomic<int> waiting{workers};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < workers; ++t) {
+    threads.emplace_back([&, t] {
+      waiting.fetch_sub(1);
+      while (waiting.load() > 0) std::this_thread::yield();
+      work(t);
+    });
+  }
+  for (auto& thread : threads) thread.join();
+}
+
+// One thread's mixed work; returns how many answers were wrong and the
+// first of them.
+std::string CompareAndCallShadowNodes(int thread, int rounds) {
+  int wrongCount = 0;
+  std::string wrong;
+  auto note = [&](const std::string& what) {
+    if (wrongCount++ == 0) wrong = what;
+  };
+  const std::string mine = "thread-" + std::to_string(thread) + "-name";
+  const std::string greater = "thread-" + std::to_string(thread) + "-nbme";
+  uint8_t shadow[0x110] = {};
+  auto node = sim::MakeAnsweringSlot7Node(0);
+  auto faulting = sim::MakeFaultingSlot7Node();
+  for (int round = 0; round < rounds; ++round) {
+    const bool fault = (round + thread) % 3 == 0;
+    const uint32_t right = fault ? sim::UnreadableAddress() : Address(greater.c_str());
+    auto compared = sim::RunHost(kStrCmpSite, {.ecx = Address(mine.c_str()), .edx = right}, {sim::kReturnProbe});
+    if (compared.address != sim::kReturnProbe || compared.regs.eax != (fault ? 1u : 0xFFFFFFFFu)) {
+      note("compare (fault " + std::to_string(fault) + ") " + compared.Describe());
+    }
+
+    node.value = static_cast<uint32_t>(thread * 100000 + round);
+    shadow[0x108] = shadow[0x10C] = 1;
+    const uint32_t edi = Address(fault ? &faulting : &node);
+    auto shadowed = sim::RunHost(kShadowNodeSite, {.eax = 0xA0A0, .esi = Address(shadow), .edi = edi});
+    const bool landedRight = fault ? shadowed.address == kShadowNodeSkip && shadowed.regs.eax == 0xA0A0 &&
+                                         shadow[0x108] == 0 && shadow[0x10C] == 0
+                                   : shadowed.address == kShadowNodeResume && shadowed.regs.eax == node.value &&
+                                         shadow[0x108] == 1 && shadow[0x10C] == 1;
+    if (!landedRight) note("shadow node (fault " + std::to_string(fault) + ") " + shadowed.Describe());
+  }
+  return wrongCount == 0 ? "" : std::to_string(wrongCount) + " wrong, first: " + wrong;
+}
+
+TEST(Concurrency, ThreadsAtTheComparisonAndShadowNodeSitesEachGetTheirOwnAnswer) {
+  sim::ResetHostImage();
+  ApplyStrCmp();
+  ApplyShadowNode();
+  constexpr int kThreads = 6;
+  std::vector<std::string> wrong(kThreads);
+  RunTogether(kThreads, [&](int t) { wrong[t] = CompareAndCallShadowNodes(t, 60); });
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(wrong[t], "") << "thread " << t;
+}
+
+// A fresh process, so the dummy does not exist yet; a slow host constructor
+// keeps the first thread inside it while the others meet their null.
+SIM_SCENARIO(NullSeenDataRace) {
+  sim::SetSeenDataConstructionDelay(300);
+  ApplyNullSeenData();
+  constexpr int kThreads = 6;
+  std::vector<sim::Landing> landings(kThreads);
+  RunTogether(kThreads, [&](int t) { landings[t] = sim::RunHost(kNullSeenDataSite, {.eax = 0}); });
+  int failures = 0;
+  for (const auto& landing : landings) {
+    const bool whole = landing.address == kNullSeenDataResume && landing.regs.edx == sim::SeenDataTable() &&
+                       landing.regs.eax == sim::kSeenDataSlot1 && landing.regs.ecx == landings[0].regs.ecx;
+    if (!whole) std::printf("saw a dummy not yet constructed: %s\n", landing.Describe().c_str());
+    failures += whole ? 0 : 1;
+  }
+  std::printf("constructions %u\n", sim::SeenDataConstructions());
+  return sim::SeenDataConstructions() == 1 ? failures : 100 + failures;
+}
+
+TEST(Concurrency, ThreadsMeetingANullSeenDataTogetherAllSeeOneConstructedDummy) {
+  auto child = sim::RunScenarioInChild("NullSeenDataRace");
+  EXPECT_EQ(child.exitCode, 0u) << child.output;
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+// The host heap made aligned by rewriting its arguments, and the movaps
+// instructions turned into movups.
+#include <cstring>
+#include <vector>
+
+#include "plugin/apply.h"
+#include "tests/memory/memory_fixture.h"
+
+namespace memory_test {
+namespace {
+
+class AlignHeapAllocateHooks : public MemoryTest {
+ protected:
+  void SetUp() override {
+    MemoryTest::SetUp();
+    ApplyAlignHeapAllocate();
+  }
+};
+
+TEST_F(AlignHeapAllocateHooks, AllocationArgumentsReachTheHostHeapFixed) {
+  struct Case {
+    uint32_t size;
+    int32_t alignment;
+    uint32_t flag;
+    int32_t expectedAlignment;
+    uint32_t expectedFlag;
+  } cases[] = {
+      {0, 8, 0, 8, 0},              // sizes of 0 and below pass unchanged
+      {0xFFFFFFFB, 4, 0, 4, 0},
+      {40, 32, 1, 32, 1},           // already aligned to a multiple of 16
+      {40, 48, 0x100, 48, 0x100},   // the whole flag slot counts, not its low byte
+      {40, 8, 1, 16, 1},
+      {40, 24, 1, 16, 1},
+      {40, -16, 1, 16, 1},
+      {40, 0, 1, 16, 1},
+      {40, 32, 0, 16, 1},           // flag clear: aligned to 16
+  };
+  for (const Case& c : cases) {
+    sim::Registers in = kMarkedRegisters;
+    in.ecx = sim::kHeapObject;
+    const sim::Landing out = sim::RunHost(sim::kHeapAllocate, in, {sim::kReturnProbe, c.size, uint32_t(c.alignment), c.flag});
+    ASSERT_EQ(out.address, sim::kReturnProbe) << out.Describe();
+    EXPECT_EQ(out.regs.esp - out.entryEsp, 16u);
+    ExpectCalleeSavedKept(in, out);
+    const sim::HeapCall& call = sim::HostHeap().lastAllocate;
+    EXPECT_EQ(call.heap, sim::kHeapObject) << "ECX must reach the host routine";
+    EXPECT_EQ(call.eaxAtTail, sim::kHeapAllocateGlobalValue) << "the overwritten MOV EAX,[global] must be redone";
+    EXPECT_EQ(call.size, c.size);
+    EXPECT_EQ(call.alignment, c.expectedAlignment) << "size " << c.size << " alignment " << c.alignment;
+    EXPECT_EQ(call.flag, c.expectedFlag) << "size " << c.size << " alignment " << c.alignment;
+    if (out.regs.eax != 0) sim::CallHeapFree(Pointer(out.regs.eax), true);
+  }
+  EXPECT_EQ(sim::HostHeap().allocations, std::size(cases));
+}
+
+TEST_F(AlignHeapAllocateHooks, ReleaseIsAlignedExceptForTheHeapsSpecialPointers) {
+  void* block = sim::CallHeapAllocate(64, 16, true);
+  struct Case {
+    uint32_t pointer, flag, expectedFlag;
+  } cases[] = {
+      {Address(block), 0, 1},
+      {0, 0, 0},
+      {sim::kHeapSentinelValue, 0, 0},
+      {sim::kHeapSentinelValue ^ 0x10, 0x200, 0x200},
+      {sim::kHeapSentinelValue ^ 0x20, 0x200, 1},
+  };
+  for (const Case& c : cases) {
+    sim::Registers in = kMarkedRegisters;
+    in.ecx = sim::kHeapObject;
+    const sim::Landing out = sim::RunHost(sim::kHeapFree, in, {sim::kReturnProbe, c.pointer, c.flag});
+    ASSERT_EQ(out.address, sim::kReturnProbe) << out.Describe();
+    EXPECT_EQ(out.regs.esp - out.entryEsp, 12u);
+    ExpectCalleeSavedKept(in, out);  // ESI: pushed by the body, popped by the host
+    const sim::HeapCall& call = sim::HostHeap().lastFree;
+    EXPECT_EQ(call.heap, sim::kHeapObject);
+    EXPECT_EQ(call.pointer, c.pointer);
+    EXPECT_EQ(call.eaxAtTail, c.pointer) << "the overwritten MOV EAX,[ESP+4] must be redone";
+    EXPECT_EQ(call.flag, c.expectedFlag) << "pointer " << std::hex << c.pointer;
+  }
+  EXPECT_EQ(sim::LiveHostHeapBlocks(), 0u);
+}
+
+class MovapsFixes : public MemoryTest {
+ protected:
+  static uint8_t ByteAt(uint32_t address) { return sim::HostAt<uint8_t>(address); }
+
+  // Runs the single instruction at address against a 16-byte operand that is
+  // not 16-byte aligned; it must reach the trap right after it.
+  static void ExpectRunsMisaligned(uint32_t address) {
+    alignas(16) static uint8_t buffer[64];
+    sim::Registers in;
+    in.eax = Address(buffer + 4);
+    const sim::Landing out = sim::RunHost(address, in);
+    EXPECT_EQ(out.exception, sim::kBreakpoint) << out.Describe();
+    EXPECT_EQ(out.address, address + 3) << out.Describe();
+  }
+};
+
+TEST_F(MovapsFixes, ManualFixTurnsTheOneStoreIntoMovups) {
+  ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled();
+  EXPECT_EQ(ByteAt(sim::kManualMovaps), 0x0F);
+  EXPECT_EQ(ByteAt(sim::kManualMovaps + 1), 0x11);
+  EXPECT_EQ(ByteAt(sim::kManualMovaps + 2), 0x00);
+  EXPECT_EQ(ByteAt(sim::kManualMovaps + 3), sim::kTrap);
+  ExpectRunsMisaligned(sim::kManualMovaps);
+}
+
+TEST_F(MovapsFixes, ManualFixLeavesAnythingButMovapsAlone) {
+  for (uint8_t found : {uint8_t(0x11), uint8_t(0x28), uint8_t(0x90)}) {
+    sim::PlaceBytes(sim::kManualMovaps + 1, {found});
+    ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled();
+    EXPECT_EQ(ByteAt(sim::kManualMovaps + 1), found);
+  }
+}
+
+TEST_F(MovapsFixes, StretchGetsItsTwelveBytesAndNothingElse) {
+  constexpr uint32_t kFrom = 0xDDB0A0, kTo = 0xDDB130;
+  std::vector<uint8_t> before(kTo - kFrom);
+  std::memcpy(before.data(), Pointer(kFrom), before.size());
+  ApplyUnallocatedMovaps();
+  std::vector<uint8_t> expected = before;
+  for (uint32_t store : sim::kStretchMovapsStores) expected[store + 1 - kFrom] = 0x11;
+  for (uint32_t load : sim::kStretchMovapsLoads) expected[load + 1 - kFrom] = 0x10;
+  for (uint32_t address = kFrom; address < kTo; ++address) {
+    EXPECT_EQ(ByteAt(address), expected[address - kFrom]) << std::hex << address;
+  }
+  ExpectRunsMisaligned(sim::kStretchMovapsStores[0]);
+  ExpectRunsMisaligned(sim::kStretchMovapsLoads[6]);  // the one not followed at once by another
+}
+
+}  // namespace
+}  // namespace memory_test

@@ -1,0 +1,113 @@
+// A request the C runtime cannot serve: three attempts, the explanation, and
+// an end of the process that is not reported as a crash. Each case runs in a
+// child process, since the process really ends.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "plugin/apply.h"
+#include "plugin/known_crash.h"
+#include "sim/child.h"
+#include "sim/loader.h"
+#include "tests/memory/memory_fixture.h"
+
+namespace memory_test {
+namespace {
+
+// Forwards to the runtime, announcing each attempt on stderr.
+void* CountedMalloc(size_t size) {
+  std::fprintf(stderr, "attempt malloc %u\n", unsigned(size));
+  return kRuntimeCrtHeap.allocate(size);
+}
+void* CountedAlignedMalloc(size_t size, size_t alignment) {
+  std::fprintf(stderr, "attempt _aligned_malloc %u %u\n", unsigned(size), unsigned(alignment));
+  return kRuntimeCrtHeap.alignedAllocate(size, alignment);
+}
+void* CountedRealloc(void* p, size_t size) {
+  std::fprintf(stderr, "attempt realloc %u\n", unsigned(size));
+  return kRuntimeCrtHeap.reallocate(p, size);
+}
+
+constexpr uint32_t kImpossible = 0x7FFFFFF0;  // more than a 32-bit process can ever hold
+
+// args: the game folder, the AlignHeapAllocate mode, then "allocate" or "reallocate".
+SIM_SCENARIO(allocation_failure) {
+  sim::PrepareGameFolder(args.at(0), "[Patch]\nLogMessageToFile=1\nRecordCrashInfo=1\n");
+  ApplyRecordCrashInfo();
+  AlignMode = std::atoi(args.at(1).c_str());
+  CrtHeap = CrtHeapFunctions{&CountedMalloc, kRuntimeCrtHeap.release, &CountedRealloc, &CountedAlignedMalloc,
+                             kRuntimeCrtHeap.alignedRelease, kRuntimeCrtHeap.alignedReallocate};
+  void* block = args.at(2) == "allocate" ? OsHeapAllocate(kImpossible, 8, false)
+                                         : OsHeapReallocate(OsHeapAllocate(16, 0, false), kImpossible, 0, false);
+  std::fprintf(stderr, "returned %p\n", block);
+  return 0;
+}
+
+struct FailureOutcome {
+  sim::ChildResult child;
+  std::string folder;
+  int attempts = 0;
+};
+
+FailureOutcome Fail(const char* name, const char* mode, const char* call) {
+  FailureOutcome outcome;
+  outcome.folder = sim::TempFolder(name);
+  outcome.child = sim::RunScenarioInChild("allocation_failure",
+                                          "\"" + outcome.folder + "\" " + mode + " " + call);
+  for (size_t at = 0; (at = outcome.child.output.find("attempt", at)) != std::string::npos; ++at) ++outcome.attempts;
+  return outcome;
+}
+
+std::string ExpectedText(const char* sizeAndAlignment) {
+  return std::string("Vellmoor has failed to allocate memory! Possibly running out of memory. Size / alignment of "
+                     "object being allocated was ") +
+         sizeAndAlignment +
+         ". Some things you can try:\r\n1. Make sure ReduceSystemMemoryUsage=true is set in enblocal.ini - if "
+         "you don't have ENB then install ENBoost and enable this option.\r\n2. Try set AlignHeapAllocate=0 in "
+         "Orrisbane.ini - if you get additional crashes then put back to 1.\r\n3. If it's during ShowRaceMenu "
+         "then close the menu from time to time to free memory.\r\n4. Enable CustomMemoryBlock in Orrisbane.ini "
+         "to reduce memory fragmentation.\r\n5. If it's during ShowRaceMenu then disable UseOSAllocators=1 and "
+         "re-enable after character creation is completed.";
+}
+
+void ExpectKnownCrashEnd(const FailureOutcome& outcome, const char* sizeAndAlignment) {
+  EXPECT_EQ(outcome.child.exitCode, kKnownCrashExitCode) << outcome.child.output;
+  EXPECT_EQ(outcome.child.output.find("returned"), std::string::npos) << "the routine must not return";
+  std::vector<sim::JournalEntry> boxes;
+  for (const auto& entry : outcome.child.journal) {
+    if (entry.kind == sim::JournalEntry::kMessageBox) boxes.push_back(entry);
+  }
+  ASSERT_EQ(boxes.size(), 1u) << outcome.child.output;
+  EXPECT_EQ(boxes[0].text, ExpectedText(sizeAndAlignment));
+  EXPECT_EQ(boxes[0].caption, "Message from Orrisbane");
+  const std::string log = sim::ReadFile(outcome.folder + "\\Data\\QORV\\Plugins\\OrrisbaneLog.txt");
+  EXPECT_NE(log.find(sizeAndAlignment), std::string::npos) << log;
+  WIN32_FIND_DATAA found;
+  const std::string reports = outcome.folder + "\\Data\\QORV\\Plugins\\CrashLog\\*.txt";
+  const HANDLE search = FindFirstFileA(reports.c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "a crash report was written: " << found.cFileName;
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+TEST(AllocationFailure, PlainRequestEndsAfterThreeAttemptsShowingAlignmentZero) {
+  const FailureOutcome outcome = Fail("allocfail_plain", "0", "allocate");
+  EXPECT_EQ(outcome.attempts, 3) << outcome.child.output;
+  ExpectKnownCrashEnd(outcome, "2147483632 / 0");
+}
+
+TEST(AllocationFailure, AlignedModeShowsTheNormalisedAlignment) {
+  const FailureOutcome outcome = Fail("allocfail_aligned", "1", "allocate");
+  EXPECT_EQ(outcome.attempts, 3) << outcome.child.output;
+  EXPECT_NE(outcome.child.output.find("attempt _aligned_malloc 2147483632 16"), std::string::npos);
+  ExpectKnownCrashEnd(outcome, "2147483632 / 16");
+}
+
+TEST(AllocationFailure, ReallocationGetsOneAttempt) {
+  const FailureOutcome outcome = Fail("allocfail_realloc", "0", "reallocate");
+  EXPECT_EQ(outcome.attempts, 2) << "the first allocation, then one reallocation: " << outcome.child.output;
+  ExpectKnownCrashEnd(outcome, "2147483632 / 0");
+}
+
+}  // namespace
+}  // namespace memory_test

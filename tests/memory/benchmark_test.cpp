@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "memory/allocator_benchmark.h"
+#include "sim/host_heap.h"
+#include "sim/host_memory.h"
+#include "sim/journal.h"
+#include "sim/loader.h"
+
+namespace {
+
+constexpr const char* kClosingAdvice =
+    "IMPORTANT: UseOSAllocators and AlignHeapAllocate were automatically disabled because of this option!\n"
+    "You should not play normally with RunAllocatorBenchmark set at 1. Please exit game and disable it before "
+    "continuing.";
+
+struct Labels {
+  const char* allocation;
+  const char* release;
+};
+const Labels kLabels[] = {
+    {"Vanilla Heap::Allocate", "Vanilla Heap::Free"},
+    {"Vanilla aligned Heap::Allocate", "Vanilla aligned Heap::Free"},
+    {"malloc", "free"},
+    {"_aligned_malloc", "_aligned_free"},
+    {"Custom MemoryBlock::Allocate", "Custom MemoryBlock::Free"},
+};
+const uint32_t kSizes[] = {8, 12, 16, 24, 32};
+
+std::string Header(const Labels& labels, uint32_t size, int count, int times, int threads) {
+  return std::string(labels.allocation) + "(" + std::to_string(size) + ") * " + std::to_string(count) + " + " +
+         labels.release + "() * " + std::to_string(count) + " ) x " + std::to_string(times) + " concurrently on " +
+         std::to_string(threads) + " threads";
+}
+
+std::vector<std::string> SplitLines(const std::string& text, const std::string& end) {
+  std::vector<std::string> lines;
+  size_t from = 0;
+  for (size_t at; (at = text.find(end, from)) != std::string::npos; from = at + end.size()) {
+    lines.push_back(text.substr(from, at - from));
+  }
+  EXPECT_EQ(from, text.size()) << "text after the last line end";
+  return lines;
+}
+
+// The number after the prefix, which must be all the line holds.
+double NumberAfter(const std::string& line, const std::string& prefix) {
+  EXPECT_EQ(line.compare(0, prefix.size(), prefix), 0) << line;
+  const char* begin = line.c_str() + prefix.size();
+  char* end = nullptr;
+  const double value = std::strtod(begin, &end);
+  EXPECT_TRUE(end != begin && *end == '\0') << line;
+  return value;
+}
+
+struct Result {
+  double allocation, release, total;
+};
+
+Result ResultLines(const std::vector<std::string>& lines, size_t first) {
+  Result r{NumberAfter(lines.at(first), "Allocation average: "), NumberAfter(lines.at(first + 1), "Free average: "),
+           NumberAfter(lines.at(first + 2), "Total average: ")};
+  // Six significant digits each: the printed total is the printed parts' sum.
+  EXPECT_NEAR(r.total, r.allocation + r.release, 1e-5 * (1.0 + r.total)) << lines.at(first + 2);
+  return r;
+}
+
+std::string RunWithSettings(const std::string& settings) {
+  sim::PrepareGameFolder(sim::TempFolder("benchmark"), "[Patch]\nRunAllocatorBenchmark=1\n" + settings);
+  sim::ResetHostImage();
+  sim::ClearHostHeapRecord();
+  sim::ClearJournal();
+  RunAllocatorBenchmark();
+  return sim::ReadFile(kBenchmarkReportFile);
+}
+
+TEST(AllocatorBenchmark, ReportHasTwentyFiveBlocksInTestThenSizeOrder) {
+  const std::string report =
+      RunWithSettings("CountAllocatorBenchmark=1000\nTimesAllocatorBenchmark=2\nThreadsAllocatorBenchmark=2\n");
+  // A text stream: every line ends in CR LF, with no bare LF anywhere.
+  const std::vector<std::string> lines = SplitLines(report, "\r\n");
+  EXPECT_EQ(SplitLines(report, "\n").size(), lines.size());
+  ASSERT_EQ(lines.size(), 2u + 25u * 5u);
+  EXPECT_EQ(lines[0], "Running allocator tests...");
+  EXPECT_EQ(lines[1], "Lower times (results) are better.");
+  size_t at = 2;
+  for (const Labels& labels : kLabels) {
+    for (uint32_t size : kSizes) {
+      EXPECT_EQ(lines[at], "");
+      EXPECT_EQ(lines[at + 1], "== Test: ( " + Header(labels, size, 1000, 2, 2));
+      const Result r = ResultLines(lines, at + 2);
+      EXPECT_GT(r.allocation, 0.0) << lines[at + 1];
+      EXPECT_GT(r.release, 0.0) << lines[at + 1];
+      at += 5;
+    }
+  }
+  // Tests 0 and 1 went through the host's own heap, and gave every block back.
+  EXPECT_EQ(sim::HostHeap().allocations, 2u * 5u * 2u * 1000u);
+  EXPECT_EQ(sim::HostHeap().frees, sim::HostHeap().allocations);
+  EXPECT_EQ(sim::HostHeap().foreignFrees, 0u);
+  EXPECT_EQ(sim::LiveHostHeapBlocks(), 0u);
+  EXPECT_EQ(sim::HostHeap().lastAllocate.heap, sim::kHeapObject);
+  EXPECT_EQ(sim::HostHeap().lastAllocate.alignment, 16);
+  EXPECT_EQ(sim::HostHeap().lastAllocate.flag & 0xFF, 1u);
+  EXPECT_EQ(sim::HostHeap().lastFree.flag & 0xFF, 1u);
+
+  const auto boxes = sim::MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text,
+            std::string("Wrote allocator benchmark test to \"AllocatorBenchmark.txt\" in Vellmoor directory.\n") +
+                kClosingAdvice);
+}
+
+TEST(AllocatorBenchmark, MissingOrMeaninglessSettingsAreRefusedWithoutARun) {
+  for (const char* settings : {"", "CountAllocatorBenchmark=10\nTimesAllocatorBenchmark=0\nThreadsAllocatorBenchmark=1\n",
+                               "CountAllocatorBenchmark=10\nTimesAllocatorBenchmark=1\nThreadsAllocatorBenchmark=0\n"}) {
+    SCOPED_TRACE(settings);
+    const std::vector<std::string> lines = SplitLines(RunWithSettings(settings), "\r\n");
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1], "Lower times (results) are better.");
+    EXPECT_EQ(lines[3].rfind("Not run: CountAllocatorBenchmark, TimesAllocatorBenchmark and "
+                             "ThreadsAllocatorBenchmark must each be at least 1", 0), 0u)
+        << lines[3];
+    const auto boxes = sim::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text.rfind("The allocator benchmark did not run: ", 0), 0u) << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find(kClosingAdvice), std::string::npos);
+  }
+  const std::vector<std::string> lines = SplitLines(RunWithSettings(""), "\r\n");
+  EXPECT_NE(lines.at(3).find("read Count -1, Times -1, Threads -1"), std::string::npos) << lines.at(3);
+}
+
+std::vector<std::string> OneTest(int test, uint32_t size, int count, int times, int threads) {
+  std::ostringstream out;
+  BenchmarkTest(test, size, count, times, threads, out);
+  const std::vector<std::string> lines = SplitLines(out.str(), "\n");
+  EXPECT_GE(lines.size(), 3u);
+  if (lines.size() >= 2) {
+    EXPECT_EQ(lines[0], "");
+    EXPECT_EQ(lines[1], "== Test: ( " + Header(kLabels[test], size, count, times, threads));
+  }
+  return lines;
+}
+
+TEST(AllocatorBenchmark, TimesZeroMeasuresNothingAndPrintsZeros) {
+  for (int test : {2, 4}) {
+    const auto lines = OneTest(test, 16, 100, 0, 2);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[2], "Allocation average: 0");
+    EXPECT_EQ(lines[3], "Free average: 0");
+    EXPECT_EQ(lines[4], "Total average: 0");
+  }
+}
+
+TEST(AllocatorBenchmark, FewerBlocksThanThreadsStillCompletes) {
+  for (int test : {3, 4}) {
+    const auto lines = OneTest(test, 24, 1, 3, 4);
+    ASSERT_EQ(lines.size(), 5u);
+    const Result r = ResultLines(lines, 2);
+    EXPECT_TRUE(std::isfinite(r.total));
+    EXPECT_GE(r.allocation, 0.0);
+  }
+}
+
+TEST(AllocatorBenchmark, WorkThatCannotBeHadSkipsTheTestWithALine) {
+  // 2^30 pointers need 4 GiB: the request must fail, not wrap to nothing.
+  auto lines = OneTest(2, 8, 1 << 30, 1, 1);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2], "Skipped: the work arrays for Count 1073741824 and Threads 1 could not be allocated.");
+  lines = OneTest(4, 8, 1 << 30, 1, 1);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2], "Skipped: the private MemoryBlock of 8589934592 bytes is too large.");
+  lines = OneTest(4, 8, 0x1FFFFFFF, 1, 1);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2], "Skipped: the private MemoryBlock of 4294967288 bytes could not be built.");
+  lines = OneTest(2, 8, 10, 1, -1);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2], "Skipped: Count and Threads must each be at least 1.");
+}
+
+}  // namespace

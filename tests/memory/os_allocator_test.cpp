@@ -1,0 +1,192 @@
+// The heap replacement's routines called directly: normalisation, the two C
+// runtime families, the pools in front of them and reallocation.
+#include <cstring>
+
+#include "tests/memory/memory_fixture.h"
+
+namespace memory_test {
+namespace {
+
+using OsHeap = MemoryTest;
+
+TEST_F(OsHeap, AlignedModeRaisesOrReplacesTheAlignment) {
+  struct Case {
+    int32_t mode, alignment;
+    bool aligned;
+    size_t runtimeAlignment;
+  } cases[] = {{1, 8, true, 16},  {1, 32, true, 32}, {1, 24, true, 16}, {1, 0, false, 16},
+               {1, -32, true, 16}, {1, 64, false, 64}, {-1, 8, false, 16}, {-1, 32, true, 32}};
+  for (const Case& c : cases) {
+    AlignMode = c.mode;
+    crt.Forget();
+    void* block = OsHeapAllocate(40, c.alignment, c.aligned);
+    const CrtCall call = OnlyCall();
+    EXPECT_EQ(call.function, "_aligned_malloc") << "mode " << c.mode << " alignment " << c.alignment;
+    EXPECT_EQ(call.alignment, c.runtimeAlignment) << "mode " << c.mode << " alignment " << c.alignment;
+    EXPECT_EQ(Address(block) % c.runtimeAlignment, 0u);
+    OsHeapFree(block, c.aligned);
+  }
+}
+
+TEST_F(OsHeap, AlignedModeReleasesEveryBlockAlignedWhateverTheHostFlag) {
+  AlignMode = 1;
+  void* block = OsHeapAllocate(100, 0, false);
+  crt.Forget();
+  OsHeapFree(block, false);
+  EXPECT_EQ(OnlyCall().function, "_aligned_free");
+  crt.Forget();
+  void* grown = OsHeapReallocate(OsHeapAllocate(100, 0, false), 200, 0, false);
+  EXPECT_EQ(crt.Calls().back().function, "_aligned_realloc");
+  OsHeapFree(grown, false);
+}
+
+TEST_F(OsHeap, PlainModeFollowsTheHostFlag) {
+  void* plain = OsHeapAllocate(40, 16, false);
+  EXPECT_EQ(OnlyCall().function, "malloc");
+  crt.Forget();
+  void* aligned = OsHeapAllocate(40, 32, true);
+  EXPECT_EQ(OnlyCall().function, "_aligned_malloc");
+  EXPECT_EQ(OnlyCall().alignment, 32u);
+  crt.Forget();
+  OsHeapFree(plain, false);
+  OsHeapFree(aligned, true);
+  ASSERT_EQ(crt.Calls().size(), 2u);
+  EXPECT_EQ(crt.Calls()[0].function, "free");
+  EXPECT_EQ(crt.Calls()[1].function, "_aligned_free");
+}
+
+// An aligned request without a positive alignment would go to malloc and
+// come back through _aligned_free; every block must stay in one family, and
+// the aligned family must not refuse an alignment that is no power of two.
+TEST_F(OsHeap, EveryBlockStaysInOneRuntimeFamily) {
+  for (int32_t mode : {0, 1, -1}) {
+    for (bool aligned : {false, true}) {
+      for (int32_t alignment : {-16, 0, 2, 4, 8, 16, 24, 32, 48}) {
+        AlignMode = mode;
+        void* block = OsHeapAllocate(50, alignment, aligned);
+        block = OsHeapReallocate(block, 300, alignment, aligned);
+        OsHeapFree(block, aligned);
+        void* fromNull = OsHeapReallocate(nullptr, 60, alignment, aligned);
+        OsHeapFree(fromNull, aligned);
+        EXPECT_TRUE(crt.Mismatches().empty()) << "mode " << mode << " aligned " << aligned << " alignment "
+                                              << alignment << ": " << crt.Mismatches().front();
+        if (!crt.Mismatches().empty()) return;
+      }
+    }
+  }
+  EXPECT_EQ(crt.LiveBlocks(), 0u);
+}
+
+TEST_F(OsHeap, ReallocatingNullIsAnAllocationThroughTheRuntimeReallocation) {
+  void* plain = OsHeapReallocate(nullptr, 70, 0, false);
+  EXPECT_EQ(OnlyCall().function, "realloc");
+  EXPECT_EQ(OnlyCall().size, 70u);
+  crt.Forget();
+  void* aligned = OsHeapReallocate(nullptr, 70, 16, true);
+  EXPECT_EQ(OnlyCall().function, "_aligned_realloc");
+  EXPECT_EQ(OnlyCall().alignment, 16u);
+  OsHeapFree(plain, false);
+  OsHeapFree(aligned, true);
+}
+
+TEST_F(OsHeap, ReallocatingToSizeZeroKeepsALiveBlock) {
+  void* block = OsHeapAllocate(64, 0, false);
+  void* shrunk = OsHeapReallocate(block, 0, 0, false);
+  ASSERT_NE(shrunk, nullptr);
+  EXPECT_EQ(crt.LiveBlocks(), 1u);
+  OsHeapFree(shrunk, false);
+  EXPECT_EQ(crt.LiveBlocks(), 0u);
+}
+
+TEST_F(OsHeap, AllocationRetriesTwiceAtOnce) {
+  crt.FailAllocations(2);
+  void* block = OsHeapAllocate(48, 0, false);
+  ASSERT_NE(block, nullptr);
+  ASSERT_EQ(crt.Calls().size(), 3u);
+  EXPECT_EQ(crt.Calls()[2].result, block);
+  OsHeapFree(block, false);
+}
+
+TEST_F(OsHeap, RequestsAbove36BytesNeverReachThePools) {
+  BuildMemoryBlocks(1, false);
+  void* largest = OsHeapAllocate(36, 0, false);
+  EXPECT_EQ(FindOwningPool(largest, false), MemoryBlockTable[9]);
+  EXPECT_TRUE(crt.Calls().empty());
+  for (uint32_t size : {37u, 40u, 1000u}) {
+    crt.Forget();
+    void* block = OsHeapAllocate(size, 0, false);
+    EXPECT_EQ(OnlyCall().function, "malloc") << size;
+    OsHeapFree(block, false);
+  }
+  OsHeapFree(largest, false);
+}
+
+TEST_F(OsHeap, ExhaustedPoolFallsBackAndRecoversAfterOneRelease) {
+  BuildMemoryBlocks(1, false);
+  MemoryBlock* pool = MemoryBlockTable[2];
+  std::vector<void*> pooled;
+  for (uint32_t i = 0; i < pool->slotCount; ++i) pooled.push_back(OsHeapAllocate(8, 0, false));
+  EXPECT_TRUE(crt.Calls().empty());
+  void* overflow = OsHeapAllocate(8, 0, false);
+  EXPECT_EQ(OnlyCall().function, "malloc");
+  EXPECT_FALSE(pool->Contains(overflow));
+  EXPECT_EQ(pool->ring->AvailableCount(), 0);
+
+  OsHeapFree(pooled.back(), true);  // the host's aligned flag does not send it elsewhere
+  pooled.pop_back();
+  EXPECT_EQ(crt.Calls().size(), 1u);
+  void* again = OsHeapAllocate(5, 0, false);
+  EXPECT_TRUE(pool->Contains(again));
+  pooled.push_back(again);
+  for (void* block : pooled) OsHeapFree(block, false);
+  OsHeapFree(overflow, false);
+  EXPECT_EQ(pool->ring->AvailableCount(), int32_t(pool->slotCount));
+}
+
+TEST_F(OsHeap, ReallocationOutOfAPoolCopiesTheSlotOnly) {
+  BuildMemoryBlocks(1, false);
+  auto* block = static_cast<unsigned char*>(OsHeapAllocate(12, 0, false));
+  ASSERT_TRUE(MemoryBlockTable[3]->Contains(block));
+  for (int i = 0; i < 12; ++i) block[i] = static_cast<unsigned char>(i + 1);
+  block[12] = 0x55;  // the next slot: no business of this block
+  auto* grown = static_cast<unsigned char*>(OsHeapReallocate(block, 100, 0, false));
+  EXPECT_EQ(OnlyCall().function, "malloc");
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(grown[i], i + 1);
+  for (int i = 12; i < 100; ++i) ASSERT_EQ(grown[i], kFreshByte) << "byte " << i << " was copied";
+  EXPECT_EQ(MemoryBlockTable[3]->ring->AvailableCount(), int32_t(MemoryBlockTable[3]->slotCount));
+  OsHeapFree(grown, false);
+}
+
+TEST_F(OsHeap, ReallocationIntoASmallerPoolCopiesTheNewSize) {
+  BuildMemoryBlocks(1, false);
+  MemoryBlock* small = MemoryBlockTable[3];
+  std::memset(small->begin, 0x77, small->totalSize);
+  auto* block = static_cast<unsigned char*>(OsHeapAllocate(36, 0, false));
+  std::memset(block, 0x11, 36);
+  auto* shrunk = static_cast<unsigned char*>(OsHeapReallocate(block, 10, 0, false));
+  ASSERT_TRUE(small->Contains(shrunk));
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(shrunk[i], 0x11);
+  EXPECT_EQ(shrunk[10], 0x77);
+  EXPECT_EQ(shrunk[11], 0x77);
+  EXPECT_TRUE(crt.Calls().empty());
+  OsHeapFree(shrunk, false);
+}
+
+TEST_F(OsHeap, AlignedLayoutPoolsServeAlignedModeAndReleaseThroughTheirRange) {
+  AlignMode = 1;
+  BuildMemoryBlocks(1, true);
+  void* small = OsHeapAllocate(3, 0, false);
+  void* wide = OsHeapAllocate(20, 8, true);
+  void* notPooled = OsHeapAllocate(33, 0, false);
+  EXPECT_TRUE(MemoryBlockTable[4]->Contains(small));
+  EXPECT_TRUE(MemoryBlockTable[8]->Contains(wide));
+  EXPECT_EQ(OnlyCall().function, "_aligned_malloc");
+  OsHeapFree(small, false);
+  OsHeapFree(wide, false);
+  OsHeapFree(notPooled, false);
+  EXPECT_EQ(crt.Calls().back().function, "_aligned_free");
+  EXPECT_EQ(MemoryBlockTable[4]->ring->AvailableCount(), int32_t(MemoryBlockTable[4]->slotCount));
+}
+
+}  // namespace
+}  // namespace memory_test

@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <utility>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "memory/allocator_benchmark.h"
+#include "memory/memory_block.h"
+#include "memory/usage_report.h"
+#include "patch/main_loop.h"
+#include "plugin/apply.h"
+#include "sim/child.h"
+#include "sim/host_frame.h"
+#include "sim/host_memory.h"
+#include "sim/host_usage.h"
+#include "sim/journal.h"
+#include "sim/loader.h"
+#include "sim/runner.h"
+
+namespace {
+
+constexpr uint32_t kSlotsPerPool = 8;
+
+// Publishes pools of its own in place of the process's table for one test,
+// and puts the table back afterwards.
+class UsageReport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim::ResetHostImage();
+    sim::ClearJournal();
+    savedTable_ = MemoryBlockTable;
+    savedReady_ = PoolsReady.load();
+    savedTracking_ = TrackHighestUsage;
+    MemoryBlockTable = table_;
+    PoolsReady = true;
+    TrackHighestUsage = true;
+  }
+  void TearDown() override {
+    MemoryBlockTable = savedTable_;
+    PoolsReady = savedReady_;
+    TrackHighestUsage = savedTracking_;
+  }
+
+  void Publish(std::initializer_list<uint32_t> slotSizes) {
+    for (uint32_t size : slotSizes) {
+      pools_.push_back(std::make_unique<MemoryBlock>(size, size * kSlotsPerPool));
+      ASSERT_TRUE(pools_.back()->Usable());
+      table_[size / 4] = pools_.back().get();
+    }
+  }
+  void PublishNormalLayout() { Publish({8, 12, 16, 20, 24, 28, 32, 36}); }
+  MemoryBlock& Pool(uint32_t slotSize) { return *table_[slotSize / 4]; }
+  std::vector<void*> Take(uint32_t slotSize, uint32_t slots) {
+    std::vector<void*> taken;
+    for (uint32_t i = 0; i < slots; ++i) taken.push_back(Pool(slotSize).Allocate());
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), nullptr), 0);
+    return taken;
+  }
+
+  static std::vector<std::string> Printed() {
+    std::vector<std::string> lines;
+    for (const auto& entry : sim::ConsoleLines()) lines.push_back(entry.text);
+    return lines;
+  }
+
+  MemoryBlock* table_[kMemoryBlockTableSize] = {};
+  std::vector<std::unique_ptr<MemoryBlock>> pools_;
+  MemoryBlock** savedTable_ = nullptr;
+  bool savedReady_ = false;
+  bool savedTracking_ = false;
+};
+
+TEST_F(UsageReport, NormalLayoutPrintsEveryPoolInSizeOrder) {
+  PublishNormalLayout();
+  Take(8, 1);
+  Take(12, kSlotsPerPool);
+  Take(20, 3);
+  Pool(8).highestUsage = 40.0f;
+  MemoryUsageReport(0);
+  const std::vector<std::string> expected = {
+      "Memory block (08) current: 12.50 %, highest: 40.00 %",
+      "Memory block (12) current: 100.00 %, highest: 0.00 %",
+      "Memory block (16) current: 0.00 %, highest: 0.00 %",
+      "Memory block (20) current: 37.50 %, highest: 0.00 %",
+      "Memory block (24) current: 0.00 %, highest: 0.00 %",
+      "Memory block (28) current: 0.00 %, highest: 0.00 %",
+      "Memory block (32) current: 0.00 %, highest: 0.00 %",
+      "Memory block (36) current: 0.00 %, highest: 0.00 %",
+  };
+  EXPECT_EQ(Printed(), expected);
+  // The host prints the line as a format: every percent sign reaches it doubled.
+  EXPECT_EQ(sim::ConsoleLines().at(0).caption, "Memory block (08) current: 12.50 %%, highest: 40.00 %%");
+}
+
+TEST_F(UsageReport, AlignedLayoutPrintsItsTwoPools) {
+  Publish({16, 32});
+  Take(32, 7);
+  MemoryUsageReport(0);
+  const std::vector<std::string> expected = {
+      "Memory block (16) current: 0.00 %, highest: 0.00 %",
+      "Memory block (32) current: 87.50 %, highest: 0.00 %",
+  };
+  EXPECT_EQ(Printed(), expected);
+}
+
+TEST_F(UsageReport, PrintsNothingUnlessTheHostAnsweredZeroAndPoolsAreReady) {
+  PublishNormalLayout();
+  MemoryUsageReport(1);
+  MemoryUsageReport(0x80);
+  EXPECT_TRUE(sim::ConsoleLines().empty());
+  PoolsReady = false;
+  MemoryUsageReport(0);
+  EXPECT_TRUE(sim::ConsoleLines().empty());
+  PoolsReady = true;
+  std::fill(std::begin(table_), std::end(table_), nullptr);
+  MemoryUsageReport(0);
+  EXPECT_TRUE(sim::ConsoleLines().empty());
+}
+
+TEST_F(UsageReport, HighestUsageIsSampledEachFrameOnlyRisesAndStopsAtFull) {
+  Publish({8, 12, 16});
+  Take(8, 2);
+  Take(12, kSlotsPerPool);
+  MemoryUsageReport(0);
+  EXPECT_EQ(Printed().at(0), "Memory block (08) current: 25.00 %, highest: 0.00 %");
+
+  OnFrameUpdate();
+  const std::vector<void*> more = Take(8, 4);
+  OnFrameUpdate();
+  for (void* slot : more) Pool(8).Free(slot);
+  // A full pool's ring is not even looked at any more: without one, sampling would fault.
+  ASSERT_EQ(Pool(12).highestUsage, 100.0f);
+  FreeSlotRing* ring = std::exchange(Pool(12).ring, nullptr);
+  OnFrameUpdate();
+  Pool(12).ring = ring;
+  EXPECT_EQ(Pool(12).highestUsage, 100.0f);
+  EXPECT_EQ(Pool(16).highestUsage, 0.0f);
+  sim::ClearJournal();
+  MemoryUsageReport(0);
+  EXPECT_EQ(Printed().at(0), "Memory block (08) current: 25.00 %, highest: 75.00 %");
+
+  TrackHighestUsage = false;
+  Take(16, 4);
+  OnFrameUpdate();
+  EXPECT_EQ(Pool(16).highestUsage, 0.0f);
+}
+
+// Host registers a test can tell apart; the routine may change ECX and EDX as
+// any host call may, nothing else.
+constexpr sim::Registers kHostRegisters{.eax = 0x0BADF00D, .ebx = 0xB0B0B0B0, .ecx = 0x1C00C0DE, .edx = 0xD0D0D0D0,
+                                        .esi = 0x51515151, .edi = 0xD1D1D1D1, .ebp = 0xEBEBEBEB};
+
+TEST_F(UsageReport, HookCallsTheHostRoutineThenReportsOnItsLowByte) {
+  PublishNormalLayout();
+  ApplyMemoryInfoConsole();
+  EXPECT_TRUE(TrackHighestUsage);
+
+  sim::SetUsageRoutineResult(0x12345600);
+  sim::Landing landing = sim::RunHost(sim::kUsageCallSite, kHostRegisters, {0xAAAA0001, 0xAAAA0002});
+  EXPECT_EQ(landing.exception, sim::kBreakpoint) << landing.Describe();
+  EXPECT_EQ(landing.address, sim::kUsageCallReturn);
+  EXPECT_EQ(sim::UsageRoutineCalls(), 1u);
+  EXPECT_EQ(sim::UsageRoutineLastEcx(), kHostRegisters.ecx);
+  const sim::Registers& r = landing.regs;
+  EXPECT_EQ(r.eax, 0x12345600u);
+  EXPECT_EQ(std::tie(r.ebx, r.esi, r.edi, r.ebp, r.esp),
+            std::tie(kHostRegisters.ebx, kHostRegisters.esi, kHostRegisters.edi, kHostRegisters.ebp, landing.entryEsp));
+  EXPECT_EQ(std::make_pair(landing.Stack(0), landing.Stack(1)), std::make_pair(0xAAAA0001u, 0xAAAA0002u));
+  EXPECT_EQ(Printed().size(), 8u);
+
+  sim::ClearJournal();
+  sim::SetUsageRoutineResult(0x00000001);
+  landing = sim::RunHost(sim::kUsageCallSite, kHostRegisters);
+  EXPECT_EQ(landing.address, sim::kUsageCallReturn);
+  EXPECT_EQ(landing.regs.eax, 1u);
+  EXPECT_EQ(sim::UsageRoutineCalls(), 2u);
+  EXPECT_TRUE(sim::ConsoleLines().empty());
+}
+
+// Scenarios in a fresh process: the main-loop hook is placed once per process.
+
+// Fails with a distinct code at the first check that does not hold.
+int FramesUntilBenchmarkFile(int maxFrames) {
+  for (int frame = 1; frame <= maxFrames; ++frame) {
+    sim::RunFrame();
+    if (sim::FileExists(kBenchmarkReportFile)) return frame;
+  }
+  return 0;
+}
+
+// The settings are missing, so the run only writes its refusal: what is under
+// test is when it runs, not what it measures.
+SIM_SCENARIO(BenchmarkRunsOnTheTenthFrameOnly) {
+  sim::PrepareGameFolder(sim::TempFolder("countdown"), "[Patch]\nRunAllocatorBenchmark=1\n");
+  ApplyRunAllocatorBenchmark();
+  const int frame = FramesUntilBenchmarkFile(30);
+  if (frame != 10) return 100 + frame;
+  if (sim::MessageBoxes().size() != 1) return 2;
+  DeleteFileA(kBenchmarkReportFile);
+  if (FramesUntilBenchmarkFile(30) != 0) return 3;
+  if (sim::MessageBoxes().size() != 1) return 4;
+  return 0;
+}
+
+SIM_SCENARIO(BothOptionsPlaceTheMainLoopHookOnce) {
+  sim::PrepareGameFolder(sim::TempFolder("hook-once"), "[Patch]\nRunAllocatorBenchmark=1\n");
+  constexpr uint32_t kMainLoopSite = 0x69470D;
+  ApplyMemoryInfoConsole();
+  if (sim::HostAt<uint8_t>(kMainLoopSite) != 0xE9) return 1;
+  // Put the host's own call back: a second placement would show as a jump.
+  const uint32_t hookJump = sim::HostAt<uint32_t>(kMainLoopSite + 1);
+  sim::PlaceBytes(kMainLoopSite, {0xE8});
+  sim::PlaceWord(kMainLoopSite + 1, sim::kTimerUpdate - (kMainLoopSite + 5));
+  ApplyRunAllocatorBenchmark();
+  if (sim::HostAt<uint8_t>(kMainLoopSite) != 0xE8) return 2;
+  // With the one hook back, each frame counts down once.
+  sim::PlaceBytes(kMainLoopSite, {0xE9});
+  sim::PlaceWord(kMainLoopSite + 1, hookJump);
+  const int frame = FramesUntilBenchmarkFile(30);
+  return frame == 10 ? 0 : 100 + frame;
+}
+
+TEST(FrameUpdate, BenchmarkRunsInsideTheTenthFrameAfterItsApplyAndNeverAgain) {
+  const sim::ChildResult child = sim::RunScenarioInChild("BenchmarkRunsOnTheTenthFrameOnly");
+  EXPECT_EQ(child.exitCode, 0u) << "100 + frame of the run, or the failed step\n" << child.output;
+}
+
+TEST(FrameUpdate, MemoryInfoConsoleAndTheBenchmarkShareOneMainLoopHook) {
+  const sim::ChildResult child = sim::RunScenarioInChild("BothOptionsPlaceTheMainLoopHookOnce");
+  EXPECT_EQ(child.exitCode, 0u) << child.output;
+}
+
+}  // namespace

@@ -1,0 +1,215 @@
+// The pools on their own: sizing, slot hand-out and give-back, selection of a
+// pool for a request, and the ring across the 32-bit wrap of its counters.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <memory>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "memory/memory_block.h"
+
+namespace {
+
+constexpr uint64_t kJustBelowWrap = (uint64_t(1) << 32) - 5;
+
+TEST(MemoryBlockPlan, SplitsTheTotalBySinglePrecisionWeights) {
+  // Worked out independently in single precision: share = weight / sum,
+  // widened, times the total bytes, truncated.
+  const uint32_t normal[] = {0, 0, 65441068, 189334368, 89187280, 54401860, 177421552, 212286384, 206012304, 79657032};
+  const PoolPlan plan = PlanMemoryBlocks(1024, false);
+  for (int i = 0; i < kMemoryBlockTableSize; ++i) EXPECT_EQ(plan.totalSize[i], normal[i]) << "slot size " << i * 4;
+
+  const PoolPlan aligned = PlanMemoryBlocks(1024, true);
+  for (int i = 0; i < kMemoryBlockTableSize; ++i) {
+    const uint32_t expected = i == 4 ? 324404640u : i == 8 ? 749337216u : 0u;
+    EXPECT_EQ(aligned.totalSize[i], expected) << "slot size " << i * 4;
+  }
+  EXPECT_EQ(PlanMemoryBlocks(1, false).totalSize[2], 63907u);
+}
+
+TEST(MemoryBlockPlan, CapsTheTotalAtOneGibibyte) {
+  for (bool alignedLayout : {false, true}) {
+    const PoolPlan capped = PlanMemoryBlocks(2000, alignedLayout);
+    const PoolPlan limit = PlanMemoryBlocks(1024, alignedLayout);
+    for (int i = 0; i < kMemoryBlockTableSize; ++i) EXPECT_EQ(capped.totalSize[i], limit.totalSize[i]);
+  }
+}
+
+TEST(MemoryBlockBuild, NonPositiveTotalBuildsNothing) {
+  BuildMemoryBlocks(1, false);
+  ASSERT_TRUE(PoolsReady);
+  for (int32_t total : {0, -1}) {
+    BuildMemoryBlocks(total, false);
+    EXPECT_FALSE(PoolsReady);
+    for (int i = 0; i < kMemoryBlockTableSize; ++i) EXPECT_EQ(MemoryBlockTable[i], nullptr);
+  }
+}
+
+TEST(MemoryBlockBuild, LayoutsBuildTheirSlotSizesAligned) {
+  BuildMemoryBlocks(1, false);
+  ASSERT_TRUE(PoolsReady);
+  for (int i = 0; i < kMemoryBlockTableSize; ++i) {
+    if (i < 2) {
+      EXPECT_EQ(MemoryBlockTable[i], nullptr);
+      continue;
+    }
+    ASSERT_NE(MemoryBlockTable[i], nullptr);
+    EXPECT_EQ(MemoryBlockTable[i]->slotSize, uint32_t(i * 4));
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(MemoryBlockTable[i]->begin) % 32, 0u);
+  }
+  BuildMemoryBlocks(1, true);
+  for (int i = 0; i < kMemoryBlockTableSize; ++i) EXPECT_EQ(MemoryBlockTable[i] != nullptr, i == 4 || i == 8);
+}
+
+TEST(MemoryBlock, HandsOutEverySlotOnceThenRecoversAfterOneRelease) {
+  MemoryBlock pool(12, 12 * 5 + 7);
+  ASSERT_TRUE(pool.Usable());
+  EXPECT_EQ(pool.slotCount, 5u);
+  EXPECT_EQ(pool.end, pool.begin + 67);
+  std::set<void*> taken;
+  for (int i = 0; i < 5; ++i) {
+    void* slot = pool.Allocate();
+    ASSERT_NE(slot, nullptr);
+    EXPECT_EQ((static_cast<char*>(slot) - pool.begin) % 12, 0);
+    EXPECT_LT(static_cast<char*>(slot) + 12, pool.end + 1);
+    EXPECT_TRUE(taken.insert(slot).second) << "slot handed out twice";
+  }
+  EXPECT_EQ(pool.Allocate(), nullptr);
+  EXPECT_EQ(pool.ring->AvailableCount(), 0) << "a failed take must return its reservation";
+  void* released = *taken.begin();
+  pool.Free(released);
+  EXPECT_EQ(pool.Allocate(), released);
+}
+
+TEST(MemoryBlock, IgnoresPointersOutsideItsReservation) {
+  MemoryBlock pool(8, 64);
+  char outside[8];
+  pool.Free(outside);
+  pool.Free(pool.end);
+  pool.Free(pool.begin - 1);
+  EXPECT_EQ(pool.ring->AvailableCount(), 8);
+}
+
+TEST(MemoryBlock, UnreservablePoolIsUnusableAndHandsOutNothing) {
+  // Its ring alone would need more than 2^32 bytes.
+  MemoryBlock pool(8, 0xFFFFFFF8u);
+  EXPECT_FALSE(pool.Usable());
+  EXPECT_EQ(pool.Allocate(), nullptr);
+}
+
+// A ring that maps a position to the wrong entry waits forever for a turn
+// that never comes; that must fail the run, not stall it.
+template <typename Body>
+void WithinSeconds(int seconds, Body body) {
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> finished = done->get_future();
+  std::thread([done, body] {
+    body();
+    done->set_value();
+  }).detach();
+  if (finished.wait_for(std::chrono::seconds(seconds)) == std::future_status::ready) return;
+  std::fprintf(stderr, "the ring stalled: an entry waits for a position that never maps to it\n");
+  std::_Exit(1);
+}
+
+TEST(FreeSlotRing, KeepsEveryEntryRightAcrossThe32BitWrap) {
+  // 2^32 is not a multiple of the capacity (3 + 33): a 32-bit position taken
+  // mod capacity would jump to another entry at the wrap.
+  std::unique_ptr<MemoryBlock> built;
+  WithinSeconds(20, [&built] {
+    built = std::make_unique<MemoryBlock>(8, 8 * 3, kJustBelowWrap);
+    MemoryBlock& pool = *built;
+    for (int round = 0; round < 40; ++round) {
+      std::set<void*> taken;
+      for (int i = 0; i < 3; ++i) {
+        void* slot = pool.Allocate();
+        ASSERT_NE(slot, nullptr) << "round " << round;
+        ASSERT_TRUE(pool.Contains(slot));
+        ASSERT_TRUE(taken.insert(slot).second) << "slot handed out twice in round " << round;
+      }
+      ASSERT_EQ(pool.Allocate(), nullptr);
+      for (void* slot : taken) pool.Free(slot);
+    }
+  });
+  EXPECT_GT(built->ring->takeCounter.load(), uint64_t(1) << 32);
+  EXPECT_GT(built->ring->putCounter.load(), uint64_t(1) << 32);
+}
+
+TEST(FreeSlotRing, NeverHandsOutAnEntryItsGiverHasNotWrittenYet) {
+  FreeSlotRing ring(2);
+  ring.Give(0);
+  ring.Give(1);
+  ASSERT_EQ(ring.Take(), 0u);  // slot 0 now has an owner; its entry held it last
+  ASSERT_EQ(ring.Take(), 1u);
+  for (int step = 0; step < 33; ++step) {  // on to the position before the entry that held slot 0 (capacity 35)
+    ring.Give(1);
+    ASSERT_EQ(ring.Take(), 1u);
+  }
+  // A giver claims that entry's next position and stalls before writing it;
+  // a later giver completes, so a reservation succeeds.
+  ring.putCounter.fetch_add(1);
+  ring.Give(1);
+  EXPECT_EQ(ring.Take(), FreeSlotRing::kNoSlot) << "handed out an entry that was never written";
+  EXPECT_EQ(ring.AvailableCount(), 1) << "the reservation of a take that found nothing must be returned";
+}
+
+// One character per request size 0..37: the slot size / 4 of the pool that
+// serves it, or '-' for the C runtime.
+struct SelectionCase {
+  bool alignedLayout;
+  int32_t alignment;
+  const char* servedBy;
+};
+
+const SelectionCase kSelection[] = {
+    {false, 0, "2222222223333444455556666777788889999-"},
+    {false, 4, "2222222223333444455556666777788889999-"},
+    {false, 8, "222222222----4444----6666----8888-----"},
+    {false, 16, "-------------4444------------8888-----"},
+    {false, 32, "-----------------------------8888-----"},
+    {false, 24, "--------------------------------------"},
+    {true, 0, "444444444444444448888888888888888-----"},
+    {true, 4, "444444444444444448888888888888888-----"},
+    {true, 8, "444444444444444448888888888888888-----"},
+    {true, 16, "444444444444444448888888888888888-----"},
+    {true, 32, "-----------------8888888888888888-----"},
+    {true, 24, "--------------------------------------"},
+};
+
+TEST(PoolSelection, EverySizeAndAlignmentInBothLayouts) {
+  for (const SelectionCase& c : kSelection) {
+    BuildMemoryBlocks(1, c.alignedLayout);
+    ASSERT_EQ(std::string(c.servedBy).size(), 38u);
+    for (uint32_t size = 0; size <= 37; ++size) {
+      void* block = AllocateFromPools(size, c.alignment, c.alignedLayout);
+      MemoryBlock* owner = block ? FindOwningPool(block, c.alignedLayout) : nullptr;
+      const char served = owner ? char('0' + owner->slotSize / 4) : '-';
+      EXPECT_EQ(served, c.servedBy[size]) << "size " << size << " alignment " << c.alignment
+                                          << (c.alignedLayout ? " aligned layout" : " normal layout");
+      if (block) {
+        EXPECT_NE(owner, nullptr);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % (c.alignment > 4 ? c.alignment : 4), 0u);
+        owner->Free(block);
+      }
+    }
+  }
+}
+
+TEST(PoolLookup, FindsTheOwnerOnlyInsideAReservation) {
+  BuildMemoryBlocks(1, false);
+  for (int i = 2; i < kMemoryBlockTableSize; ++i) {
+    MemoryBlock* pool = MemoryBlockTable[i];
+    EXPECT_EQ(FindOwningPool(pool->begin, false), pool);
+    EXPECT_EQ(FindOwningPool(pool->end - 1, false), pool);
+  }
+  int local = 0;
+  EXPECT_EQ(FindOwningPool(&local, false), nullptr);
+  EXPECT_EQ(FindOwningPool(nullptr, false), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,112 @@
+// Many threads taking and giving back the slots of one small pool, with an
+// ownership map that fails the moment a slot is held by two owners, and a
+// final count that fails when a slot was lost.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "memory/memory_block.h"
+
+namespace {
+
+#if defined(_WIN32)
+constexpr int kOperationsPerThread = 100000;  // emulated: keep the run short
+#elif defined(__SANITIZE_THREAD__)
+constexpr int kOperationsPerThread = 300000;
+#else
+constexpr int kOperationsPerThread = 500000;
+#endif
+constexpr int kThreads = 8;
+constexpr uint32_t kSlotSize = 8;
+constexpr uint32_t kSlots = 24;  // fewer than the threads can hold at once
+constexpr int kMostHeld = 4;
+
+struct Ownership {
+  explicit Ownership(const MemoryBlock& pool) : pool(pool), owner(pool.slotCount) {}
+  // False when the slot already had an owner.
+  bool Claim(void* slot, int thread) {
+    int expected = -1;
+    return owner[Index(slot)].compare_exchange_strong(expected, thread);
+  }
+  // False when the thread did not own the slot.
+  bool Release(void* slot, int thread) {
+    int expected = thread;
+    return owner[Index(slot)].compare_exchange_strong(expected, -1);
+  }
+  size_t Index(void* slot) const { return (static_cast<char*>(slot) - pool.begin) / pool.slotSize; }
+  const MemoryBlock& pool;
+  std::vector<std::atomic<int>> owner;
+};
+
+void RunStress(MemoryBlock& pool, int operationsPerThread) {
+  Ownership ownership(pool);
+  for (auto& o : ownership.owner) o.store(-1);
+  std::atomic<bool> failed{false};
+  std::atomic<uint64_t> operations{0};
+  auto worker = [&](int thread) {
+    std::mt19937 random(thread * 7919 + 1);
+    void* held[kMostHeld];
+    uint64_t done = 0;
+    for (int round = 0; done < uint64_t(operationsPerThread) && !failed.load(std::memory_order_relaxed); ++round) {
+      const int want = 1 + int(random() % kMostHeld);
+      int count = 0;
+      for (; count < want; ++count) {
+        void* slot = pool.Allocate();
+        ++done;
+        if (slot == nullptr) break;  // exhausted for the moment
+        if (!pool.Contains(slot) || (static_cast<char*>(slot) - pool.begin) % pool.slotSize != 0 ||
+            !ownership.Claim(slot, thread)) {
+          ADD_FAILURE() << "thread " << thread << " got slot " << slot << " which is held or not a slot";
+          failed = true;
+          return;
+        }
+        held[count] = slot;
+      }
+      for (int i = count - 1; i >= 0; --i) {
+        if (!ownership.Release(held[i], thread)) {
+          ADD_FAILURE() << "thread " << thread << " lost its slot " << held[i];
+          failed = true;
+          return;
+        }
+        pool.Free(held[i]);
+        ++done;
+      }
+    }
+    operations += done;
+  };
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) threads.emplace_back(worker, t);
+  for (auto& t : threads) t.join();
+  ASSERT_FALSE(failed.load());
+  EXPECT_GE(operations.load(), uint64_t(kThreads) * operationsPerThread);
+
+  // Every slot is back, exactly once.
+  EXPECT_EQ(pool.ring->AvailableCount(), int32_t(pool.slotCount));
+  for (uint32_t i = 0; i < pool.slotCount; ++i) {
+    void* slot = pool.Allocate();
+    ASSERT_NE(slot, nullptr) << "a slot was lost";
+    ASSERT_TRUE(ownership.Claim(slot, 0)) << "slot handed out twice after the run";
+  }
+  EXPECT_EQ(pool.Allocate(), nullptr);
+}
+
+TEST(FreeSlotRingStress, ManyThreadsNeverShareOrLoseASlot) {
+  MemoryBlock pool(kSlotSize, kSlotSize * kSlots);
+  ASSERT_TRUE(pool.Usable());
+  RunStress(pool, kOperationsPerThread);
+}
+
+TEST(FreeSlotRingStress, ManyThreadsAcrossThe32BitWrap) {
+  // Start a little below the wrap so that every thread crosses it mid-run.
+  const uint64_t start = (uint64_t(1) << 32) - uint64_t(kThreads) * kOperationsPerThread / 32;
+  MemoryBlock pool(kSlotSize, kSlotSize * kSlots, start);
+  ASSERT_TRUE(pool.Usable());
+  RunStress(pool, kOperationsPerThread / 4);
+  EXPECT_GT(pool.ring->takeCounter.load(), uint64_t(1) << 32);
+}
+
+}  // namespace
