@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 #include <fstream>
+#include <mutex>
 #include <string>
 
 #include "plugin/host.h"
@@ -16,8 +17,13 @@ constexpr const char* kTimestampFormat = "%d %b %H:%M:%S ";
 // 0: not decided yet; > 0: on; < 0: off for the rest of the process.
 int g_logState = 0;
 
+// One buffer each, so callers on different threads (two allocation failures
+// at once, say) take turns. Recursive: a crash while a message is up may
+// report through the same thread.
 char g_messageBuffer[kMessageBufferSize];
 char g_consoleBuffer[kConsoleBufferSize];
+std::recursive_mutex g_messageLock;
+std::recursive_mutex g_consoleLock;
 
 using HostMessageBoxFn = int(__cdecl*)(const char* text, const char* caption, unsigned style);
 using HostConsolePrintFn = void(__thiscall*)(void* console, const char* text, void* consoleAgain);
@@ -60,6 +66,7 @@ void ShowText(const char* text) {
 }
 
 void ShowMessage(const char* format, ...) {
+  std::lock_guard guard(g_messageLock);
   va_list args;
   va_start(args, format);
   std::vsnprintf(g_messageBuffer, sizeof g_messageBuffer, format, args);
@@ -68,6 +75,7 @@ void ShowMessage(const char* format, ...) {
 }
 
 void ConsolePrint(const char* format, ...) {
+  std::lock_guard guard(g_consoleLock);
   va_list args;
   va_start(args, format);
   std::vsnprintf(g_consoleBuffer, sizeof g_consoleBuffer, format, args);

@@ -1,5 +1,7 @@
 #include "sim/host_frame.h"
 
+#include <windows.h>
+
 #include <string>
 
 #include "sim/host_memory.h"
@@ -14,11 +16,13 @@ constexpr uint32_t kConsoleObject = 0x1BF0100;    // simulator-chosen host data
 constexpr uint32_t kTimerObjectAddress = 0x1BF0200;
 
 uint32_t g_framesRun = 0;
+uint32_t g_readingTime = 0;
 uint32_t g_timerUpdates = 0;
 uint32_t g_timerResult = 0x7130E0A0;
 volatile uint32_t g_lastTimerResult = 0;
 
 extern "C" int __cdecl SimHostMessageBox(const char* text, const char* caption, unsigned style) {
+  if (g_readingTime != 0) Sleep(g_readingTime);
   RecordMessageBox(text, caption, style);
   return 1;  // IDOK
 }
@@ -71,6 +75,8 @@ void PlaceFrameRoutines() {
 [[maybe_unused]] const bool g_registered = RegisterHostPlacer(PlaceFrameRoutines);
 
 }  // namespace
+
+void SetMessageBoxReadingTime(uint32_t milliseconds) { g_readingTime = milliseconds; }
 
 void SetConsolePresent(bool present) { HostAt<uint32_t>(kHostConsole) = present ? kConsoleObject : 0; }
 uint32_t ConsoleObject() { return kConsoleObject; }

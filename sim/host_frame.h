@@ -14,6 +14,10 @@ constexpr uint32_t kLoadMarker = 0x112C46E;
 constexpr uint32_t kMainLoopSite = 0x69470D;
 constexpr uint32_t kTimerUpdate = 0x691620;
 
+// The user keeps each message box open this long before closing it; the
+// text is read when the box closes.
+void SetMessageBoxReadingTime(uint32_t milliseconds);
+
 // Gives the host a console object (or takes it away with false).
 void SetConsolePresent(bool present);
 uint32_t ConsoleObject();

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "patch/messages.h"
 #include "sim/child.h"
@@ -41,6 +44,29 @@ TEST(Messages, ShowMessageFormatsAndCutsAtTheBufferEnd) {
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0].text, "Size / alignment 24 / 16");
   EXPECT_EQ(boxes[1].text, std::string(32767, 'x'));
+}
+
+TEST(Messages, MessagesFromSeveralThreadsKeepTheirOwnText) {
+  sim::ResetHostImage();
+  sim::ClearJournal();
+  constexpr int kThreads = 4;
+  constexpr int kMessages = 5;
+  sim::SetMessageBoxReadingTime(5);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t] {
+      const std::string text(3000, static_cast<char>('a' + t));
+      for (int i = 0; i < kMessages; ++i) ShowMessage("%s%d", text.c_str(), i);
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  sim::SetMessageBoxReadingTime(0);
+  std::multiset<std::string> shown, sent;
+  for (const auto& box : sim::MessageBoxes()) shown.insert(box.text);
+  for (int t = 0; t < kThreads; ++t) {
+    for (int i = 0; i < kMessages; ++i) sent.insert(std::string(3000, static_cast<char>('a' + t)) + std::to_string(i));
+  }
+  EXPECT_TRUE(shown == sent) << "a message box showed another thread's text";
 }
 
 TEST(Messages, ConsoleDoublesEveryPercentSignOnce) {

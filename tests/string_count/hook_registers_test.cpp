@@ -76,8 +76,8 @@ TEST_F(StringCountRegisters, LoopsRunPastTheSixteenBitCount) {
   EXPECT_EQ(hook10.Stack(9), kSameLowWord);
   EXPECT_EQ(hook10.Stack(10), 10u);
 
-  const sim::Landing hook17 = ExpectHook(0xC3FC5E, 0xC3FC63, With(&R::ecx, kBig + 7, Table(&R::esi)),
-                                         {0x0A11CE00, 0x62}, {{&R::esi, 0x0A11CE00}}, 4);
+  ExpectHook(0xC3FC5E, 0xC3FC63, With(&R::ecx, kBig + 7, Table(&R::esi)), {0x0A11CE00, 0x62},
+             {{&R::esi, 0x0A11CE00}}, 4);
   EXPECT_EQ(table.count, kBig + 7);
 }
 
