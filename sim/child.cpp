@@ -46,15 +46,9 @@ void RunScenarioIfAsked(int argc, char** argv) {
   }
 }
 
-ChildResult RunScenarioInChild(const std::string& scenario, const std::string& arguments,
-                               const std::string& workingDirectory) {
+ChildResult RunProgram(const std::string& commandLine, const std::string& workingDirectory) {
   ChildResult result;
-  const std::string folder = TempFolder("child-" + scenario);
-  const std::string journal = folder + "\\journal.txt";
-  const std::string output = folder + "\\output.txt";
-  SetEnvironmentVariableA("ORRISBANE_JOURNAL", journal.c_str());
-  std::string command = "\"" + ThisProgram() + "\" --scenario=" + scenario + " " + arguments;
-
+  const std::string output = TempFolder("program") + "\\output.txt";
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
   STARTUPINFOA startup{};
@@ -64,6 +58,7 @@ ChildResult RunScenarioInChild(const std::string& scenario, const std::string& a
   startup.hStdError = out;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION process{};
+  std::string command = commandLine;
   const char* cwd = workingDirectory.empty() ? nullptr : workingDirectory.c_str();
   // Crashes in the child must not stop for a debugger or an error dialog.
   const DWORD flags = CREATE_DEFAULT_ERROR_MODE;
@@ -78,11 +73,20 @@ ChildResult RunScenarioInChild(const std::string& scenario, const std::string& a
     result.exitCode = 0xFFFFFFFF;
   }
   CloseHandle(out);
-  SetEnvironmentVariableA("ORRISBANE_JOURNAL", nullptr);
-  result.journal = ReadJournalFile(journal);
   for (char c : ReadFile(output)) {
     if (c != '\r') result.output += c;  // the child's stdout is a text stream
   }
+  return result;
+}
+
+ChildResult RunScenarioInChild(const std::string& scenario, const std::string& arguments,
+                               const std::string& workingDirectory) {
+  const std::string journal = TempFolder("child-" + scenario) + "\\journal.txt";
+  SetEnvironmentVariableA("ORRISBANE_JOURNAL", journal.c_str());
+  ChildResult result =
+      RunProgram("\"" + ThisProgram() + "\" --scenario=" + scenario + " " + arguments, workingDirectory);
+  SetEnvironmentVariableA("ORRISBANE_JOURNAL", nullptr);
+  result.journal = ReadJournalFile(journal);
   return result;
 }
 

@@ -17,6 +17,9 @@ struct ChildResult {
   std::string output;   // what the child wrote to stdout and stderr
 };
 
+// Runs a program and waits for it; its output is kept, line ends as LF.
+ChildResult RunProgram(const std::string& commandLine, const std::string& workingDirectory = "");
+
 // Runs this program again with the scenario and arguments, in the given
 // working directory, and waits for it.
 ChildResult RunScenarioInChild(const std::string& scenario, const std::string& arguments = "",

@@ -21,7 +21,6 @@ const uint32_t g_seenDataTable[4] = {0x6A0300, kSeenDataSlot1, 0x6A0500, 0x6A060
 EffectRoutineCall g_routine4D4500, g_routine406C70, g_routine403F10;
 uint32_t g_routine406C70Result = 0;
 
-uint32_t Address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
 
 extern "C" uint32_t __stdcall SimLengthCallee(uint32_t first, uint32_t second) {
   g_lastLengthCall = {first, second};
@@ -31,32 +30,32 @@ extern "C" uint32_t __stdcall SimLengthCallee(uint32_t first, uint32_t second) {
 
 extern "C" __attribute__((thiscall)) void SimSeenDataConstructor(uint32_t* object, uint32_t first, uint32_t second) {
   if (g_seenDataDelay != 0) Sleep(g_seenDataDelay);
-  g_lastSeenData = {Address(object), first, second};
+  g_lastSeenData = {AddressOf(object), first, second};
   for (int i = 1; i < 11; ++i) object[i] = 0;
   std::atomic_thread_fence(std::memory_order_release);
-  object[0] = Address(g_seenDataTable);
+  object[0] = AddressOf(g_seenDataTable);
   ++g_seenDataConstructions;
 }
 
 extern "C" __attribute__((thiscall)) uint32_t SimEffectRoutine4D4500(void* self) {
-  g_routine4D4500 = {g_routine4D4500.runs + 1, Address(self), 0};
+  g_routine4D4500 = {g_routine4D4500.runs + 1, AddressOf(self), 0};
   return kEffectRoutine4D4500Result;
 }
 
 extern "C" __attribute__((thiscall)) uint32_t SimEffectRoutine406C70(void* self) {
-  g_routine406C70 = {g_routine406C70.runs + 1, Address(self), 0};
+  g_routine406C70 = {g_routine406C70.runs + 1, AddressOf(self), 0};
   return g_routine406C70Result;
 }
 
 extern "C" __attribute__((thiscall)) uint32_t SimEffectRoutine403F10(void* self, uint32_t argument) {
-  g_routine403F10 = {g_routine403F10.runs + 1, Address(self), argument};
+  g_routine403F10 = {g_routine403F10.runs + 1, AddressOf(self), argument};
   return kEffectRoutine403F10Result;
 }
 
 extern "C" __attribute__((thiscall)) uint32_t SimAnsweringSlot7(const Slot7Node* self) { return self->value; }
 
 extern "C" __attribute__((thiscall)) uint32_t SimFaultingSlot7(const Slot7Node*) {
-  return *reinterpret_cast<volatile uint32_t*>(static_cast<uintptr_t>(UnreadableAddress()));
+  return *reinterpret_cast<volatile uint32_t*>(static_cast<uintptr_t>(UnreadablePage()));
 }
 
 const void* const g_answeringTable[8] = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -86,7 +85,7 @@ LengthCalleeCall LastLengthCalleeCall() { return g_lastLengthCall; }
 uint32_t SeenDataConstructions() { return g_seenDataConstructions; }
 SeenDataConstruction LastSeenDataConstruction() { return g_lastSeenData; }
 void SetSeenDataConstructionDelay(uint32_t milliseconds) { g_seenDataDelay = milliseconds; }
-uint32_t SeenDataTable() { return Address(g_seenDataTable); }
+uint32_t SeenDataTable() { return AddressOf(g_seenDataTable); }
 
 EffectRoutineCall EffectRoutineRecord(uint32_t routine) {
   if (routine == kEffectRoutine4D4500) return g_routine4D4500;
@@ -97,31 +96,5 @@ void SetEffectRoutine406C70Result(uint32_t eax) { g_routine406C70Result = eax; }
 
 Slot7Node MakeAnsweringSlot7Node(uint32_t value) { return {g_answeringTable, value}; }
 Slot7Node MakeFaultingSlot7Node() { return {g_faultingTable, 0}; }
-
-uint32_t UnreadableAddress() {
-  static const uint32_t address = [] {
-    // Reserved and never committed, so no later allocation can reuse it.
-    void* region = VirtualAlloc(nullptr, 0x10000, MEM_RESERVE, PAGE_NOACCESS);
-    return Address(region) + 0x80;
-  }();
-  return address;
-}
-
-std::string RegistersChangedBesides(const Registers& in, const Landing& out, const std::string& named) {
-  const struct {
-    const char* name;
-    uint32_t before, after;
-  } registers[] = {{"eax", in.eax, out.regs.eax}, {"ebx", in.ebx, out.regs.ebx}, {"ecx", in.ecx, out.regs.ecx},
-                   {"edx", in.edx, out.regs.edx}, {"esi", in.esi, out.regs.esi}, {"edi", in.edi, out.regs.edi},
-                   {"ebp", in.ebp, out.regs.ebp}, {"esp", out.entryEsp, out.regs.esp}};
-  std::string changed;
-  for (const auto& r : registers) {
-    if (r.before == r.after || (" " + named + " ").find(std::string(" ") + r.name + " ") != std::string::npos) continue;
-    char line[64];
-    std::snprintf(line, sizeof line, "%s %X->%X ", r.name, r.before, r.after);
-    changed += line;
-  }
-  return changed;
-}
 
 }  // namespace sim

@@ -54,16 +54,5 @@ struct Slot7Node {
 Slot7Node MakeAnsweringSlot7Node(uint32_t value);
 Slot7Node MakeFaultingSlot7Node();
 
-// An address in reserved, never committed memory: reading it faults.
-uint32_t UnreadableAddress();
-
-// The fault codes a read of unreadable memory raises: an access violation,
-// or under the emulation of this machine an illegal instruction.
-inline bool IsReadFault(uint32_t code) { return code == 0xC0000005u || code == 0xC000001Du; }
-
-// Names the general registers (and ESP) that differ between the entry and
-// the landing but are not among named ("eax edi", "esp"), with their values;
-// empty when a body kept everything it does not name.
-std::string RegistersChangedBesides(const Registers& in, const Landing& out, const std::string& named);
 
 }  // namespace sim

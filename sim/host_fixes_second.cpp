@@ -31,7 +31,6 @@ struct SlotObjectLayout {
   uint32_t field;
 } g_slotObject{g_slotTable, 0x0B1EC7};
 
-uint32_t AddressOf(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
 
 // A host callee through a function table: it may be given any register
 // state, so it is written at register level and touches only EAX.
@@ -114,16 +113,5 @@ uint32_t SlotObjectSlot5() { return kSlot5Marker; }
 SlotCall LastSlot19Call() { return g_slot19; }
 
 uint32_t EarlyReturnRoutineEntry(uint32_t site) { return site - kPrologueLength; }
-
-uint32_t FreedPage() {
-  static const uint32_t page = [] {
-    auto* reserved = static_cast<uint8_t*>(VirtualAlloc(nullptr, 0x10000, MEM_RESERVE, PAGE_NOACCESS));
-    VirtualAlloc(reserved, 0x2000, MEM_COMMIT, PAGE_READWRITE);
-    std::memset(reserved, 0x5A, 0x2000);
-    VirtualFree(reserved + 0x1000, 0x1000, MEM_DECOMMIT);
-    return AddressOf(reserved + 0x1000);
-  }();
-  return page;
-}
 
 }  // namespace sim

@@ -55,9 +55,5 @@ SlotCall LastSlot19Call();
 // zeroes them, then reaches the site. Called with its return address and four arguments.
 uint32_t EarlyReturnRoutineEntry(uint32_t site);
 
-// The start of a page that held data and was given back (decommitted). The
-// page before it stays readable; the reservation is kept, so nothing is
-// mapped there later and reading the page always faults.
-uint32_t FreedPage();
 
 }  // namespace sim

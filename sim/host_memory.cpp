@@ -58,6 +58,15 @@ void PlaceBytes(uint32_t address, std::initializer_list<uint8_t> bytes) {
   std::memcpy(reinterpret_cast<void*>(static_cast<uintptr_t>(address)), bytes.begin(), bytes.size());
 }
 
+uint32_t UnreadablePage() {
+  static const uint32_t page = [] {
+    auto* reserved = static_cast<uint8_t*>(VirtualAlloc(nullptr, 0x10000, MEM_RESERVE, PAGE_NOACCESS));
+    VirtualAlloc(reserved, 0x1000, MEM_COMMIT, PAGE_READWRITE);
+    return AddressOf(reserved + 0x1000);
+  }();
+  return page;
+}
+
 void PlaceWord(uint32_t address, uint32_t value) { HostAt<uint32_t>(address) = value; }
 
 void PlaceJump(uint32_t address, const void* target) {

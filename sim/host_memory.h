@@ -25,6 +25,12 @@ void PlaceJump(uint32_t address, const void* target);  // E9 rel32
 void PlaceWord(uint32_t address, uint32_t value);
 void FillTraps(uint32_t begin, uint32_t end);
 
+inline uint32_t AddressOf(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+
+// The start of a page that faults on every access, right after a readable
+// page. Kept reserved for good, so no later allocation can land there.
+uint32_t UnreadablePage();
+
 template <typename T>
 inline T& HostAt(uint32_t address) {
   return *reinterpret_cast<T*>(static_cast<uintptr_t>(address));

@@ -21,7 +21,6 @@ HostStream* LiveStream(HostStream* candidate) {
   return live ? candidate : nullptr;
 }
 
-uint32_t AddressOf(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
 
 void Record(HostStream* self, int slot, uint32_t count, void* buffer) {
   g_calls.push_back({AddressOf(self), slot, count, AddressOf(buffer)});

@@ -36,15 +36,15 @@ TEST(DebugStream, OpenedFilesAreRecordedAfterTheHostsCallWithEveryRegisterKept) 
   uint32_t stream[2] = {0, 0x44};
   const char* name = "meshes\\rock.nif";
   const uint32_t callsBefore = sim::FileOpenCalls();
-  const sim::Registers registers{.ebx = 1, .ecx = 2, .edx = 3, .esi = Address(stream), .edi = 5, .ebp = 6};
-  const auto landing = ExpectSameAsHost(sim::kOpenFileSite, ApplyDebugStream, registers, {0x10, 0x20, Address(name)});
+  const sim::Registers registers{.ebx = 1, .ecx = 2, .edx = 3, .esi = AddressOf(stream), .edi = 5, .ebp = 6};
+  const auto landing = ExpectSameAsHost(sim::kOpenFileSite, ApplyDebugStream, registers, {0x10, 0x20, AddressOf(name)});
   EXPECT_EQ(landing.address, sim::kOpenFileResume);
   EXPECT_EQ(landing.regs.eax, sim::kFileOpenResult);
   EXPECT_EQ(sim::FileOpenCalls(), callsBefore + 2) << "once unhooked, once hooked";
   EXPECT_EQ(RecentFiles().rfind("\"meshes\\rock.nif\" 0.000000 seconds ago.", 0), 0u) << RecentFiles();
 
   stream[1] = 0xFFFFFFFF;
-  sim::RunHost(sim::kOpenFileSite, registers, {0x10, 0x20, Address("failed.nif")});
+  sim::RunHost(sim::kOpenFileSite, registers, {0x10, 0x20, AddressOf("failed.nif")});
   EXPECT_EQ(RecentFiles().rfind("\"meshes\\rock.nif\"", 0), 0u) << "a failed open leaves no entry";
   stream[1] = 0;
   sim::RunHost(sim::kOpenFileSite, registers, {0x10, 0x20, 0});
@@ -101,12 +101,12 @@ TEST(DebugStream, StreamReadWrapperPassesCallAndResultThrough) {
 TEST(DebugStream, ReadableStringObjectRunsTheHostsInstructionsUnchanged) {
   const uint32_t object[2] = {0x11, 0x5781};
   for (uint32_t flags : {0u, sim::kArithmeticFlags}) {
-    const sim::Registers registers{.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = 5, .edi = Address(object),
+    const sim::Registers registers{.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = 5, .edi = AddressOf(object),
                                    .ebp = 7, .eflags = flags};
     const auto landing = ExpectSameAsHost(sim::kStringSetSite, ApplyDebugStream, registers, {1, 2});
     EXPECT_EQ(landing.address, sim::kStringSetResume);
     EXPECT_EQ(landing.regs.eax, 0x5781u);
-    EXPECT_EQ(landing.regs.edi, Address(object) + 4);
+    EXPECT_EQ(landing.regs.edi, AddressOf(object) + 4);
   }
 }
 
@@ -150,7 +150,7 @@ TEST(DebugStream, FaultOutsideAnyReadShowsStackWordsAndFilesAndEndsWithFifteen) 
 
 void OpenThroughTheHost(const char* name) {
   static uint32_t stream[2] = {0, 1};
-  sim::RunHost(sim::kOpenFileSite, {.esi = Address(stream)}, {0, 0, Address(name)});
+  sim::RunHost(sim::kOpenFileSite, {.esi = AddressOf(stream)}, {0, 0, AddressOf(name)});
 }
 
 void SetStringOnBadObject() { sim::RunHost(sim::kStringSetSite, {.edi = 0}, {0x400000, 0x5, 0x106A319, 0x3FFFFF}); }

@@ -103,7 +103,6 @@ sim::Landing ExpectSameAsHost(uint32_t site, void (*apply)(), const sim::Registe
   return hooked;
 }
 
-uint32_t Address(const void* pointer) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(pointer)); }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/host_memory.h"
 #include "sim/child.h"
 #include "sim/runner.h"
 
@@ -45,7 +46,7 @@ sim::Landing ExpectSameAsHost(uint32_t site, void (*apply)(), const sim::Registe
                               std::initializer_list<uint32_t> stack,
                               HostCallClobbers clobbers = HostCallClobbers::kNothing);
 
-uint32_t Address(const void* pointer);
+using sim::AddressOf;
 
 // Child arguments as one string for RunScenarioInChild.
 std::string Quoted(const std::string& text);

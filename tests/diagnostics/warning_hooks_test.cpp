@@ -42,7 +42,7 @@ struct Form {
   Form(uint32_t id, uint8_t type, const Form* base = nullptr) {
     *reinterpret_cast<uint32_t*>(bytes + 0x0C) = id;
     bytes[0x12] = type;
-    *reinterpret_cast<uint32_t*>(bytes + 0x24) = base ? Address(base) : 0;
+    *reinterpret_cast<uint32_t*>(bytes + 0x24) = base ? AddressOf(base) : 0;
   }
 };
 
@@ -55,7 +55,7 @@ TEST(MissingNode, PresentNodeLoadsAsTheHostWouldInEitherMode) {
     UseSettings(ini);
     sim::ClearJournal();
     const auto landing = ExpectSameAsHost(sim::kMissingNodeSite, ApplyMissingNode,
-                                          {.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = Address(node), .edi = 6},
+                                          {.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = AddressOf(node), .edi = 6},
                                           {9, 8}, HostCallClobbers::kFlags);
     EXPECT_EQ(landing.address, sim::kMissingNodeResume);
     EXPECT_EQ(landing.regs.ebp, 0x40DEu);
@@ -88,7 +88,7 @@ TEST(MountNodeWarn, PresentObjectRunsTheHostsFourInstructions) {
   actor[0x3C / 4] = 0x3C;
   const auto landing =
       ExpectSameAsHost(sim::kMountNodeSite, ApplyMountNodeWarn,
-                       {.eax = Address(object), .ebx = 2, .ecx = 3, .edx = 4, .esi = Address(actor), .ebp = 7}, {},
+                       {.eax = AddressOf(object), .ebx = 2, .ecx = 3, .edx = 4, .esi = AddressOf(actor), .ebp = 7}, {},
                        HostCallClobbers::kFlags);
   EXPECT_EQ(landing.address, sim::kMountNodeResume);
   EXPECT_EQ(landing.regs.eax, 0x7Cu);
@@ -100,7 +100,7 @@ TEST(IKCrashWarn, GoodIndexesLoadTheZeroExtendedWordWithTheSignExtendedIndex) {
   const uint16_t table[4] = {0x8001, 0x2222, 0x3333, 0xFFFF};
   for (uint32_t index : {0xABCD0001u, 0x0000FFFFu}) {
     const auto landing = ExpectSameAsHost(sim::kFootIKSite, ApplyIKCrashWarn,
-                                          {.eax = index, .ebx = 2, .ecx = 3, .edx = Address(table + 1), .ebp = 7},
+                                          {.eax = index, .ebx = 2, .ecx = 3, .edx = AddressOf(table + 1), .ebp = 7},
                                           {}, HostCallClobbers::kFlags);
     EXPECT_EQ(landing.address, sim::kFootIKResume);
     EXPECT_EQ(landing.regs.eax, index == 0xFFFFu ? 0x8001u : 0x3333u);
@@ -110,14 +110,14 @@ TEST(IKCrashWarn, GoodIndexesLoadTheZeroExtendedWordWithTheSignExtendedIndex) {
 TEST(NullLoadedNodeNotify, LoadedNodeMakesTheHostsVirtualTableRead) {
   uint32_t table[8] = {};
   table[5] = 0x7AB1E;
-  const uint32_t node[2] = {Address(table), 0};
+  const uint32_t node[2] = {AddressOf(table), 0};
   const auto landing = ExpectSameAsHost(sim::kLoadedNodeSite, ApplyNullLoadedNodeNotify,
-                                        {.eax = Address(node), .ebx = 2, .ecx = 3, .edx = 4, .ebp = 7}, {0, 0},
+                                        {.eax = AddressOf(node), .ebx = 2, .ecx = 3, .edx = 4, .ebp = 7}, {0, 0},
                                         HostCallClobbers::kFlags);
   EXPECT_EQ(landing.address, sim::kLoadedNodeResume);
   EXPECT_EQ(landing.regs.eax, 0x7AB1Eu);
-  EXPECT_EQ(landing.regs.ecx, Address(node));
-  EXPECT_EQ(landing.regs.edx, Address(table));
+  EXPECT_EQ(landing.regs.ecx, AddressOf(node));
+  EXPECT_EQ(landing.regs.edx, AddressOf(table));
 }
 
 TEST(WarnNullCombatStyle, FoundStyleGoesOnUntouched) {
@@ -143,7 +143,7 @@ TEST(WarnNullCombatStyle, EveryMissingStyleIsToldAndTheGameGoesOnWithNull) {
   const Form base(0x7, 0x2B);
   const Form actor(0x14, 0x3E, &base);
   const uint32_t callsBefore = sim::CombatStyleCalls();
-  for (uint32_t esi : {Address(&actor), 0u}) {
+  for (uint32_t esi : {AddressOf(&actor), 0u}) {
     const sim::Registers in{.eax = 0xEEEE, .ebx = 2, .ecx = 3, .edx = 4, .esi = esi, .edi = 6, .ebp = 7};
     const auto landing = sim::RunHost(sim::kCombatStyleSite, in);
     EXPECT_EQ(landing.address, sim::kCombatStyleResume) << landing.Describe();
@@ -241,12 +241,12 @@ SIM_SCENARIO(warning) {
       {"loaded-node-base",
        [] {
          RunAtSite(ApplyNullLoadedNodeNotify, sim::kLoadedNodeSite, {.eax = 0},
-                   {sim::kReturnProbe, Address(&kReference)});
+                   {sim::kReturnProbe, AddressOf(&kReference)});
        }},
       {"loaded-node-no-base",
        [] {
          RunAtSite(ApplyNullLoadedNodeNotify, sim::kLoadedNodeSite, {.eax = 0},
-                   {sim::kReturnProbe, Address(&kReferenceWithoutBase)});
+                   {sim::kReturnProbe, AddressOf(&kReferenceWithoutBase)});
        }},
   };
   cases.at(args.at(1))();

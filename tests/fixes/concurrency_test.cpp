@@ -26,7 +26,7 @@ constexpr uint32_t kShadowNodeSkip = 0xC7A404;
 constexpr uint32_t kNullSeenDataSite = 0x4C6031;
 constexpr uint32_t kNullSeenDataResume = 0x4C6038;
 
-uint32_t Address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+using sim::AddressOf;
 
 // Starts every worker at once, so their first runs overlap.
 void RunTogether(int workers, const std::function<void(int)>& work) {
@@ -57,16 +57,16 @@ std::string CompareAndCallShadowNodes(int thread, int rounds) {
   auto faulting = sim::MakeFaultingSlot7Node();
   for (int round = 0; round < rounds; ++round) {
     const bool fault = (round + thread) % 3 == 0;
-    const uint32_t right = fault ? sim::UnreadableAddress() : Address(greater.c_str());
-    auto compared = sim::RunHost(kStrCmpSite, {.ecx = Address(mine.c_str()), .edx = right}, {sim::kReturnProbe});
+    const uint32_t right = fault ? sim::UnreadablePage() : AddressOf(greater.c_str());
+    auto compared = sim::RunHost(kStrCmpSite, {.ecx = AddressOf(mine.c_str()), .edx = right}, {sim::kReturnProbe});
     if (compared.address != sim::kReturnProbe || compared.regs.eax != (fault ? 1u : 0xFFFFFFFFu)) {
       note("compare (fault " + std::to_string(fault) + ") " + compared.Describe());
     }
 
     node.value = static_cast<uint32_t>(thread * 100000 + round);
     shadow[0x108] = shadow[0x10C] = 1;
-    const uint32_t edi = Address(fault ? &faulting : &node);
-    auto shadowed = sim::RunHost(kShadowNodeSite, {.eax = 0xA0A0, .esi = Address(shadow), .edi = edi});
+    const uint32_t edi = AddressOf(fault ? &faulting : &node);
+    auto shadowed = sim::RunHost(kShadowNodeSite, {.eax = 0xA0A0, .esi = AddressOf(shadow), .edi = edi});
     const bool landedRight = fault ? shadowed.address == kShadowNodeSkip && shadowed.regs.eax == 0xA0A0 &&
                                          shadow[0x108] == 0 && shadow[0x10C] == 0
                                    : shadowed.address == kShadowNodeResume && shadowed.regs.eax == node.value &&

@@ -15,7 +15,7 @@
 
 namespace {
 
-uint32_t Address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+using sim::AddressOf;
 
 // Distinct values in every register, so a stray change shows; the fields
 // chosen in r win, and the register named by zero is 0.
@@ -50,8 +50,8 @@ TEST_F(NullGuard, UnkUniqueIdSkipsOnANullFrameOrANullFirstWord) {
   ApplyUnkUniqueId();
   Expect(0x8B4371, Marked({}, &sim::Registers::ebp), 0x8B441C, "");
   uint32_t empty = 0, filled = 0x1D;
-  Expect(0x8B4371, Marked({.ebp = Address(&empty)}), 0x8B441C, "eax");
-  auto out = Expect(0x8B4371, Marked({.ebp = Address(&filled)}), 0x8B437C, "eax");
+  Expect(0x8B4371, Marked({.ebp = AddressOf(&empty)}), 0x8B441C, "eax");
+  auto out = Expect(0x8B4371, Marked({.ebp = AddressOf(&filled)}), 0x8B437C, "eax");
   EXPECT_EQ(out.regs.eax, 0x1Du);
 }
 
@@ -60,9 +60,9 @@ TEST_F(NullGuard, Render650TreatsANullObjectAsFlagged) {
   const sim::Registers null = Marked({}, kEax);
   Expect(0xCEC5EC, null, 0xCEC5F2, "");
   uint8_t object[0x44] = {};
-  Expect(0xCEC5EC, Marked({.eax = Address(object)}), 0xCEC5F8, "");
+  Expect(0xCEC5EC, Marked({.eax = AddressOf(object)}), 0xCEC5F8, "");
   object[0x40] = 1;
-  Expect(0xCEC5EC, Marked({.eax = Address(object)}), 0xCEC5F2, "");
+  Expect(0xCEC5EC, Marked({.eax = AddressOf(object)}), 0xCEC5F2, "");
 }
 
 TEST_F(NullGuard, UnkObjRef4D4EB0JumpsThroughTheObjectOrResumes) {
@@ -71,7 +71,7 @@ TEST_F(NullGuard, UnkObjRef4D4EB0JumpsThroughTheObjectOrResumes) {
   Expect(0x4D4EB9, null, 0x4D4EBE, "");
   uint32_t object[0x20] = {};
   object[0x74 / 4] = 0x4D5123;
-  auto out = Expect(0x4D4EB9, Marked({.eax = Address(object)}), 0x4D5123, "edx", {0x11, 0x22});
+  auto out = Expect(0x4D4EB9, Marked({.eax = AddressOf(object)}), 0x4D5123, "edx", {0x11, 0x22});
   EXPECT_EQ(out.regs.edx, 0x4D5123u);
   EXPECT_EQ(out.Stack(0), 0x11u);
 }
@@ -79,11 +79,11 @@ TEST_F(NullGuard, UnkObjRef4D4EB0JumpsThroughTheObjectOrResumes) {
 TEST_F(NullGuard, Unk11ReadsTheWordOrSkipsWithEsiZero) {
   ApplyUnk11();
   uint32_t holder[4] = {};
-  auto skipped = Expect(0xD822D5, Marked({.esi = Address(holder)}), 0xD822FB, "esi");
+  auto skipped = Expect(0xD822D5, Marked({.esi = AddressOf(holder)}), 0xD822FB, "esi");
   EXPECT_EQ(skipped.regs.esi, 0u);
   const uint16_t words[4] = {0x1111, 0x2222, 0x3333, 0xFFFE};
-  holder[3] = Address(words);
-  auto read = Expect(0xD822D5, Marked({.edx = 3, .esi = Address(holder)}), 0xD822DC, "esi");
+  holder[3] = AddressOf(words);
+  auto read = Expect(0xD822D5, Marked({.edx = 3, .esi = AddressOf(holder)}), 0xD822DC, "esi");
   EXPECT_EQ(read.regs.esi, 0xFFFEu);  // zero-extended
 }
 
@@ -92,9 +92,9 @@ TEST_F(NullGuard, CellNullCrashEndsTheSearchOnANullEntry) {
   const sim::Registers null = Marked({}, kEax);
   Expect(0x437604, null, 0x437610, "");
   uint32_t entry[3] = {0xD1D1, 0, 0xE0E0};  // key equals the marked EDI
-  Expect(0x437604, Marked({.eax = Address(entry)}), 0x437618, "");
+  Expect(0x437604, Marked({.eax = AddressOf(entry)}), 0x437618, "");
   entry[0] = 0x4E4E;
-  auto next = Expect(0x437604, Marked({.eax = Address(entry)}), 0x43760B, "eax");
+  auto next = Expect(0x437604, Marked({.eax = AddressOf(entry)}), 0x43760B, "eax");
   EXPECT_EQ(next.regs.eax, 0xE0E0u);
 }
 
@@ -106,12 +106,12 @@ TEST_F(NullGuard, MountNodeCrashFallsBackToTheObjectInEdi) {
   fallback[0x78 / 4] = 0x0F78;
   fallback[0x7C / 4] = 0x0F7C;
   rider[0x3C / 4] = 0x0E3C;
-  const sim::Registers null = Marked({.esi = Address(rider), .edi = Address(fallback)}, kEax);
+  const sim::Registers null = Marked({.esi = AddressOf(rider), .edi = AddressOf(fallback)}, kEax);
   auto fell = Expect(0x6E7F85, null, 0x6E7F91, "eax ecx edx");
   EXPECT_EQ(fell.regs.eax, 0x0F7Cu);
   EXPECT_EQ(fell.regs.ecx, 0x0F78u);
   EXPECT_EQ(fell.regs.edx, 0x0E3Cu);
-  auto kept = Expect(0x6E7F85, Marked({.eax = Address(own), .esi = Address(rider), .edi = Address(fallback)}),
+  auto kept = Expect(0x6E7F85, Marked({.eax = AddressOf(own), .esi = AddressOf(rider), .edi = AddressOf(fallback)}),
                      0x6E7F91, "eax ecx edx");
   EXPECT_EQ(kept.regs.eax, 0x017Cu);
   EXPECT_EQ(kept.regs.ecx, 0x0178u);
@@ -121,7 +121,7 @@ TEST_F(NullGuard, WithBothMountNodeOptionsOnOnlyTheFixIsAtTheSite) {
   sim::PrepareGameFolder(sim::TempFolder("mount-conflict"), "[Patch]\nMountNodeCrash=1\nMountNodeWarn=1\n");
   ASSERT_TRUE(ApplyNormalOptions());
   ASSERT_EQ(sim::HostAt<uint8_t>(0x6E7F85), 0xE9);
-  EXPECT_EQ(0x6E7F85 + 5 + sim::HostAt<uint32_t>(0x6E7F86), Address(reinterpret_cast<const void*>(&MountNodeCrash_Body)));
+  EXPECT_EQ(0x6E7F85 + 5 + sim::HostAt<uint32_t>(0x6E7F86), AddressOf(reinterpret_cast<const void*>(&MountNodeCrash_Body)));
 }
 
 TEST_F(NullGuard, MovementPlannerAgentWarpStoresOnlyTypedObjects) {
@@ -129,13 +129,13 @@ TEST_F(NullGuard, MovementPlannerAgentWarpStoresOnlyTypedObjects) {
   uint32_t planner[0x20] = {};
   uint8_t agent[0x14] = {};
   agent[0x12] = 0x3E;
-  Expect(0x76E358, Marked({.eax = Address(agent), .esi = Address(planner)}), 0x76E365, "");
-  EXPECT_EQ(planner[0x50 / 4], Address(agent));
+  Expect(0x76E358, Marked({.eax = AddressOf(agent), .esi = AddressOf(planner)}), 0x76E365, "");
+  EXPECT_EQ(planner[0x50 / 4], AddressOf(agent));
   agent[0x12] = 0x3D;
-  Expect(0x76E358, Marked({.eax = Address(agent), .esi = Address(planner)}), 0x76E365, "");
+  Expect(0x76E358, Marked({.eax = AddressOf(agent), .esi = AddressOf(planner)}), 0x76E365, "");
   EXPECT_EQ(planner[0x50 / 4], 0u);
   planner[0x50 / 4] = 0xFFFFFFFF;
-  const sim::Registers null = Marked({.esi = Address(planner)}, kEax);
+  const sim::Registers null = Marked({.esi = AddressOf(planner)}, kEax);
   Expect(0x76E358, null, 0x76E365, "");
   EXPECT_EQ(planner[0x50 / 4], 0u);
 }
@@ -165,23 +165,23 @@ TEST_F(NullGuard, GetMainMagicEffectInstallsFiveGuards) {
 
   // 1: EDI from the effect, or skip.
   Expect(0x7E39EC, null, 0x7E391E, "");
-  EXPECT_EQ(Expect(0x7E39EC, Marked({.eax = Address(effect)}), 0x7E39F2, "edi").regs.edi, 0xE080u);
+  EXPECT_EQ(Expect(0x7E39EC, Marked({.eax = AddressOf(effect)}), 0x7E39F2, "edi").regs.edi, 0xE080u);
 
   // 2: both paths meet at 0x657706; only a real effect is called on.
   auto skipped = Expect(0x657673, null, 0x657706, "edi");
   EXPECT_EQ(skipped.regs.edi, 0u);
   EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine4D4500).runs, 0u);
-  auto called = Expect(0x657673, Marked({.eax = Address(effect)}), 0x657706, "eax ecx edx edi");
-  EXPECT_EQ(called.regs.edi, Address(effect));
+  auto called = Expect(0x657673, Marked({.eax = AddressOf(effect)}), 0x657706, "eax ecx edx edi");
+  EXPECT_EQ(called.regs.edi, AddressOf(effect));
   EXPECT_EQ(called.regs.eax, sim::kEffectRoutine4D4500Result);
   EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine4D4500).runs, 1u);
-  EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine4D4500).ecx, Address(effect));
+  EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine4D4500).ecx, AddressOf(effect));
 
   // 3: the lookup's answer decides EDI; both continue past the resume.
   auto none = Expect(0x6577D0, Marked(), 0x6577DC, "eax ecx edx edi");
   EXPECT_EQ(none.regs.edi, 0u);
   EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine406C70).ecx, 0xC0C0u);
-  sim::SetEffectRoutine406C70Result(Address(effect));
+  sim::SetEffectRoutine406C70Result(AddressOf(effect));
   auto found = Expect(0x6577D0, Marked(), 0x6577DC, "eax ecx edx edi");
   EXPECT_EQ(found.regs.edi, 0xE050u);
   EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine406C70).runs, 2u);
@@ -192,24 +192,24 @@ TEST_F(NullGuard, GetMainMagicEffectInstallsFiveGuards) {
   EXPECT_EQ(dropped.regs.esp, dropped.entryEsp + 4);
   EXPECT_EQ(dropped.Stack(0), 0x11u);
   EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine403F10).runs, 0u);
-  auto member = Expect(0x65FEEC, Marked({.ecx = Address(effect)}), 0x65FEF1, "eax ecx edx esp", {0xA4, 0x11});
+  auto member = Expect(0x65FEEC, Marked({.ecx = AddressOf(effect)}), 0x65FEF1, "eax ecx edx esp", {0xA4, 0x11});
   EXPECT_EQ(member.regs.eax, sim::kEffectRoutine403F10Result);
   EXPECT_EQ(member.regs.esp, member.entryEsp + 4);
-  EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine403F10).ecx, Address(effect));
+  EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine403F10).ecx, AddressOf(effect));
   EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine403F10).argument, 0xA4u);
 
   // 5: ECX from the effect, or 0.
   EXPECT_EQ(Expect(0x8127CF, null, 0x8127D5, "ecx").regs.ecx, 0u);
-  EXPECT_EQ(Expect(0x8127CF, Marked({.eax = Address(effect)}), 0x8127D5, "ecx").regs.ecx, 0xE080u);
+  EXPECT_EQ(Expect(0x8127CF, Marked({.eax = AddressOf(effect)}), 0x8127D5, "ecx").regs.ecx, 0xE080u);
 }
 
 TEST_F(NullGuard, NullSeenDataHandsOnTheObjectOrOneSharedConstructedDummy) {
   ApplyNullSeenData();
   const uint32_t table[2] = {0x7AB0, 0x7AB1};
-  const uint32_t object = Address(table);
-  auto kept = Expect(0x4C6031, Marked({.eax = Address(&object)}), 0x4C6038, "eax ecx edx");
-  EXPECT_EQ(kept.regs.ecx, Address(&object));
-  EXPECT_EQ(kept.regs.edx, Address(table));
+  const uint32_t object = AddressOf(table);
+  auto kept = Expect(0x4C6031, Marked({.eax = AddressOf(&object)}), 0x4C6038, "eax ecx edx");
+  EXPECT_EQ(kept.regs.ecx, AddressOf(&object));
+  EXPECT_EQ(kept.regs.edx, AddressOf(table));
   EXPECT_EQ(kept.regs.eax, 0x7AB1u);
   EXPECT_EQ(sim::SeenDataConstructions(), 0u) << "nothing is built for a real object (first use in this process)";
 
@@ -228,14 +228,14 @@ TEST_F(NullGuard, NullSeenDataHandsOnTheObjectOrOneSharedConstructedDummy) {
 TEST_F(NullGuard, BhvGraphUpdateLoadShowsAnUnreadableStringAsEmpty) {
   ApplyBhvGraphUpdateLoad();
   const char* text = "idle";
-  auto readable = Expect(0xC27A8B, Marked(), 0xC27A92, "eax ecx edx", {0, 0, 0, 0, Address(text)});
-  EXPECT_EQ(readable.regs.edx, Address(text));
-  EXPECT_EQ(readable.regs.eax, Address(text));
+  auto readable = Expect(0xC27A8B, Marked(), 0xC27A92, "eax ecx edx", {0, 0, 0, 0, AddressOf(text)});
+  EXPECT_EQ(readable.regs.edx, AddressOf(text));
+  EXPECT_EQ(readable.regs.eax, AddressOf(text));
   EXPECT_EQ(readable.regs.eflags & sim::kZeroFlag, 0u);
 
-  for (uint32_t bad : {0u, sim::UnreadableAddress()}) {
+  for (uint32_t bad : {0u, sim::UnreadablePage()}) {
     auto zero = Expect(0xC27A8B, Marked(), 0xC27A92, "eax ecx edx", {0, 0, 0, 0, bad});
-    EXPECT_EQ(zero.regs.edx, Address(ReadableOrZero(nullptr)));
+    EXPECT_EQ(zero.regs.edx, AddressOf(ReadableOrZero(nullptr)));
     EXPECT_EQ(zero.regs.eax, zero.regs.edx);
     EXPECT_NE(zero.regs.eflags & sim::kZeroFlag, 0u);
     EXPECT_EQ(*reinterpret_cast<const uint32_t*>(static_cast<uintptr_t>(zero.regs.edx)), 0u);
@@ -247,13 +247,13 @@ TEST_F(NullGuard, ShadowNodeTakesTheSlotResultOrClearsBothBytesOnAFault) {
   uint8_t shadow[0x110];
   auto answering = sim::MakeAnsweringSlot7Node(0);  // a result of 0 is not a fault
   std::fill(std::begin(shadow), std::end(shadow), 0x77);
-  auto ok = Expect(0xC7A3CD, Marked({.esi = Address(shadow), .edi = Address(&answering)}), 0xC7A3D6, "eax");
+  auto ok = Expect(0xC7A3CD, Marked({.esi = AddressOf(shadow), .edi = AddressOf(&answering)}), 0xC7A3D6, "eax");
   EXPECT_EQ(ok.regs.eax, 0u);
   EXPECT_EQ(shadow[0x108], 0x77);
   EXPECT_EQ(shadow[0x10C], 0x77);
 
   auto faulting = sim::MakeFaultingSlot7Node();
-  Expect(0xC7A3CD, Marked({.esi = Address(shadow), .edi = Address(&faulting)}), 0xC7A404, "");
+  Expect(0xC7A3CD, Marked({.esi = AddressOf(shadow), .edi = AddressOf(&faulting)}), 0xC7A404, "");
   EXPECT_EQ(shadow[0x108], 0);
   EXPECT_EQ(shadow[0x10C], 0);
   EXPECT_EQ(shadow[0x109], 0x77);
@@ -261,7 +261,7 @@ TEST_F(NullGuard, ShadowNodeTakesTheSlotResultOrClearsBothBytesOnAFault) {
 
   // A node that cannot even be read faults the same way.
   shadow[0x108] = shadow[0x10C] = 0x77;
-  Expect(0xC7A3CD, Marked({.esi = Address(shadow), .edi = sim::UnreadableAddress()}), 0xC7A404, "");
+  Expect(0xC7A3CD, Marked({.esi = AddressOf(shadow), .edi = sim::UnreadablePage()}), 0xC7A404, "");
   EXPECT_EQ(shadow[0x10C], 0);
 }
 

@@ -23,7 +23,7 @@ namespace {
 
 using R = sim::Registers;
 
-uint32_t AddressOf(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+using sim::AddressOf;
 
 constexpr R kHostRegisters{.eax = 0xA0A0A0A0, .ebx = 0xB0B0B0B0, .ecx = 0xC0C0C0C0, .edx = 0xD0D0D0D0,
                            .esi = 0x51515151, .edi = 0xD1D1D1D1, .ebp = 0xBEBEBEBE};
@@ -69,7 +69,7 @@ bool Flag(const sim::Landing& out, uint32_t flag) { return (out.regs.eflags & fl
 // Plain memory standing in for a host object; fields are set by offset.
 struct FakeObject {
   alignas(16) uint8_t bytes[0x200] = {};
-  uint32_t Address() const { return AddressOf(bytes); }
+  uint32_t Address() const { return sim::AddressOf(bytes); }
   void Word(uint32_t offset, uint32_t value) { std::memcpy(bytes + offset, &value, 4); }
   void Float(uint32_t offset, float value) { std::memcpy(bytes + offset, &value, 4); }
 };
@@ -80,10 +80,10 @@ TEST(BadReferenceHandlers, ObjectProbeAnswersNullForNullAndFreedMemory) {
   FakeObject live;
   EXPECT_EQ(ReadableObjectOrNull(live.bytes), live.bytes);
   EXPECT_EQ(ReadableObjectOrNull(nullptr), nullptr);
-  auto* freed = reinterpret_cast<void*>(sim::FreedPage());
+  auto* freed = reinterpret_cast<void*>(sim::UnreadablePage());
   EXPECT_EQ(ReadableObjectOrNull(freed), nullptr);
   // Only the first word is probed: an object ending at the freed page is fine.
-  auto* lastWord = reinterpret_cast<void*>(sim::FreedPage() - 4);
+  auto* lastWord = reinterpret_cast<void*>(sim::UnreadablePage() - 4);
   EXPECT_EQ(ReadableObjectOrNull(lastWord), lastWord);
 }
 
@@ -91,11 +91,11 @@ TEST(BadReferenceHandlers, VectorProbeNeedsAllTwelveBytes) {
   FakeObject live;
   EXPECT_EQ(ReadableVectorOrNull(live.bytes), live.bytes);
   EXPECT_EQ(ReadableVectorOrNull(nullptr), nullptr);
-  EXPECT_EQ(ReadableVectorOrNull(reinterpret_cast<void*>(sim::FreedPage())), nullptr);
+  EXPECT_EQ(ReadableVectorOrNull(reinterpret_cast<void*>(sim::UnreadablePage())), nullptr);
   for (uint32_t before : {4u, 8u}) {
-    EXPECT_EQ(ReadableVectorOrNull(reinterpret_cast<void*>(sim::FreedPage() - before)), nullptr) << before;
+    EXPECT_EQ(ReadableVectorOrNull(reinterpret_cast<void*>(sim::UnreadablePage() - before)), nullptr) << before;
   }
-  auto* fits = reinterpret_cast<void*>(sim::FreedPage() - 12);
+  auto* fits = reinterpret_cast<void*>(sim::UnreadablePage() - 12);
   EXPECT_EQ(ReadableVectorOrNull(fits), fits);
 }
 
@@ -108,8 +108,8 @@ TEST(BadReferenceHandlers, ThreadsProbingAtOnceGetTheirOwnAnswers) {
   for (int t = 0; t < 8; ++t) {
     threads.emplace_back([&, t] {
       const bool alive = t % 2 == 1;
-      void* vector = alive ? live.bytes : reinterpret_cast<void*>(sim::FreedPage() - 4 * (t % 3));
-      void* object = alive ? live.bytes + 4 * t : reinterpret_cast<void*>(sim::FreedPage() + 4 * t);
+      void* vector = alive ? live.bytes : reinterpret_cast<void*>(sim::UnreadablePage() - 4 * (t % 3));
+      void* object = alive ? live.bytes + 4 * t : reinterpret_cast<void*>(sim::UnreadablePage() + 4 * t);
       for (int i = 0; i < 2000; ++i) {
         if (ReadableVectorOrNull(vector) != (alive ? vector : nullptr)) ++wrong[t];
         if (ReadableObjectOrNull(object) != (alive ? object : nullptr)) ++wrong[t];
@@ -213,7 +213,7 @@ TEST(SaveRenderCrash, ALiveObjectGetsItsSlot19CallWithEdi) {
 }
 
 TEST(SaveRenderCrash, ANullOrFreedObjectIsSkippedWithZeroResults) {
-  for (uint32_t object : {0u, sim::FreedPage()}) {
+  for (uint32_t object : {0u, sim::UnreadablePage()}) {
     sim::ResetHostImage();
     ApplySaveRenderCrash();
     auto in = With(kHostRegisters, {{&R::esi, object}});
@@ -304,7 +304,7 @@ TEST(AVSetCrash, EachMemberHookAnswersItsOwnMemberOrNull) {
   for (const MemberHook& hook : kMemberHooks) {
     SCOPED_TRACE(hook.site);
     for (auto [ecx, eax] : {std::pair{object.Address(), object.Address() + hook.offset},
-                            std::pair{sim::FreedPage() - 8 - hook.offset, 0u}, std::pair{0u - hook.offset, 0u}}) {
+                            std::pair{sim::UnreadablePage() - 8 - hook.offset, 0u}, std::pair{0u - hook.offset, 0u}}) {
       auto in = With(kHostRegisters, {{&R::ecx, ecx}});
       auto out = sim::RunHost(hook.site, in, {0x77});
       ExpectLanding(out, hook.resume);
@@ -319,7 +319,7 @@ TEST(AVSetCrash, TheReturnHookPopsEdiEsiEbxAndChecksTheOldEsi) {
   sim::ResetHostImage();
   ApplyAVSetCrash();
   FakeObject vector;
-  for (uint32_t esi : {vector.Address(), 0u, sim::FreedPage()}) {
+  for (uint32_t esi : {vector.Address(), 0u, sim::UnreadablePage()}) {
     auto in = With(kHostRegisters, {{&R::esi, esi}});
     auto out = sim::RunHost(0x6F231E, in, {0xED1, 0x551, 0xEB1, 0x4E7});
     ExpectLanding(out, 0x6F2323, 12);

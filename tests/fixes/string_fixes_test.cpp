@@ -21,7 +21,7 @@ constexpr uint32_t kSkipStrLenCrashSite = 0x46EE1D;
 constexpr uint32_t kSkipStrLenCrashResume = 0x46EE23;
 constexpr uint32_t kStringRefSetNullSite = 0xA51284;
 
-uint32_t Address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+using sim::AddressOf;
 
 // Where the jump written at a site leads.
 uint32_t JumpTarget(uint32_t site) {
@@ -32,13 +32,8 @@ uint32_t JumpTarget(uint32_t site) {
 // A string whose last bytes sit against memory that cannot be read: the
 // walk runs off the end of a committed page unless the other side differs.
 const char* StringAgainstUnreadable(const char* text) {
-  static char* page = [] {
-    auto* region = static_cast<char*>(VirtualAlloc(nullptr, 0x2000, MEM_RESERVE, PAGE_NOACCESS));
-    VirtualAlloc(region, 0x1000, MEM_COMMIT, PAGE_READWRITE);
-    return region;
-  }();
   const size_t length = std::strlen(text);
-  char* start = page + 0x1000 - length;
+  char* start = reinterpret_cast<char*>(sim::UnreadablePage()) - length;
   std::memcpy(start, text, length);  // no terminator: the next byte is unreadable
   return start;
 }
@@ -70,7 +65,7 @@ TEST_P(BothComparisons, AnswerMinusOneZeroOrOneOnUnsignedBytes) {
 INSTANTIATE_TEST_SUITE_P(StringFixes, BothComparisons, testing::Values(&SafeStrCmp, &SafeStrCmpNoTry));
 
 TEST(SafeStrCmp, UnreadableMemoryAnswersOneAndTheThreadCarriesOn) {
-  const auto unreadable = reinterpret_cast<const char*>(static_cast<uintptr_t>(sim::UnreadableAddress()));
+  const auto unreadable = reinterpret_cast<const char*>(static_cast<uintptr_t>(sim::UnreadablePage()));
   EXPECT_EQ(SafeStrCmp(unreadable, "x"), 1);
   EXPECT_EQ(SafeStrCmp("x", unreadable), 1);
   // Faults on both reads of the walk, at an even and at an odd position.
@@ -89,7 +84,7 @@ class StringHook : public testing::Test {
 
 TEST_F(StringHook, ComparisonHookPassesEcxFirstAndReturnsToTheCaller) {
   ApplyStrCmp();
-  const sim::Registers in{.eax = 0xEEEE, .ebx = 0xB, .ecx = Address("a"), .edx = Address("b"), .esi = 0x51,
+  const sim::Registers in{.eax = 0xEEEE, .ebx = 0xB, .ecx = AddressOf("a"), .edx = AddressOf("b"), .esi = 0x51,
                           .edi = 0xD1, .ebp = 0xBB};
   auto out = sim::RunHost(kStrCmpSite, in, {sim::kReturnProbe, 0xA1, 0xA2});
   ASSERT_EQ(out.address, sim::kReturnProbe) << out.Describe();
@@ -98,9 +93,9 @@ TEST_F(StringHook, ComparisonHookPassesEcxFirstAndReturnsToTheCaller) {
   EXPECT_EQ(out.Stack(0), 0xA1u);
   EXPECT_EQ(sim::RegistersChangedBesides(in, out, "eax ecx edx esp"), "");
 
-  auto swapped = sim::RunHost(kStrCmpSite, {.ecx = Address("b"), .edx = Address("a")}, {sim::kReturnProbe});
+  auto swapped = sim::RunHost(kStrCmpSite, {.ecx = AddressOf("b"), .edx = AddressOf("a")}, {sim::kReturnProbe});
   EXPECT_EQ(swapped.regs.eax, 1u);
-  auto unreadable = sim::RunHost(kStrCmpSite, {.ecx = sim::UnreadableAddress(), .edx = Address("a")},
+  auto unreadable = sim::RunHost(kStrCmpSite, {.ecx = sim::UnreadablePage(), .edx = AddressOf("a")},
                                  {sim::kReturnProbe});
   EXPECT_EQ(unreadable.address, sim::kReturnProbe) << unreadable.Describe();
   EXPECT_EQ(unreadable.regs.eax, 1u);
@@ -108,10 +103,10 @@ TEST_F(StringHook, ComparisonHookPassesEcxFirstAndReturnsToTheCaller) {
 
 TEST_F(StringHook, UnguardedComparisonHookAnswersNullAsUnequal) {
   ApplyStrCmpNoTry();
-  auto out = sim::RunHost(kStrCmpSite, {.ecx = Address("a"), .edx = Address("b")}, {sim::kReturnProbe});
+  auto out = sim::RunHost(kStrCmpSite, {.ecx = AddressOf("a"), .edx = AddressOf("b")}, {sim::kReturnProbe});
   ASSERT_EQ(out.address, sim::kReturnProbe) << out.Describe();
   EXPECT_EQ(out.regs.eax, 0xFFFFFFFFu);
-  auto null = sim::RunHost(kStrCmpSite, {.ecx = Address("a"), .edx = 0}, {sim::kReturnProbe});
+  auto null = sim::RunHost(kStrCmpSite, {.ecx = AddressOf("a"), .edx = 0}, {sim::kReturnProbe});
   EXPECT_EQ(null.regs.eax, 1u);
   EXPECT_EQ(null.regs.esp, null.entryEsp + 4);
 }
@@ -120,12 +115,12 @@ TEST_F(StringHook, WithBothComparisonOptionsOnOnlyTheGuardedOneIsAtTheSite) {
   const std::string folder = sim::TempFolder("strcmp-conflict");
   sim::PrepareGameFolder(folder, "[Patch]\nStrCmp=1\nStrCmpNoTry=1\n");
   ASSERT_TRUE(ApplyNormalOptions());
-  EXPECT_EQ(JumpTarget(kStrCmpSite), Address(reinterpret_cast<const void*>(&StrCmp_Body)));
+  EXPECT_EQ(JumpTarget(kStrCmpSite), AddressOf(reinterpret_cast<const void*>(&StrCmp_Body)));
 
   sim::ResetHostImage();
   sim::PrepareGameFolder(sim::TempFolder("strcmp-alone"), "[Patch]\nStrCmp=0\nStrCmpNoTry=1\n");
   ASSERT_TRUE(ApplyNormalOptions());
-  EXPECT_EQ(JumpTarget(kStrCmpSite), Address(reinterpret_cast<const void*>(&StrCmpNoTry_Body)));
+  EXPECT_EQ(JumpTarget(kStrCmpSite), AddressOf(reinterpret_cast<const void*>(&StrCmpNoTry_Body)));
 }
 
 TEST_F(StringHook, StrLenLoadsEdiFromTheFrameAndSkipsTheLengthCode) {
@@ -177,7 +172,7 @@ TEST_F(StringHook, StringRefSetNullReturnsForANullSourceAndOtherwiseRunsTheProlo
   EXPECT_EQ(sim::RegistersChangedBesides(null, returned, "eax esp"), "");
 
   uint32_t source = 0x5E7;
-  const sim::Registers set{.eax = Address(&source), .ebx = 2, .ecx = 0x0B1EC7, .edx = 4, .esi = 5, .edi = 6,
+  const sim::Registers set{.eax = AddressOf(&source), .ebx = 2, .ecx = 0x0B1EC7, .edx = 4, .esi = 5, .edi = 6,
                            .ebp = 7};
   auto continued = sim::RunHost(kStringRefSetNullSite, set, {sim::kReturnProbe, 0xA1});
   ASSERT_EQ(continued.address, 0xA5128Au) << continued.Describe();

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <vector>
 
+#include "sim/child.h"
 #include "sim/host_memory.h"
 #include "sim/loader.h"
 #include "tests/frame/frame_fixture.h"
@@ -52,31 +53,13 @@ struct Verdicts {
 
 Verdicts AskDoctor(const std::string& ini, bool late) {
   Verdicts v;
-  const std::string folder = sim::TempFolder("doctor");
-  const std::string out = folder + "\\doctor.txt";
   const char* doctor = std::getenv("ORRISBANE_DOCTOR");
-  std::string command = std::string("\"") + (doctor ? doctor : "") + "\" \"" + ini + "\"";
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE file = CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = startup.hStdError = file;
-  PROCESS_INFORMATION process{};
-  if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    v.exitCode = static_cast<int>(code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
-  CloseHandle(file);
-  v.output = sim::ReadFile(out);
+  const sim::ChildResult run = sim::RunProgram(std::string("\"") + (doctor ? doctor : "") + "\" \"" + ini + "\"");
+  v.exitCode = run.exitCode == 0xFFFFFFFF ? -1 : static_cast<int>(run.exitCode);
+  v.output = run.output;
   std::istringstream lines(v.output);
   std::string line, lateOff, lateOn;
   while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.rfind("  switched off:", 0) == 0) lateOff = line;
     if (line.rfind("  no longer ruled out:", 0) == 0) lateOn = line;
     const size_t colon = line.find(": on");

@@ -58,7 +58,7 @@ TEST_F(AlignHeapAllocateHooks, ReleaseIsAlignedExceptForTheHeapsSpecialPointers)
   struct Case {
     uint32_t pointer, flag, expectedFlag;
   } cases[] = {
-      {Address(block), 0, 1},
+      {AddressOf(block), 0, 1},
       {0, 0, 0},
       {sim::kHeapSentinelValue, 0, 0},
       {sim::kHeapSentinelValue ^ 0x10, 0x200, 0x200},
@@ -89,7 +89,7 @@ class MovapsFixes : public MemoryTest {
   static void ExpectRunsMisaligned(uint32_t address) {
     alignas(16) static uint8_t buffer[64];
     sim::Registers in;
-    in.eax = Address(buffer + 4);
+    in.eax = AddressOf(buffer + 4);
     const sim::Landing out = sim::RunHost(address, in);
     EXPECT_EQ(out.exception, sim::kBreakpoint) << out.Describe();
     EXPECT_EQ(out.address, address + 3) << out.Describe();

@@ -43,7 +43,7 @@ inline void ExpectCalleeSavedKept(const sim::Registers& in, const sim::Landing& 
   EXPECT_EQ(out.regs.ebp, in.ebp);
 }
 
-inline uint32_t Address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+using sim::AddressOf;
 inline void* Pointer(uint32_t address) { return reinterpret_cast<void*>(static_cast<uintptr_t>(address)); }
 
 constexpr sim::Registers kMarkedRegisters{.eax = 0xA0A0A0A0, .ebx = 0xB0B0B0B0, .ecx = 0xC0C0C0C0,

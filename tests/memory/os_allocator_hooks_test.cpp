@@ -49,12 +49,12 @@ TEST_F(OsAllocatorHooks, FreeTakesThePointerTheHostLoadedAndRemovesEightBytes) {
   void* aligned = OsHeapAllocate(50, 16, true);
   void* plain = OsHeapAllocate(50, 0, false);
   crt.Forget();
-  const sim::Landing first = Run(sim::kHeapFree, {sim::kReturnProbe, Address(aligned), 0xABCDEF01});
+  const sim::Landing first = Run(sim::kHeapFree, {sim::kReturnProbe, AddressOf(aligned), 0xABCDEF01});
   EXPECT_EQ(first.regs.esp - first.entryEsp, 12u);
   EXPECT_EQ(OnlyCall().function, "_aligned_free");
   EXPECT_EQ(OnlyCall().pointer, aligned);
   crt.Forget();
-  Run(sim::kHeapFree, {sim::kReturnProbe, Address(plain), 0x00000100});
+  Run(sim::kHeapFree, {sim::kReturnProbe, AddressOf(plain), 0x00000100});
   EXPECT_EQ(OnlyCall().function, "free");
   EXPECT_EQ(OnlyCall().pointer, plain);
   EXPECT_EQ(sim::HostHeap().frees, 0u);
@@ -63,7 +63,7 @@ TEST_F(OsAllocatorHooks, FreeTakesThePointerTheHostLoadedAndRemovesEightBytes) {
 TEST_F(OsAllocatorHooks, ReallocateReadsFourSlotsAndRemovesSixteenBytes) {
   void* block = OsHeapAllocate(30, 16, true);
   crt.Forget();
-  const sim::Landing out = Run(sim::kHeapReallocate, {sim::kReturnProbe, Address(block), 90, 16, 0x201});
+  const sim::Landing out = Run(sim::kHeapReallocate, {sim::kReturnProbe, AddressOf(block), 90, 16, 0x201});
   EXPECT_EQ(out.regs.esp - out.entryEsp, 20u);
   EXPECT_EQ(OnlyCall().function, "_aligned_realloc");
   EXPECT_EQ(OnlyCall().pointer, block);
@@ -88,7 +88,7 @@ TEST_F(OsAllocatorHooks, FieldClearingWritesExactlyItsFieldsAroundTheHostRoutine
   std::memset(object, 0xAB, sizeof object);
   sim::WatchFieldsObject(object);
   sim::Registers in = kMarkedRegisters;
-  in.ecx = Address(object);
+  in.ecx = AddressOf(object);
   const sim::Landing out = sim::RunHost(sim::kClearFieldsRoutine, in, {sim::kReturnProbe});
   sim::WatchFieldsObject(nullptr);
   EXPECT_EQ(out.address, sim::kReturnProbe) << out.Describe();

@@ -23,7 +23,7 @@ TEST_F(OsHeap, AlignedModeRaisesOrReplacesTheAlignment) {
     const CrtCall call = OnlyCall();
     EXPECT_EQ(call.function, "_aligned_malloc") << "mode " << c.mode << " alignment " << c.alignment;
     EXPECT_EQ(call.alignment, c.runtimeAlignment) << "mode " << c.mode << " alignment " << c.alignment;
-    EXPECT_EQ(Address(block) % c.runtimeAlignment, 0u);
+    EXPECT_EQ(AddressOf(block) % c.runtimeAlignment, 0u);
     OsHeapFree(block, c.aligned);
   }
 }

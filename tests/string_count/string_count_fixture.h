@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "sim/host_memory.h"
 #include "sim/host_string_table.h"
 #include "sim/runner.h"
 
@@ -29,7 +30,7 @@ constexpr uint32_t kIndexWriteResume = 0xC4078C;      // hook 23
 
 using Field = uint32_t sim::Registers::*;
 
-inline uint32_t AddressOf(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+using sim::AddressOf;
 
 // Registers that no hook would produce by accident.
 sim::Registers Seeded();
