@@ -18,6 +18,7 @@
 #include "sim/host_memory.h"
 #include "sim/loader.h"
 #include "tests/frame/frame_fixture.h"
+#include "tests/portable/utf16_text.h"
 
 namespace {
 
@@ -134,12 +135,6 @@ void ExpectPortableReaderMatchesWin32(const std::string& bytes) {
     GetPrivateProfileStringA("MEMORY", key, "", win32, sizeof win32, path.c_str());
     EXPECT_EQ(FindIniValue(ini, "MEMORY", key).value_or("").substr(0, sizeof win32 - 1), win32) << key;
   }
-}
-
-std::string Utf16WithMark(std::string_view text) {
-  std::string bytes = "\xFF\xFE";
-  for (char c : text) bytes += {c, '\0'};
-  return bytes;
 }
 
 // Files players produce with ordinary editors, and what probing turned up.

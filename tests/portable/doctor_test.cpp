@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/portable/utf16_text.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -127,12 +129,6 @@ TEST_F(Doctor, ShowsTheEnbWarningsThePluginWouldShow) {
   EXPECT_FALSE(fine.Says("enblocal.ini:")) << fine.output;
   auto none = Diagnose(ini, (dir_ / "no-enb.ini").string());
   EXPECT_FALSE(none.Says("enblocal.ini:")) << none.output;
-}
-
-std::string Utf16WithMark(std::string_view text) {
-  std::string bytes = "\xFF\xFE";
-  for (char c : text) bytes += {c, '\0'};
-  return bytes;
 }
 
 std::string ManyUnknownKeys(int count) {
