@@ -1,11 +1,13 @@
 // Blocks on their way from one producer thread to one consumer thread, for
 // the benchmarks' producer/consumer pattern: a ring of fixed size that
-// waits, yielding, while it is full or empty.
+// waits, yielding, while it is full or empty. The longer it is, the less a
+// machine shared with other work makes the two threads wait on each other.
 #pragma once
 #include <atomic>
 #include <cstdint>
 #include <thread>
 
+template <uint32_t kSize>
 class Handoff {
  public:
   void Push(void* block) {
@@ -23,7 +25,6 @@ class Handoff {
   }
 
  private:
-  static constexpr uint32_t kSize = 1024;
   alignas(64) std::atomic<uint32_t> head_{0};
   alignas(64) std::atomic<uint32_t> tail_{0};
   alignas(64) void* blocks_[kSize];

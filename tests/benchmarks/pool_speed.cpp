@@ -27,6 +27,7 @@ constexpr int kBatch = 16;              // blocks a thread holds at once
 constexpr int kRoundsPerThread = 20000;  // emulated machine: keep it short
 constexpr int kBestOf = 3;
 constexpr uint32_t kPoolSlots = 4096;
+constexpr uint32_t kHandoffLength = 1024;  // well below the pool's slots
 constexpr double kTarget = 0.25;
 constexpr int kProducerConsumer = 0;  // in place of a thread count
 
@@ -73,7 +74,7 @@ double Measure(const Allocator& allocator, uint32_t size, int threads) {
     }
     RunThreadExitCallbacks();
   };
-  Handoff handoff;
+  Handoff<kHandoffLength> handoff;
   auto produce = [&] {
     for (int i = 0; i < kRoundsPerThread * kBatch; ++i) handoff.Push(take());
     RunThreadExitCallbacks();

@@ -21,7 +21,8 @@
 
 namespace {
 
-constexpr uint32_t kPoolSlots = 4096;
+constexpr uint32_t kPoolSlots = 1 << 16;
+constexpr uint32_t kHandoffLength = 1 << 14;  // well below the pool's slots
 constexpr int kRepetitions = 5;
 constexpr double kMinSeconds = 0.2;
 constexpr double kTakeGiveTarget[] = {0.0, 1.5, 2.0, 0.0, 2.0};  // by thread count
@@ -78,7 +79,7 @@ void TakeGive(benchmark::State& state) {
 // Thread 0 takes, thread 1 gives back; both run the same number of rounds.
 template <typename Family>
 void ProducerConsumer(benchmark::State& state) {
-  static Handoff handoff;
+  static Handoff<kHandoffLength> handoff;
   Family family(state.range(0));
   if (state.thread_index() == 0) {
     for (auto _ : state) handoff.Push(family.Take());
