@@ -27,8 +27,11 @@ bool PrepareThreadSlot(void (*onExit)(uint32_t value)) {
   threadSlotIndex = TlsAlloc();
   if (threadSlotIndex == TLS_OUT_OF_INDEXES) return false;
   exitHandler = onExit;
-  AddThreadExitCallback(&ExitingThread);
-  return true;
+  // Without the exit notification, caches would keep their slots forever.
+  if (AddThreadExitCallback(&ExitingThread)) return true;
+  TlsFree(threadSlotIndex);
+  threadSlotIndex = TLS_OUT_OF_INDEXES;
+  return false;
 }
 
 void SetThreadSlotValue(uint32_t value) { TlsSetValue(threadSlotIndex, reinterpret_cast<void*>(uintptr_t{value})); }
