@@ -245,7 +245,9 @@ void RunAllocatorBenchmark() {
   const int32_t times = GetSetting("TimesAllocatorBenchmark", -1);
   const int32_t threads = GetSetting("ThreadsAllocatorBenchmark", -1);
   std::ofstream out(kBenchmarkReportFile, std::ios::out | std::ios::trunc);
-  out << "Running allocator tests...\n" << "Lower times (results) are better.\n" << std::flush;
+  out << "Running allocator tests... (Custom MemoryBlock: a private pool, through its per-thread slot caches as "
+         "the game's pools run)\n"
+      << "Lower times (results) are better.\n" << std::flush;
   const std::string refusal = SettingsRefusal(count, times, threads);
   if (refusal.empty()) {
     for (int test = 0; test < kTestCount; ++test) {

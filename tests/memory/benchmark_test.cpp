@@ -86,7 +86,9 @@ TEST(AllocatorBenchmark, ReportHasTwentyFiveBlocksInTestThenSizeOrder) {
   const std::vector<std::string> lines = SplitLines(report, "\r\n");
   EXPECT_EQ(SplitLines(report, "\n").size(), lines.size());
   ASSERT_EQ(lines.size(), 2u + 25u * 5u);
-  EXPECT_EQ(lines[0], "Running allocator tests...");
+  EXPECT_EQ(lines[0],
+            "Running allocator tests... (Custom MemoryBlock: a private pool, through its per-thread slot caches as the "
+            "game's pools run)");
   EXPECT_EQ(lines[1], "Lower times (results) are better.");
   size_t at = 2;
   for (const Labels& labels : kLabels) {
