@@ -25,10 +25,10 @@ struct MemoryBlock {
   // A free slot, or null when both the ring and the calling thread's cache
   // are empty (other threads' caches may still hold some).
   void* Allocate() { return caches->Take(); }
-  // Gives p back, into the calling thread's cache; p must be a slot this
-  // pool handed out, and a pointer outside [begin, end) is ignored.
+  // Gives back the slot holding p, into the calling thread's cache; a
+  // pointer outside [begin, end) is ignored.
   void Free(void* p) {
-    if (Contains(p)) caches->Give(p);
+    if (Contains(p)) caches->GiveContaining(p);
   }
   bool Contains(const void* p) const {
     const auto address = reinterpret_cast<uintptr_t>(p);

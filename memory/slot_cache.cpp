@@ -73,11 +73,13 @@ SlotCaches::SlotCaches(FreeSlotRing& ring, char* begin, uint32_t slotSize)
       ring_(ring),
       begin_(begin),
       slotSize_(slotSize),
+      reciprocal_(slotSize >= 8 ? 0xFFFFFFFFu / (slotSize / 4) + 1 : 0),
       batch_(BatchFor(ring.slotCount)),
       limit_(2 * batch_),
       caches_(nullptr) {
   static_assert(2 * FreeSlotRing::kLargestBatch <= kSlotCacheCapacity);
   if (begin == nullptr) return;
+  assert(slotSize >= 8 && slotSize % 4 == 0 && uint64_t{ring.slotCount} * slotSize < (uint64_t{1} << 30));
   LiveListLock lock;
   if (!slotPrepared) {
     slotUsable = PrepareThreadSlot(&ReturnExitingThreadSlots);

@@ -50,6 +50,14 @@ class SlotCaches {
     return cache->slots[count];
   }
 
+  // Gives back the slot that holds p, wherever inside it p points, as a
+  // division of p's offset by the slot size would; a pointer into the tail
+  // that holds no whole slot is ignored. p must lie in the pool.
+  void GiveContaining(const void* p) {
+    const uint32_t index = IndexOf(p);
+    if (index < ring_.slotCount) Give(SlotAt(index));
+  }
+
   // slot must be the start of one of the pool's slots.
   void Give(void* slot) {
     SlotCache* cache = CallingThreadCache();
@@ -91,14 +99,20 @@ class SlotCaches {
   void* SlotAt(uint32_t index) const {
     return index == FreeSlotRing::kNoSlot ? nullptr : begin_ + uintptr_t{index} * slotSize_;
   }
-  // A 32-bit division: the offset always fits, and a wider one costs more.
-  uint32_t IndexOf(const void* slot) const {
-    return static_cast<uint32_t>(static_cast<const char*>(slot) - begin_) / slotSize_;
+  // The offset's slot, without a division on every give: slot sizes are
+  // multiples of 4 and a pool is below 1 GiB, so the offset in quarters n is
+  // below 2^28, and n * ceil(2^32 / (slotSize / 4)) / 2^32 is n / (slotSize / 4)
+  // rounded down exactly (the reciprocal's excess, under 9, times n stays
+  // below 2^32, less than one slot).
+  uint32_t IndexOf(const void* p) const {
+    const uint32_t quarters = static_cast<uint32_t>(static_cast<const char*>(p) - begin_) >> 2;
+    return static_cast<uint32_t>((uint64_t{quarters} * reciprocal_) >> 32);
   }
 
   FreeSlotRing& ring_;
   char* begin_;
   uint32_t slotSize_;
+  uint32_t reciprocal_;  // ceil(2^32 / (slotSize / 4)), for IndexOf
   uint32_t batch_;     // slots moved per trip to the ring
   uint32_t limit_;     // slots a cache may hold
   SlotCache* caches_;  // kCachedThreads entries, indexed by thread number - 1

@@ -86,6 +86,10 @@ TEST(MemoryBlock, HandsOutEverySlotOnceThenRecoversAfterOneRelease) {
   void* released = *taken.begin();
   pool.Free(released);
   EXPECT_EQ(pool.Allocate(), released);
+  pool.Free(static_cast<char*>(released) + 11);  // a pointer inside a slot gives that slot back
+  EXPECT_EQ(pool.Allocate(), released);
+  pool.Free(pool.begin + 62);  // the tail past the last whole slot is no slot
+  EXPECT_EQ(pool.Allocate(), nullptr);
 }
 
 TEST(MemoryBlock, IgnoresPointersOutsideItsReservation) {
