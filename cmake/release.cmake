@@ -9,10 +9,11 @@ target_sources(Orrisbane PRIVATE ${CMAKE_BINARY_DIR}/version.rc)
 # Full debug information, kept out of the shipped DLL by the packing step.
 # Sources reach the compiler as ../dir/file from a build folder inside the
 # tree and as absolute paths from one outside; with both made relative to
-# the tree (the compiler tries the last map first), the same commit builds
-# the same bytes in any folder, and addr2line prints plugin/file.cpp.
+# the tree and the build folder named "." (the compiler tries the last map
+# first, and leaves a folder mapped to nothing as it was), the same commit
+# builds the same bytes in any folder, and addr2line prints ./plugin/file.cpp.
 set(REPRODUCIBLE_COMPILE -g -ffile-prefix-map=../= -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=
-    -ffile-prefix-map=${CMAKE_BINARY_DIR}=)
+    -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
 target_compile_options(orrisbane_core PRIVATE ${REPRODUCIBLE_COMPILE})
 target_compile_options(Orrisbane PRIVATE ${REPRODUCIBLE_COMPILE})
 target_compile_options(orrisbane-doctor PRIVATE ${REPRODUCIBLE_COMPILE})

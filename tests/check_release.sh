@@ -51,7 +51,7 @@ link=$(tr '\0' '\n' <"$out/link" | head -1)
 base=$(i686-w64-mingw32-objdump -p "$dll" | awk '$1 == "ImageBase" {print $2}')
 for rva in $(i686-w64-mingw32-objdump -p "$dll" | awk '/Export RVA/ {print $(NF-2)}'); do
   where=$(i686-w64-mingw32-addr2line -f -C -e "$debug" "$(printf '0x%x' $((0x$base + 0x$rva)))" | tr '\n' ' ')
-  [[ "$where" =~ ^QORVPlugin_(Query|Load)\ plugin/load_sequence\.cpp:[0-9]+\ $ ]] ||
+  [[ "$where" =~ ^QORVPlugin_(Query|Load)\ \./plugin/load_sequence\.cpp:[0-9]+\ $ ]] ||
     fail "addr2line of Orrisbane.dll+0x$rva gave: $where"
 done
 
