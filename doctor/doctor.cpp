@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <sstream>
+#include <string_view>
 #include <unordered_map>
 
 #include "doctor/crash_info.h"
@@ -207,8 +208,11 @@ void CheckValues(const std::vector<OptionVerdict>& verdicts, Diagnosis& d) {
     for (const char* key : {"CountAllocatorBenchmark", "TimesAllocatorBenchmark", "ThreadsAllocatorBenchmark"}) {
       const int value = GetSetting(key, -1);
       if (value < 1) {
+        // Times below 1 is a dry run; the other two size the work.
+        const bool dryRun = std::string_view(key) == "TimesAllocatorBenchmark";
         d.findings.push_back({std::string(key) + " is " + (value == -1 ? "missing" : std::to_string(value)) +
-                              ": the benchmark needs it at 1 or more and will refuse to run"});
+                              (dryRun ? ": the benchmark measures nothing and reports averages of 0"
+                                      : ": the benchmark needs it at 1 or more and will refuse to run")});
       }
     }
     d.findings.push_back({"RunAllocatorBenchmark is on: not for normal play, it turns the memory options off"});

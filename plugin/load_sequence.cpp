@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 #include "patch/messages.h"
 #include "patch/patch_writer.h"
 #include "plugin/host.h"
@@ -13,12 +15,22 @@ namespace {
 constexpr const char* kDoubleLoadText =
     "Trying to load Orrisbane.dll more than once! Is this file in multiple locations?";
 
-#define TOO_LATE_FORMAT(url)                                                                                   \
-  "Error: \"%s\" option could not be applied because the game has already initialized! Either disable that " \
-  "option or follow these steps:\r\n"                                                                          \
-  "1. Download and install \"" url "\" - Fennick.\r\n"                                                          \
-  "2. Make sure you installed it correctly to Vellmoor root directory and not Data."
-constexpr const char* kTooLateFormat = TOO_LATE_FORMAT(ORRISBANE_EARLY_LOADER_URL);
+// The address is an argument, never part of the format: a release address
+// may carry percent-encoding, which printf would read as directives.
+constexpr const char* kTooLateFormat =
+    "Error: \"%s\" option could not be applied because the game has already initialized! Either disable that "
+    "option or follow these steps:\r\n"
+    "1. Download and install \"%s\" - Fennick.\r\n"
+    "2. Make sure you installed it correctly to Vellmoor root directory and not Data.";
+
+// What became of a row goes to the debug channel, one line each: a debugger
+// or the host simulator then shows what the plugin did rather than what the
+// rules would suggest (the late case stores overrides that change them).
+void ReportRow(const char* key, const char* outcome) {
+  char line[160];
+  std::snprintf(line, sizeof line, "%s%s: %s", kRowReportPrefix, key, outcome);
+  OutputDebugStringA(line);
+}
 
 // One set per loaded copy of the library.
 int32_t g_doubleLoadState = 0;  // 0 undecided, 1 duplicate, -1 the only copy
@@ -55,14 +67,17 @@ int ApplyEarlyOptions() {
   for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
     if (!row->early || !IsOptionEligible(*row)) continue;
     if (!late) {
-      if (row->apply != nullptr) row->apply();
+      if (row->apply == nullptr) continue;
+      row->apply();
+      ReportRow(row->key, kRowAppliedEarly);
       continue;
     }
     if (!errorShown) {
       errorShown = true;
-      ShowMessage(kTooLateFormat, row->key);
+      ShowMessage(kTooLateFormat, row->key, kEarlyLoaderUrl);
     }
     StoreSettingOverride(row->key, 0);
+    ReportRow(row->key, kRowTooLate);
   }
   return TRUE;
 }
@@ -70,7 +85,9 @@ int ApplyEarlyOptions() {
 bool ApplyNormalOptions() {
   if (CheckDoubleLoad()) return false;
   for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
-    if (!row->early && row->apply != nullptr && IsOptionEligible(*row)) row->apply();
+    if (row->early || row->apply == nullptr || !IsOptionEligible(*row)) continue;
+    row->apply();
+    ReportRow(row->key, kRowAppliedAtLoad);
   }
   return true;
 }
@@ -78,7 +95,7 @@ bool ApplyNormalOptions() {
 extern "C" bool QORVPlugin_Query(const LoaderInterface* loader, PluginInfo* info) {
   info->infoVersion = 1;
   info->name = "Orrisbane";
-  info->version = 1;
+  info->version = ORRISBANE_VERSION_MAJOR;  // the project version's first number, from CMake
   return loader->isEditor == 0 && loader->runtimeVersion == host::kRuntimeVersion;
 }
 
