@@ -52,7 +52,7 @@ void PrepareGameFolder(const std::string& dir, const std::string& iniText) {
 
 LoadOutcome LoadPluginAsQorv(const LoadRequest& request) {
   LoadOutcome outcome;
-  HostAt<uint8_t>(kGameInitializedFlag) = request.gameInitialized ? 1 : 0;
+  HostAt<uint8_t>(host::kGameInitializedFlag) = request.gameInitialized ? 1 : 0;
   ListenToDebugChannel();  // the plugin reports there what it did with each option
   outcome.module = LoadLibraryA(request.dllPath.c_str());
   if (outcome.module == nullptr) {

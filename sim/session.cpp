@@ -14,8 +14,6 @@
 namespace sim {
 namespace {
 
-constexpr uint32_t kHostCodeEnd = 0x106A400;
-
 // The debug lines were listed with the options.
 void PrintJournal() {
   for (const auto& e : Journal()) {
@@ -42,9 +40,10 @@ std::vector<ReportedOption> ReportedOptions() {
 
 std::vector<uint8_t> SnapshotHostCode() {
   return {reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostBegin)),
-          reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostCodeEnd))};
+          reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostDataBegin))};
 }
 
+// Host code that differs from the snapshot, counted as separate stretches.
 int CountPatchedSites(const std::vector<uint8_t>& before) {
   const auto* now = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostBegin));
   int sites = 0;
