@@ -176,7 +176,7 @@ TEST_F(StringHook, StringsEndingOnTheLastReadableByteCompareAsTheByteWalk) {
           for (auto [a, b] : {std::pair<const char*, const char*>(text, placed), {placed, text}}) {
             const int32_t expected = ByteWise(a, b);
             if (expected > 0) continue;
-            auto out = sim::RunHost(kStrCmpSite, {.ecx = AddressOf(a), .edx = AddressOf(b)}, {sim::kReturnProbe});
+            auto out = sim::RunHost(host::kStrCmp.site, {.ecx = AddressOf(a), .edx = AddressOf(b)}, {sim::kReturnProbe});
             ASSERT_EQ(out.address, sim::kReturnProbe) << a << " vs " << b << ": " << out.Describe();
             ASSERT_EQ(out.regs.eax, static_cast<uint32_t>(expected)) << a << " vs " << b << " at " << offset;
           }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 
+#include "memory/array_allocator_sites.h"
 #include "plugin/apply.h"
 #include "plugin/known_crash.h"
 #include "sim/child.h"
@@ -45,7 +46,7 @@ const std::map<std::string, std::function<void*()>> kRequests = {
     {"wrapping-array",
      [] {
        ApplyOverwriteArrayAllocator();
-       return Pointer(sim::RunHost(sim::kArrayAllocate, {}, {sim::kReturnProbe, kWrapping, 0}).regs.eax);
+       return Pointer(sim::RunHost(host::kArrayAllocate.site, {}, {sim::kReturnProbe, kWrapping, 0}).regs.eax);
      }},
 };
 
