@@ -1,5 +1,6 @@
 #include "diagnostics/crash_recorder.h"
 
+#include <atomic>
 #include <ctime>
 
 #include "diagnostics/text_builder.h"
@@ -34,11 +35,19 @@ bool AppendCrashFile = false;
 bool ForceExecuteHandler = false;
 LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = nullptr;
 
+// Taken by the first thread in the filter; a thread that finds it taken
+// waits until the report is closed, because its answer may end the process.
+std::atomic<bool> g_filterEntered{false};
+std::atomic<bool> g_reportClosed{false};
+std::atomic<DWORD> g_reportingThread{0};
+constexpr DWORD kReportWaitMilliseconds = 5000;
+constexpr DWORD kReportPollMilliseconds = 10;
+
 // The filter may run on a thread that has overflowed its stack, so all it
 // builds lives here rather than in locals.
-volatile LONG g_filterEntered = 0;
 char g_timeText[80];
 char g_reportPath[260];
+char g_partialPath[260];
 StackWordsText g_usefulWords;
 StackWordsText g_allWords;
 char g_report[2 * kStackWordsTextSize + 512];
@@ -51,7 +60,10 @@ void FormatCrashTime() {
   }
 }
 
-void BuildReportPath() {
+// A new report is written under a name of its own and renamed into place
+// once complete, so that an older crash_last.txt is never emptied for a
+// report that the end of the process then cuts short.
+void BuildReportPaths() {
   TextBuilder path(g_reportPath);
   path.Append(kCrashFolder);
   if (TimestampedCrashFile) {
@@ -59,6 +71,7 @@ void BuildReportPath() {
   } else {
     path.Append("/crash_last.txt");
   }
+  TextBuilder(g_partialPath).Append(g_reportPath).Append(".partial");
 }
 
 void AppendRegister(TextBuilder& report, const char* name, DWORD value) {
@@ -132,15 +145,21 @@ _RunOnReserveStack:
 
 namespace {
 
-bool LittleStackLeft() {
+// A host that switched to a stack of its own runs the filter outside the
+// thread's limits, where the room left is unknown and the guard's exception
+// frame would not count as valid: that is treated as a stack running out.
+bool StackUnfitForReport() {
   const char here = 0;
   uintptr_t bottom;  // the TEB's DeallocationStack: the lowest address the stack may reach
+  uintptr_t top;     // the TIB's StackBase
   asm("movl %%fs:0xE0C, %0" : "=r"(bottom));
-  return reinterpret_cast<uintptr_t>(&here) - bottom < kStackNeededForReport;
+  asm("movl %%fs:4, %0" : "=r"(top));
+  const auto esp = reinterpret_cast<uintptr_t>(&here);
+  return esp < bottom + kStackNeededForReport || esp >= top;
 }
 
 void WriteCrashReportWithEnoughStack(EXCEPTION_POINTERS* exception) {
-  if (LittleStackLeft()) {
+  if (StackUnfitForReport()) {
     RunOnReserveStack(WriteCrashReportContained, exception, g_reserveStack + sizeof g_reserveStack, g_reserveStack);
   } else {
     WriteCrashReportContained(exception);
@@ -164,8 +183,11 @@ const char* FormatStackWords(uint32_t start, bool hostImageOnly, StackWordsText&
 void WriteCrashReport(EXCEPTION_POINTERS* exception) {
   const CONTEXT& context = *exception->ContextRecord;
   FormatCrashTime();
-  BuildReportPath();
-  HANDLE file = CreateFileA(g_reportPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+  BuildReportPaths();
+  // Appending goes straight to the report: a partial append destroys
+  // nothing written before it.
+  const char* writtenPath = AppendCrashFile ? g_reportPath : g_partialPath;
+  HANDLE file = CreateFileA(writtenPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                             AppendCrashFile ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     ShowMessage("Failed to open file for writing: \"%s\"", g_reportPath);
@@ -177,20 +199,43 @@ void WriteCrashReport(EXCEPTION_POINTERS* exception) {
   WriteFile(file, g_report, length, &written, nullptr);
   // Closed before the filter returns: the process may be gone right after.
   CloseHandle(file);
+  if (!AppendCrashFile && !MoveFileExA(g_partialPath, g_reportPath, MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileA(g_partialPath);
+    ShowMessage("Failed to open file for writing: \"%s\"", g_reportPath);
+    return;
+  }
   TextBuilder(g_reportPath).Append("Game has crashed with exception address 0x").AppendHex(context.Eip).Append("!");
   LogMessageToFile(g_reportPath);
 }
 
+namespace {
+
+// The writing thread itself may come back here (a fault the guard did not
+// contain); it must not wait for itself.
+void WaitForReportToClose() {
+  if (g_reportingThread.load(std::memory_order_relaxed) == GetCurrentThreadId()) return;
+  for (DWORD waited = 0; waited < kReportWaitMilliseconds; waited += kReportPollMilliseconds) {
+    if (g_reportClosed.load(std::memory_order_acquire)) return;
+    Sleep(kReportPollMilliseconds);
+  }
+}
+
+}  // namespace
+
 LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception) {
   bool reportAttempted = false;
-  // Set before the report, so that a fault inside the writer, or a crash on
-  // another thread meanwhile, never writes a second one.
-  if (InterlockedExchange(&g_filterEntered, 1) == 0) {
+  // Taken before the report, so that a fault inside the writer, or a crash
+  // on another thread meanwhile, never writes a second one.
+  if (!g_filterEntered.exchange(true, std::memory_order_acq_rel)) {
+    g_reportingThread.store(GetCurrentThreadId(), std::memory_order_relaxed);
     const bool userWasTold = SkipKnownCrash && KnownCrashReason != 0;
     if (!userWasTold && exception->ContextRecord->Eip != kIgnoredFaultAddress) {
       WriteCrashReportWithEnoughStack(exception);
       reportAttempted = true;
     }
+    g_reportClosed.store(true, std::memory_order_release);
+  } else {
+    WaitForReportToClose();
   }
   if (g_previousFilter != nullptr) g_previousFilter(exception);
   return reportAttempted && !ForceExecuteHandler ? EXCEPTION_CONTINUE_SEARCH : EXCEPTION_EXECUTE_HANDLER;
@@ -199,8 +244,11 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception) {
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI NoOpSetFilter(LPTOP_LEVEL_EXCEPTION_FILTER) { return nullptr; }
 
 void ApplyRecordCrashInfo() {
+  // "Already exists" may be a file of that name, where no report can go.
   for (const char* folder : kFoldersToCreate) {
-    if (!CreateDirectoryA(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    CreateDirectoryA(folder, nullptr);
+    const DWORD attributes = GetFileAttributesA(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       ShowMessage("Failed to create directory: %s", kCrashFolder);
       return;
     }
