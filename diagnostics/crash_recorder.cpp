@@ -3,6 +3,8 @@
 #include <atomic>
 #include <ctime>
 
+#include "diagnostics/crash_details.h"
+#include "diagnostics/minidump_writer.h"
 #include "diagnostics/text_builder.h"
 #include "patch/fault_guard.h"
 #include "patch/patch_writer.h"
@@ -27,12 +29,16 @@ constexpr int32_t kFixedFileBit = 0x02;
 constexpr int32_t kReportKnownCrashBit = 0x04;
 constexpr int32_t kAppendBit = 0x08;
 constexpr int32_t kForceExecuteBit = 0x10;
+constexpr int32_t kDetailsBit = 0x20;
+constexpr int32_t kMinidumpBit = 0x40;
 
 // Written by the apply function at load, read by the filter.
 bool TimestampedCrashFile = true;
 bool SkipKnownCrash = true;
 bool AppendCrashFile = false;
 bool ForceExecuteHandler = false;
+bool WriteDetails = false;
+bool WriteDump = false;
 LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = nullptr;
 
 // Taken by the first thread in the filter; a thread that finds it taken
@@ -48,6 +54,8 @@ constexpr DWORD kReportPollMilliseconds = 10;
 char g_timeText[80];
 char g_reportPath[260];
 char g_partialPath[260];
+char g_dumpPath[260];
+char g_dumpNote[160];
 StackWordsText g_usefulWords;
 StackWordsText g_allWords;
 char g_report[2 * kStackWordsTextSize + 512];
@@ -62,16 +70,23 @@ void FormatCrashTime() {
 
 // A new report is written under a name of its own and renamed into place
 // once complete, so that an older crash_last.txt is never emptied for a
-// report that the end of the process then cuts short.
-void BuildReportPaths() {
-  TextBuilder path(g_reportPath);
-  path.Append(kCrashFolder);
+// report that the end of the process then cuts short. The minidump takes
+// the report's name.
+void BuildPath(char (&path)[260], const char* ending) {
+  TextBuilder text(path);
+  text.Append(kCrashFolder);
   if (TimestampedCrashFile) {
-    path.Append("/crash_").Append(g_timeText).Append(".txt");
+    text.Append("/crash_").Append(g_timeText);
   } else {
-    path.Append("/crash_last.txt");
+    text.Append("/crash_last");
   }
-  TextBuilder(g_partialPath).Append(g_reportPath).Append(".partial");
+  text.Append(ending);
+}
+
+void BuildReportPaths() {
+  BuildPath(g_reportPath, ".txt");
+  BuildPath(g_partialPath, ".txt.partial");
+  BuildPath(g_dumpPath, ".dmp");
 }
 
 void AppendRegister(TextBuilder& report, const char* name, DWORD value) {
@@ -95,6 +110,18 @@ DWORD ComposeReport(const CONTEXT& context) {
   report.Append("\n\nNot so useful info (don't post unless asked):\n");
   report.Append("STACK_FULL(").Append(FormatStackWords(context.Esp, false, g_allWords)).Append(");\n");
   return report.Length();
+}
+
+void NoteFailedMinidump(const char* failure) {
+  if (failure == nullptr) return;
+  HANDLE file = CreateFileA(g_reportPath, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  const DWORD length = TextBuilder(g_dumpNote, TextBuilder::kCrLf).Append("Minidump not written: ").Append(failure)
+                           .Append("\n").Length();
+  DWORD written = 0;
+  WriteFile(file, g_dumpNote, length, &written, nullptr);
+  CloseHandle(file);
 }
 
 uint32_t WriteCrashReportGuarded(void* exception) {
@@ -197,6 +224,11 @@ void WriteCrashReport(EXCEPTION_POINTERS* exception) {
   if (AppendCrashFile) SetFilePointer(file, 0, nullptr, FILE_END);
   DWORD written = 0;
   WriteFile(file, g_report, length, &written, nullptr);
+  if (WriteDetails) {
+    DWORD detailsLength = 0;
+    const char* details = ComposeCrashDetails(*exception, &detailsLength);
+    WriteFile(file, details, detailsLength, &written, nullptr);
+  }
   // Closed before the filter returns: the process may be gone right after.
   CloseHandle(file);
   if (!AppendCrashFile && !MoveFileExA(g_partialPath, g_reportPath, MOVEFILE_REPLACE_EXISTING)) {
@@ -204,6 +236,8 @@ void WriteCrashReport(EXCEPTION_POINTERS* exception) {
     ShowMessage("Failed to open file for writing: \"%s\"", g_reportPath);
     return;
   }
+  // The report is whole on disk before the dump, which may not finish.
+  if (WriteDump) NoteFailedMinidump(WriteMinidump(exception, g_dumpPath));
   TextBuilder(g_reportPath).Append("Game has crashed with exception address 0x").AppendHex(context.Eip).Append("!");
   LogMessageToFile(g_reportPath);
 }
@@ -259,6 +293,15 @@ void ApplyRecordCrashInfo() {
   if (value & kReportKnownCrashBit) SkipKnownCrash = false;
   if (value & kAppendBit) AppendCrashFile = true;
   if (value & kForceExecuteBit) ForceExecuteHandler = true;
+  if (value & kDetailsBit) {
+    WriteDetails = true;
+    PrepareCrashDetails();
+  }
+  // A failed start is noted in the report of the crash, where it matters.
+  if (value & kMinidumpBit) {
+    WriteDump = true;
+    StartMinidumpWriter();
+  }
 
   // A second installation would find the recorder itself as the previous
   // filter and call itself for ever.

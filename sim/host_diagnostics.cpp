@@ -128,7 +128,11 @@ void SetCombatStyleResult(uint32_t form) { g_combatStyleResult = form; }
 uint32_t CombatStyleCalls() { return g_combatStyleCalls; }
 
 void RaiseUnhandledFault(const UnhandledFault& fault) {
-  PlaceFaultingInstruction(fault.eip, fault.kind);
+  if (fault.callee != 0) {
+    PlaceCall(fault.eip, fault.callee);
+  } else {
+    PlaceFaultingInstruction(fault.eip, fault.kind);
+  }
   // The host's stack lies inside this thread's own, below this frame, so
   // that exception dispatch sees a normal stack; the area is committed and
   // zeroed first. A stack of the host's own making is fresh memory instead,

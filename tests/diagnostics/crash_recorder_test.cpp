@@ -290,7 +290,10 @@ SIM_SCENARIO(crash) {
   if (kind == "overflow") fault.kind = sim::FaultKind::kStackOverflow;
   if (options == "known") KnownCrashReason = kCrashMissingNode;
   if (options == "short") fault.stackEndsAfterWords = true;
-  if (options.rfind("blocked", 0) == 0) CreateDirectoryA("Data\\QORV\\Plugins\\CrashLog\\crash_last.txt", nullptr);
+  if (options == "blocked-dump") CreateDirectoryA("Data\\QORV\\Plugins\\CrashLog\\crash_last.dmp", nullptr);
+  if (options == "blocked" || options == "blocked-faulting-box") {
+    CreateDirectoryA("Data\\QORV\\Plugins\\CrashLog\\crash_last.txt", nullptr);
+  }
   if (options == "blocked-faulting-box") sim::PlaceBytes(kHostMessageBox, {0xA1, 0x00, 0x00, 0x00, 0x00});
   if (options == "outside-stack") fault.stackOutsideThread = true;
   if (options == "two-threads") {
