@@ -4,27 +4,19 @@
 
 #include <cstring>
 
+#include "diagnostics/config_check_sites.h"
+#include "patch/frame_sites.h"
 #include "patch/hook_asm.h"
 #include "patch/messages.h"
 #include "patch/patch_writer.h"
 #include "plugin/apply.h"
-#include "plugin/host.h"
 #include "plugin/settings.h"
 
-namespace {
-constexpr uint32_t kHostHeapPointer = 0x1B418C8;
-constexpr uint32_t kHeapSizeOffset = 0x20;
-constexpr uint32_t kHostMessage = 0x8EE530;
-constexpr uint32_t kMultithreadingSettings[] = {0x12772AC, 0x1240DDC, 0x12CA46C};
-constexpr int32_t kEnlargedHeapBytes = 1 << 28;
+using namespace host;
 
-constexpr uint32_t kHeapCheck1Site = 0x8773FB;
-constexpr uint32_t kHeapCheck1Resume = 0x877400;
-constexpr uint32_t kHeapCheck2Site = 0x876BF0;
-constexpr uint32_t kHeapCheck2Resume = 0x876BF7;
-constexpr uint32_t kHeapCheck2Global = 0x1B3FC98;
-constexpr uint32_t kHeapCheck3Site = 0x87707B;
-constexpr uint32_t kHeapCheck3Resume = 0x877081;
+namespace {
+constexpr uint32_t kHeapSizeOffset = 0x20;
+constexpr int32_t kEnlargedHeapBytes = 1 << 28;
 
 constexpr const char* kExpandMemoryWarning =
     "WARNING: ExpandSystemMemoryX64 must be set false in enblocal.ini or you may experience additional crashes!";
@@ -85,8 +77,8 @@ HOOK_BODY(WarnQORVMemoryPatch_Hook1,
           CALL_PLUGIN(HeapSizeCheck)
           RESTORE_ALL
           "mov [esp+0x12], cx\n"
-          CONTINUE_AT(kHeapCheck1Resume),
-          PLUGIN_FUNCTION(HeapSizeCheck), HOST_ADDRESS(kHeapCheck1Resume))
+          CONTINUE_AFTER(kHeapCheck1),
+          PLUGIN_FUNCTION(HeapSizeCheck), RESUME_OF(kHeapCheck1))
 
 HOOK_BODY(WarnQORVMemoryPatch_Hook2,
           SAVE_ALL
@@ -95,8 +87,8 @@ HOOK_BODY(WarnQORVMemoryPatch_Hook2,
           "mov eax, [%c[kHeapCheck2Global]]\n"
           "mov eax, [eax]\n"
           "cmp eax, 0\n"
-          CONTINUE_AT(kHeapCheck2Resume),
-          PLUGIN_FUNCTION(HeapSizeCheck), HOST_ADDRESS(kHeapCheck2Global), HOST_ADDRESS(kHeapCheck2Resume))
+          CONTINUE_AFTER(kHeapCheck2),
+          PLUGIN_FUNCTION(HeapSizeCheck), HOST_ADDRESS(kHeapCheck2Global), RESUME_OF(kHeapCheck2))
 
 HOOK_BODY(WarnQORVMemoryPatch_Hook3,
           SAVE_ALL
@@ -104,8 +96,8 @@ HOOK_BODY(WarnQORVMemoryPatch_Hook3,
           RESTORE_ALL
           "mov ecx, [eax+0x18]\n"
           "mov eax, [ecx+0x1C]\n"
-          CONTINUE_AT(kHeapCheck3Resume),
-          PLUGIN_FUNCTION(HeapSizeCheck), HOST_ADDRESS(kHeapCheck3Resume))
+          CONTINUE_AFTER(kHeapCheck3),
+          PLUGIN_FUNCTION(HeapSizeCheck), RESUME_OF(kHeapCheck3))
 
 void ApplyWarnBadENB() {
   const bool osAllocators = GetSetting("UseOSAllocators", 0) > 0;
@@ -120,12 +112,12 @@ void ApplyWarnBadENB() {
 }
 
 void ApplyWarnQORVMemoryPatch() {
-  WriteJump(kHeapCheck1Site, kHeapCheck1Resume, reinterpret_cast<const void*>(&WarnQORVMemoryPatch_Hook1));
-  WriteJump(kHeapCheck2Site, kHeapCheck2Resume, reinterpret_cast<const void*>(&WarnQORVMemoryPatch_Hook2));
-  WriteJump(kHeapCheck3Site, kHeapCheck3Resume, reinterpret_cast<const void*>(&WarnQORVMemoryPatch_Hook3));
+  WriteJump(kHeapCheck1.site, kHeapCheck1.resume, reinterpret_cast<const void*>(&WarnQORVMemoryPatch_Hook1));
+  WriteJump(kHeapCheck2.site, kHeapCheck2.resume, reinterpret_cast<const void*>(&WarnQORVMemoryPatch_Hook2));
+  WriteJump(kHeapCheck3.site, kHeapCheck3.resume, reinterpret_cast<const void*>(&WarnQORVMemoryPatch_Hook3));
 }
 
 void ApplyAutoDisableMTIni() {
   constexpr uint32_t kOff = 0;
-  for (const uint32_t address : kMultithreadingSettings) WriteBytes(address, &kOff, sizeof kOff);
+  for (const HookSite& setting : kMultithreadingSettings) WriteBytes(setting.site, &kOff, sizeof kOff);
 }

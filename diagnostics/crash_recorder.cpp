@@ -4,20 +4,20 @@
 #include <ctime>
 
 #include "diagnostics/crash_details.h"
+#include "diagnostics/crash_recorder_sites.h"
 #include "diagnostics/minidump_writer.h"
 #include "diagnostics/text_builder.h"
 #include "patch/fault_guard.h"
-#include "patch/patch_writer.h"
+#include "patch/frame_sites.h"
 #include "patch/messages.h"
+#include "patch/patch_writer.h"
 #include "plugin/apply.h"
-#include "plugin/host.h"
 #include "plugin/known_crash.h"
 #include "plugin/settings.h"
 
-namespace {
+using namespace host;
 
-constexpr uint32_t kSetFilterImportSlot = 0x106B0A4;
-constexpr uint32_t kIgnoredFaultAddress = 0x55E05F;  // a fault the host survives on its own
+namespace {
 
 constexpr const char* kCrashFolder = "./Data/QORV/Plugins/CrashLog";
 constexpr const char* kFoldersToCreate[] = {"./Data/QORV", "./Data/QORV/Plugins", kCrashFolder};
@@ -309,5 +309,5 @@ void ApplyRecordCrashInfo() {
   if (previous != CrashFilter) g_previousFilter = previous;
 
   const auto noOp = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&NoOpSetFilter));
-  WriteBytes(kSetFilterImportSlot, &noOp, sizeof noOp);
+  WriteBytes(kSetFilterImportSlot.site, &noOp, sizeof noOp);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "diagnostics/crash_recorder.h"
+#include "diagnostics/debug_stream_sites.h"
 #include "patch/fault_guard.h"
 #include "patch/hook_asm.h"
 #include "patch/messages.h"
@@ -18,16 +19,9 @@
 #include "plugin/apply.h"
 #include "plugin/known_crash.h"
 
-namespace {
+using namespace host;
 
-constexpr uint32_t kOpenFileSite = 0xA58898;
-constexpr uint32_t kOpenFileResume = 0xA5889D;
-constexpr uint32_t kOpenFile = 0xA58490;
-constexpr uint32_t kStreamReadSite = 0xAF52B1;
-constexpr uint32_t kStreamReadResume = 0xAF52B6;
-constexpr uint32_t kStreamRead = 0xAFDF40;  // thiscall (stream, two words); callee cleans
-constexpr uint32_t kStringSetSite = 0xA50A3D;
-constexpr uint32_t kStringSetResume = 0xA50A43;
+namespace {
 
 constexpr uint32_t kFailedOpen = 0xFFFFFFFF;
 constexpr size_t kRecentFilesKept = 8;
@@ -160,8 +154,8 @@ HOOK_BODY(DebugStream_OpenFile,
           CALL_PLUGIN(RecordOpenedFile)
           "add esp, 8\n"
           RESTORE_ALL
-          CONTINUE_AT(kOpenFileResume),
-          HOST_ADDRESS(kOpenFile), HOST_ADDRESS(kOpenFileResume), PLUGIN_FUNCTION(RecordOpenedFile))
+          CONTINUE_AFTER(kDebugStreamOpenFile),
+          HOST_ADDRESS(kOpenFile), RESUME_OF(kDebugStreamOpenFile), PLUGIN_FUNCTION(RecordOpenedFile))
 
 // Drops the host's two arguments as the host routine would have.
 HOOK_BODY(DebugStream_StreamRead,
@@ -170,8 +164,8 @@ HOOK_BODY(DebugStream_StreamRead,
           "push ecx\n"
           CALL_PLUGIN(WrapStreamRead)
           "add esp, 20\n"
-          CONTINUE_AT(kStreamReadResume),
-          HOST_ADDRESS(kStreamReadResume), PLUGIN_FUNCTION(WrapStreamRead))
+          CONTINUE_AFTER(kDebugStreamStreamRead),
+          RESUME_OF(kDebugStreamStreamRead), PLUGIN_FUNCTION(WrapStreamRead))
 
 HOOK_BODY(DebugStream_StringSet,
           SAVE_ALL
@@ -183,11 +177,11 @@ HOOK_BODY(DebugStream_StringSet,
           RESTORE_ALL
           "mov eax, [edi+4]\n"
           "add edi, 4\n"
-          CONTINUE_AT(kStringSetResume),
-          HOST_ADDRESS(kStringSetResume), PLUGIN_FUNCTION(GuardStringSet))
+          CONTINUE_AFTER(kDebugStreamStringSet),
+          RESUME_OF(kDebugStreamStringSet), PLUGIN_FUNCTION(GuardStringSet))
 
 void ApplyDebugStream() {
-  WriteJump(kOpenFileSite, kOpenFileResume, reinterpret_cast<const void*>(&DebugStream_OpenFile));
-  WriteJump(kStreamReadSite, kStreamReadResume, reinterpret_cast<const void*>(&DebugStream_StreamRead));
-  WriteJump(kStringSetSite, kStringSetResume, reinterpret_cast<const void*>(&DebugStream_StringSet));
+  WriteJump(kDebugStreamOpenFile.site, kDebugStreamOpenFile.resume, reinterpret_cast<const void*>(&DebugStream_OpenFile));
+  WriteJump(kDebugStreamStreamRead.site, kDebugStreamStreamRead.resume, reinterpret_cast<const void*>(&DebugStream_StreamRead));
+  WriteJump(kDebugStreamStringSet.site, kDebugStreamStringSet.resume, reinterpret_cast<const void*>(&DebugStream_StringSet));
 }

@@ -1,24 +1,21 @@
 #include "diagnostics/timers.h"
 
 #include <windows.h>
-#include <mmsystem.h>
 
 #include <map>
+#include <mmsystem.h>
 #include <mutex>
 
 #include "diagnostics/frame_time.h"
+#include "diagnostics/timer_sites.h"
+#include "patch/frame_sites.h"
 #include "patch/hook_asm.h"
 #include "patch/patch_writer.h"
 #include "plugin/apply.h"
-#include "plugin/host.h"
+
+using namespace host;
 
 namespace {
-constexpr uint32_t kTickCountImportSlot = 0x106B144;
-constexpr uint32_t kTimerUpdateSite = 0x691620;
-constexpr uint32_t kTimerUpdateResume = 0x691626;
-constexpr uint32_t kTicksPerMs = 0x1B4ADC8;
-constexpr uint32_t kMaxFrameMs = 0x1B4ADCC;
-constexpr uint32_t kTimeMultiplier = 0x12C2410;
 
 // The counter of each timer's previous update, by the timer's address. The
 // host may run timers on more than one thread, so the map and its cells are
@@ -71,9 +68,9 @@ HOOK_BODY(HighFrequencyGameTimer_Body,
 void ApplyHighFrequencyOSTimer() {
   timeBeginPeriod(1);  // held for the life of the process
   const auto forwarder = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&TimeGetTimeForwarder));
-  WriteBytes(kTickCountImportSlot, &forwarder, sizeof forwarder);
+  WriteBytes(kTickCountImportSlot.site, &forwarder, sizeof forwarder);
 }
 
 void ApplyHighFrequencyGameTimer() {
-  WriteJump(kTimerUpdateSite, kTimerUpdateResume, reinterpret_cast<const void*>(&HighFrequencyGameTimer_Body));
+  WriteJump(kGameTimerUpdate.site, kGameTimerUpdate.resume, reinterpret_cast<const void*>(&HighFrequencyGameTimer_Body));
 }

@@ -2,6 +2,7 @@
 // game is about to end, and the crash recorder stays silent for it.
 #include <cstdint>
 
+#include "diagnostics/warning_sites.h"
 #include "patch/fault_guard.h"
 #include "patch/hook_asm.h"
 #include "patch/messages.h"
@@ -10,20 +11,9 @@
 #include "plugin/known_crash.h"
 #include "plugin/settings.h"
 
-namespace {
+using namespace host;
 
-constexpr uint32_t kMissingNodeSite = 0x46ECF5;
-constexpr uint32_t kMissingNodeResume = 0x46ECFB;
-constexpr uint32_t kMissingNodeSkip = 0x46EE9A;  // past the host's work on the node
-constexpr uint32_t kMountNodeSite = 0x6E7F85;
-constexpr uint32_t kMountNodeResume = 0x6E7F91;
-constexpr uint32_t kFootIKSite = 0xBFECC0;
-constexpr uint32_t kFootIKResume = 0xBFECC5;
-constexpr uint32_t kLoadedNodeSite = 0x4C119E;
-constexpr uint32_t kLoadedNodeResume = 0x4C11A5;
-constexpr uint32_t kCombatStyleSite = 0x8368AA;
-constexpr uint32_t kCombatStyleResume = 0x8368AF;
-constexpr uint32_t kGetCombatStyle = 0x6E1500;
+namespace {
 
 constexpr uint32_t kFormIdOffset = 0x0C;
 constexpr uint32_t kFormTypeWordOffset = 0x10;  // the type is byte 2 of this word
@@ -93,7 +83,7 @@ HOOK_BODY(MissingNode_Body,
           "test esi, esi\n"
           "jz 1f\n"
           "mov ebp, [esi+0xB4]\n"
-          CONTINUE_AT(kMissingNodeResume)
+          CONTINUE_AFTER(kMissingNode)
           "1:\n"
           "cmp byte ptr [%c[g_missingNodeWarns]], 0\n"
           "jz 2f\n"
@@ -101,7 +91,7 @@ HOOK_BODY(MissingNode_Body,
           "2:\n"
           "add esp, 8\n"
           CONTINUE_AT(kMissingNodeSkip),
-          HOST_ADDRESS(kMissingNodeResume), HOST_ADDRESS(kMissingNodeSkip), PLUGIN_FUNCTION(WarnMissingNode),
+          RESUME_OF(kMissingNode), HOST_ADDRESS(kMissingNodeSkip), PLUGIN_FUNCTION(WarnMissingNode),
           [g_missingNodeWarns] "i"(&g_missingNodeWarns))
 
 HOOK_BODY(MountNodeWarn_Body,
@@ -111,10 +101,10 @@ HOOK_BODY(MountNodeWarn_Body,
           "mov edx, [esi+0x3C]\n"
           "add eax, 0x78\n"
           "mov eax, [eax+4]\n"
-          CONTINUE_AT(kMountNodeResume)
+          CONTINUE_AFTER(kMountNode)
           "1:\n"
           CALL_PLUGIN(WarnMountNode),
-          HOST_ADDRESS(kMountNodeResume), PLUGIN_FUNCTION(WarnMountNode))
+          RESUME_OF(kMountNode), PLUGIN_FUNCTION(WarnMountNode))
 
 // Addresses below 0x10000 are never mapped: the host's index ran off its
 // table.
@@ -126,10 +116,10 @@ HOOK_BODY(IKCrashWarn_Body,
           "pop ecx\n"
           "jb 1f\n"
           "movzx eax, word ptr [edx+eax*2]\n"
-          CONTINUE_AT(kFootIKResume)
+          CONTINUE_AFTER(kFootIK)
           "1:\n"
           CALL_PLUGIN(WarnFootIK),
-          HOST_ADDRESS(kFootIKResume), PLUGIN_FUNCTION(WarnFootIK))
+          RESUME_OF(kFootIK), PLUGIN_FUNCTION(WarnFootIK))
 
 // The reference is the host's argument at [ESP+4].
 HOOK_BODY(NullLoadedNodeNotify_Body,
@@ -138,11 +128,11 @@ HOOK_BODY(NullLoadedNodeNotify_Body,
           "mov edx, [eax]\n"
           "mov ecx, eax\n"
           "mov eax, [edx+0x14]\n"
-          CONTINUE_AT(kLoadedNodeResume)
+          CONTINUE_AFTER(kLoadedNode)
           "1:\n"
           "push dword ptr [esp+4]\n"
           CALL_PLUGIN(WarnNullLoadedNode),
-          HOST_ADDRESS(kLoadedNodeResume), PLUGIN_FUNCTION(WarnNullLoadedNode))
+          RESUME_OF(kLoadedNode), PLUGIN_FUNCTION(WarnNullLoadedNode))
 
 // The host goes on with the null style; the message only explains what
 // comes next.
@@ -150,31 +140,31 @@ HOOK_BODY(WarnNullCombatStyle_Body,
           CALL_HOST(kGetCombatStyle)
           "test eax, eax\n"
           "jz 1f\n"
-          CONTINUE_AT(kCombatStyleResume)
+          CONTINUE_AFTER(kCombatStyle)
           "1:\n"
           SAVE_ALL
           "push esi\n"
           CALL_PLUGIN(WarnNullCombatStyle)
           "add esp, 4\n"
           RESTORE_ALL
-          CONTINUE_AT(kCombatStyleResume),
-          HOST_ADDRESS(kGetCombatStyle), HOST_ADDRESS(kCombatStyleResume), PLUGIN_FUNCTION(WarnNullCombatStyle))
+          CONTINUE_AFTER(kCombatStyle),
+          HOST_ADDRESS(kGetCombatStyle), RESUME_OF(kCombatStyle), PLUGIN_FUNCTION(WarnNullCombatStyle))
 
 void ApplyMissingNode() {
   g_missingNodeWarns = GetSetting("MissingNode", -1) == 1;
-  WriteJump(kMissingNodeSite, kMissingNodeResume, reinterpret_cast<const void*>(&MissingNode_Body));
+  WriteJump(kMissingNode.site, kMissingNode.resume, reinterpret_cast<const void*>(&MissingNode_Body));
 }
 
 void ApplyMountNodeWarn() {
-  WriteJump(kMountNodeSite, kMountNodeResume, reinterpret_cast<const void*>(&MountNodeWarn_Body));
+  WriteJump(kMountNode.site, kMountNode.resume, reinterpret_cast<const void*>(&MountNodeWarn_Body));
 }
 
-void ApplyIKCrashWarn() { WriteJump(kFootIKSite, kFootIKResume, reinterpret_cast<const void*>(&IKCrashWarn_Body)); }
+void ApplyIKCrashWarn() { WriteJump(kFootIK.site, kFootIK.resume, reinterpret_cast<const void*>(&IKCrashWarn_Body)); }
 
 void ApplyNullLoadedNodeNotify() {
-  WriteJump(kLoadedNodeSite, kLoadedNodeResume, reinterpret_cast<const void*>(&NullLoadedNodeNotify_Body));
+  WriteJump(kLoadedNode.site, kLoadedNode.resume, reinterpret_cast<const void*>(&NullLoadedNodeNotify_Body));
 }
 
 void ApplyWarnNullCombatStyle() {
-  WriteJump(kCombatStyleSite, kCombatStyleResume, reinterpret_cast<const void*>(&WarnNullCombatStyle_Body));
+  WriteJump(kCombatStyle.site, kCombatStyle.resume, reinterpret_cast<const void*>(&WarnNullCombatStyle_Body));
 }

@@ -5,41 +5,17 @@
 #include <new>
 #include <unordered_map>
 
+#include "fixes/effect_list_sites.h"
+#include "patch/frame_sites.h"
 #include "patch/hook_asm.h"
 #include "patch/patch_writer.h"
 #include "plugin/apply.h"
-#include "plugin/host.h"
+
+using namespace host;
 
 namespace {
-constexpr uint32_t kEffectListOwnerVtable = 0x10CFC20;
 constexpr uint32_t kKeyOffsetBefore = 0x48;
 constexpr uint32_t kSleepZeroRetries = 10000;
-
-constexpr uint32_t kAEntrySite = 0x664476, kAEntryResume = 0x66447C;
-constexpr uint32_t kAExitSite = 0x664620, kAExitResume = 0x664625;
-constexpr uint32_t kBEntrySite = 0x663410, kBEntryResume = 0x663415;
-constexpr uint32_t kBExitSite = 0x66344E, kBExitResume = 0x663453;
-constexpr uint32_t kBFrameByte = 0x663434;
-constexpr uint32_t kCEntrySite = 0x663953, kCEntryResume = 0x663958;
-constexpr uint32_t kCExitSite = 0x663A19, kCExitResume = 0x663A1E;
-constexpr uint32_t kDEntrySite = 0x66435B, kDEntryResume = 0x664361;
-constexpr uint32_t kDExit1Site = 0x664442, kDExit1Resume = 0x664447;
-constexpr uint32_t kDExit2Site = 0x664458, kDExit2Resume = 0x66445D;
-constexpr uint32_t kEEntrySite = 0x6673FA, kEEntryResume = 0x6673FF;
-constexpr uint32_t kEExit1Site = 0x667564, kEExit1Resume = 0x66756A;
-constexpr uint32_t kEExit2Site = 0x667590, kEExit2Resume = 0x667596;
-constexpr uint32_t kFEntrySite = 0x663FE0, kFEntryResume = 0x663FE5;
-constexpr uint32_t kFExitSite = 0x664056, kFExitResume = 0x66405B;
-constexpr uint32_t kFFrameByte1 = 0x663FF2, kFFrameByte2 = 0x664030;
-constexpr uint32_t kGEntrySite = 0x662E80, kGEntryResume = 0x662E85;
-constexpr uint32_t kGExitSite = 0x662EBE, kGExitResume = 0x662EC5;
-constexpr uint32_t kGFrameByte = 0x662E95;
-constexpr uint32_t kHEntrySite = 0x663260, kHEntryResume = 0x663265;
-constexpr uint32_t kHExitSite = 0x66329D, kHExitResume = 0x6632A2;
-constexpr uint32_t kHFrameByte = 0x663272;
-constexpr uint32_t kIEntrySite = 0x667381, kIEntryResume = 0x667386;
-constexpr uint32_t kIExitSite = 0x6673D0, kIExitResume = 0x6673D5;
-constexpr uint32_t kIExitTarget = 0x66FE30;
 
 void SleepThroughWindows(uint32_t milliseconds) { Sleep(milliseconds); }
 std::atomic<SpinSleepFunction> g_spinSleep{&SleepThroughWindows};
@@ -76,7 +52,7 @@ RecursiveSpinLock* LookUpEffectListLock(uint32_t key, bool create) {
 
 // The key of an effect-list owner, or 0 for any other object.
 uint32_t EffectListKey(uint32_t object) {
-  if (object == 0 || host::At<uint32_t>(object) != kEffectListOwnerVtable) return 0;
+  if (object == 0 || host::At<uint32_t>(object) != kEffectListOwnerTable) return 0;
   return host::At<uint32_t>(object - kKeyOffsetBefore);
 }
 
@@ -132,58 +108,58 @@ extern "C" void __cdecl UnlockEffectList(uint32_t object) {
   "pop edi\n pop esi\n pop ebp\n pop ebx\n mov esp, ebp\n"
 
 HOOK_BODY(FixUnsafeEffectList_Hook1,
-          "mov eax, [ebp]\n mov edx, [eax+0x1C]\n" LOCK_OBJECT_IN("ebp") CONTINUE_AT(kAEntryResume),
-          PLUGIN_FUNCTION(LockEffectList), HOST_ADDRESS(kAEntryResume))
+          "mov eax, [ebp]\n mov edx, [eax+0x1C]\n" LOCK_OBJECT_IN("ebp") CONTINUE_AFTER(kEffectListAEntry),
+          PLUGIN_FUNCTION(LockEffectList), RESUME_OF(kEffectListAEntry))
 HOOK_BODY(FixUnsafeEffectList_Hook2,
-          UNLOCK_OBJECT_IN("ebp") "pop edi\n pop ebp\n add esp, 0x0C\n" CONTINUE_AT(kAExitResume),
-          PLUGIN_FUNCTION(UnlockEffectList), HOST_ADDRESS(kAExitResume))
-HOOK_BODY(FixUnsafeEffectList_Hook3, PUSH_OBJECT_AND_LOCK CONTINUE_AT(kBEntryResume),
-          PLUGIN_FUNCTION(LockEffectList), HOST_ADDRESS(kBEntryResume))
+          UNLOCK_OBJECT_IN("ebp") "pop edi\n pop ebp\n add esp, 0x0C\n" CONTINUE_AFTER(kEffectListAExit),
+          PLUGIN_FUNCTION(UnlockEffectList), RESUME_OF(kEffectListAExit))
+HOOK_BODY(FixUnsafeEffectList_Hook3, PUSH_OBJECT_AND_LOCK CONTINUE_AFTER(kEffectListBEntry),
+          PLUGIN_FUNCTION(LockEffectList), RESUME_OF(kEffectListBEntry))
 // Hooks 4 and 18 end routines B and H, which leave alike.
 HOOK_BODY(FixUnsafeEffectList_Hook4And18,
           "pop esi\n pop ecx\n" UNLOCK_OBJECT_IN("ecx") "ret 4\n",
           PLUGIN_FUNCTION(UnlockEffectList))
 HOOK_BODY(FixUnsafeEffectList_Hook5,
-          "mov ebp, ecx\n mov eax, [ebp]\n" LOCK_OBJECT_IN("ebp") CONTINUE_AT(kCEntryResume),
-          PLUGIN_FUNCTION(LockEffectList), HOST_ADDRESS(kCEntryResume))
+          "mov ebp, ecx\n mov eax, [ebp]\n" LOCK_OBJECT_IN("ebp") CONTINUE_AFTER(kEffectListCEntry),
+          PLUGIN_FUNCTION(LockEffectList), RESUME_OF(kEffectListCEntry))
 HOOK_BODY(FixUnsafeEffectList_Hook6,
-          UNLOCK_OBJECT_IN("ebp") "pop edi\n pop esi\n pop ebp\n mov al, bl\n" CONTINUE_AT(kCExitResume),
-          PLUGIN_FUNCTION(UnlockEffectList), HOST_ADDRESS(kCExitResume))
+          UNLOCK_OBJECT_IN("ebp") "pop edi\n pop esi\n pop ebp\n mov al, bl\n" CONTINUE_AFTER(kEffectListCExit),
+          PLUGIN_FUNCTION(UnlockEffectList), RESUME_OF(kEffectListCExit))
 HOOK_BODY(FixUnsafeEffectList_Hook7,
-          "mov edx, [ebp]\n mov eax, [edx+0x1C]\n" LOCK_OBJECT_IN("ebp") CONTINUE_AT(kDEntryResume),
-          PLUGIN_FUNCTION(LockEffectList), HOST_ADDRESS(kDEntryResume))
+          "mov edx, [ebp]\n mov eax, [edx+0x1C]\n" LOCK_OBJECT_IN("ebp") CONTINUE_AFTER(kEffectListDEntry),
+          PLUGIN_FUNCTION(LockEffectList), RESUME_OF(kEffectListDEntry))
 HOOK_BODY(FixUnsafeEffectList_Hook8,
-          UNLOCK_OBJECT_IN("ebx") "mov al, 1\n pop edi\n pop esi\n pop ebp\n" CONTINUE_AT(kDExit1Resume),
-          PLUGIN_FUNCTION(UnlockEffectList), HOST_ADDRESS(kDExit1Resume))
+          UNLOCK_OBJECT_IN("ebx") "mov al, 1\n pop edi\n pop esi\n pop ebp\n" CONTINUE_AFTER(kEffectListDExit1),
+          PLUGIN_FUNCTION(UnlockEffectList), RESUME_OF(kEffectListDExit1))
 HOOK_BODY(FixUnsafeEffectList_Hook9,
-          UNLOCK_OBJECT_IN("ebx") "add esp, 4\n pop edi\n pop esi\n" CONTINUE_AT(kDExit2Resume),
-          PLUGIN_FUNCTION(UnlockEffectList), HOST_ADDRESS(kDExit2Resume))
+          UNLOCK_OBJECT_IN("ebx") "add esp, 4\n pop edi\n pop esi\n" CONTINUE_AFTER(kEffectListDExit2),
+          PLUGIN_FUNCTION(UnlockEffectList), RESUME_OF(kEffectListDExit2))
 HOOK_BODY(FixUnsafeEffectList_Hook10,
-          "mov eax, [ecx]\n mov edx, [eax+0x1C]\n" LOCK_OBJECT_IN("ecx") CONTINUE_AT(kEEntryResume),
-          PLUGIN_FUNCTION(LockEffectList), HOST_ADDRESS(kEEntryResume))
-HOOK_BODY(FixUnsafeEffectList_Hook11, E_EXIT_UNLOCK_AND_POP CONTINUE_AT(kEExit1Resume),
-          PLUGIN_FUNCTION(UnlockEffectList), HOST_ADDRESS(kEExit1Resume))
-HOOK_BODY(FixUnsafeEffectList_Hook12, E_EXIT_UNLOCK_AND_POP CONTINUE_AT(kEExit2Resume),
-          PLUGIN_FUNCTION(UnlockEffectList), HOST_ADDRESS(kEExit2Resume))
-HOOK_BODY(FixUnsafeEffectList_Hook13, PUSH_OBJECT_AND_LOCK CONTINUE_AT(kFEntryResume),
-          PLUGIN_FUNCTION(LockEffectList), HOST_ADDRESS(kFEntryResume))
+          "mov eax, [ecx]\n mov edx, [eax+0x1C]\n" LOCK_OBJECT_IN("ecx") CONTINUE_AFTER(kEffectListEEntry),
+          PLUGIN_FUNCTION(LockEffectList), RESUME_OF(kEffectListEEntry))
+HOOK_BODY(FixUnsafeEffectList_Hook11, E_EXIT_UNLOCK_AND_POP CONTINUE_AFTER(kEffectListEExit1),
+          PLUGIN_FUNCTION(UnlockEffectList), RESUME_OF(kEffectListEExit1))
+HOOK_BODY(FixUnsafeEffectList_Hook12, E_EXIT_UNLOCK_AND_POP CONTINUE_AFTER(kEffectListEExit2),
+          PLUGIN_FUNCTION(UnlockEffectList), RESUME_OF(kEffectListEExit2))
+HOOK_BODY(FixUnsafeEffectList_Hook13, PUSH_OBJECT_AND_LOCK CONTINUE_AFTER(kEffectListFEntry),
+          PLUGIN_FUNCTION(LockEffectList), RESUME_OF(kEffectListFEntry))
 HOOK_BODY(FixUnsafeEffectList_Hook14,
           "pop edi\n pop ecx\n" UNLOCK_OBJECT_IN("ecx") "ret 8\n",
           PLUGIN_FUNCTION(UnlockEffectList))
-HOOK_BODY(FixUnsafeEffectList_Hook15, PUSH_OBJECT_AND_LOCK CONTINUE_AT(kGEntryResume),
-          PLUGIN_FUNCTION(LockEffectList), HOST_ADDRESS(kGEntryResume))
+HOOK_BODY(FixUnsafeEffectList_Hook15, PUSH_OBJECT_AND_LOCK CONTINUE_AFTER(kEffectListGEntry),
+          PLUGIN_FUNCTION(LockEffectList), RESUME_OF(kEffectListGEntry))
 HOOK_BODY(FixUnsafeEffectList_Hook16,
           "pop esi\n mov al, bl\n pop ebx\n pop ecx\n" UNLOCK_OBJECT_IN("ecx") "ret 4\n",
           PLUGIN_FUNCTION(UnlockEffectList))
-HOOK_BODY(FixUnsafeEffectList_Hook17, PUSH_OBJECT_AND_LOCK CONTINUE_AT(kHEntryResume),
-          PLUGIN_FUNCTION(LockEffectList), HOST_ADDRESS(kHEntryResume))
+HOOK_BODY(FixUnsafeEffectList_Hook17, PUSH_OBJECT_AND_LOCK CONTINUE_AFTER(kEffectListHEntry),
+          PLUGIN_FUNCTION(LockEffectList), RESUME_OF(kEffectListHEntry))
 HOOK_BODY(FixUnsafeEffectList_Hook19,
-          "mov edi, ecx\n mov ecx, [edi+0x38]\n" LOCK_OBJECT_IN("ecx") CONTINUE_AT(kIEntryResume),
-          PLUGIN_FUNCTION(LockEffectList), HOST_ADDRESS(kIEntryResume))
+          "mov edi, ecx\n mov ecx, [edi+0x38]\n" LOCK_OBJECT_IN("ecx") CONTINUE_AFTER(kEffectListIEntry),
+          PLUGIN_FUNCTION(LockEffectList), RESUME_OF(kEffectListIEntry))
 HOOK_BODY(FixUnsafeEffectList_Hook20,
           "mov ecx, [edi+0x38]\n" UNLOCK_OBJECT_IN("ecx")
-          "mov ecx, edi\n pop edi\n mov eax, [%c[kIExitTarget]]\n" CONTINUE_AT(kIExitTarget),
-          PLUGIN_FUNCTION(UnlockEffectList), HOST_ADDRESS(kIExitTarget))
+          "mov ecx, edi\n pop edi\n mov eax, [%c[kEffectListIExitTarget]]\n" CONTINUE_AT(kEffectListIExitTarget),
+          PLUGIN_FUNCTION(UnlockEffectList), HOST_ADDRESS(kEffectListIExitTarget))
 
 namespace {
 
@@ -197,31 +173,31 @@ struct EffectListPatch {
 
 // In the order of installation.
 const EffectListPatch kEffectListPatches[] = {
-    {kAEntrySite, kAEntryResume, &FixUnsafeEffectList_Hook1, 0},
-    {kAExitSite, kAExitResume, &FixUnsafeEffectList_Hook2, 0},
-    {kBEntrySite, kBEntryResume, &FixUnsafeEffectList_Hook3, 0},
-    {kBExitSite, kBExitResume, &FixUnsafeEffectList_Hook4And18, 0},
-    {kBFrameByte, 0, nullptr, 0x10},
-    {kCEntrySite, kCEntryResume, &FixUnsafeEffectList_Hook5, 0},
-    {kCExitSite, kCExitResume, &FixUnsafeEffectList_Hook6, 0},
-    {kDEntrySite, kDEntryResume, &FixUnsafeEffectList_Hook7, 0},
-    {kDExit1Site, kDExit1Resume, &FixUnsafeEffectList_Hook8, 0},
-    {kDExit2Site, kDExit2Resume, &FixUnsafeEffectList_Hook9, 0},
-    {kEEntrySite, kEEntryResume, &FixUnsafeEffectList_Hook10, 0},
-    {kEExit1Site, kEExit1Resume, &FixUnsafeEffectList_Hook11, 0},
-    {kEExit2Site, kEExit2Resume, &FixUnsafeEffectList_Hook12, 0},
-    {kFEntrySite, kFEntryResume, &FixUnsafeEffectList_Hook13, 0},
-    {kFExitSite, kFExitResume, &FixUnsafeEffectList_Hook14, 0},
-    {kFFrameByte1, 0, nullptr, 0x14},
-    {kFFrameByte2, 0, nullptr, 0x18},
-    {kGEntrySite, kGEntryResume, &FixUnsafeEffectList_Hook15, 0},
-    {kGExitSite, kGExitResume, &FixUnsafeEffectList_Hook16, 0},
-    {kGFrameByte, 0, nullptr, 0x14},
-    {kHEntrySite, kHEntryResume, &FixUnsafeEffectList_Hook17, 0},
-    {kHExitSite, kHExitResume, &FixUnsafeEffectList_Hook4And18, 0},
-    {kHFrameByte, 0, nullptr, 0x10},
-    {kIEntrySite, kIEntryResume, &FixUnsafeEffectList_Hook19, 0},
-    {kIExitSite, kIExitResume, &FixUnsafeEffectList_Hook20, 0},
+    {kEffectListAEntry.site, kEffectListAEntry.resume, &FixUnsafeEffectList_Hook1, 0},
+    {kEffectListAExit.site, kEffectListAExit.resume, &FixUnsafeEffectList_Hook2, 0},
+    {kEffectListBEntry.site, kEffectListBEntry.resume, &FixUnsafeEffectList_Hook3, 0},
+    {kEffectListBExit.site, kEffectListBExit.resume, &FixUnsafeEffectList_Hook4And18, 0},
+    {kEffectListBFrameByte.site, 0, nullptr, 0x10},
+    {kEffectListCEntry.site, kEffectListCEntry.resume, &FixUnsafeEffectList_Hook5, 0},
+    {kEffectListCExit.site, kEffectListCExit.resume, &FixUnsafeEffectList_Hook6, 0},
+    {kEffectListDEntry.site, kEffectListDEntry.resume, &FixUnsafeEffectList_Hook7, 0},
+    {kEffectListDExit1.site, kEffectListDExit1.resume, &FixUnsafeEffectList_Hook8, 0},
+    {kEffectListDExit2.site, kEffectListDExit2.resume, &FixUnsafeEffectList_Hook9, 0},
+    {kEffectListEEntry.site, kEffectListEEntry.resume, &FixUnsafeEffectList_Hook10, 0},
+    {kEffectListEExit1.site, kEffectListEExit1.resume, &FixUnsafeEffectList_Hook11, 0},
+    {kEffectListEExit2.site, kEffectListEExit2.resume, &FixUnsafeEffectList_Hook12, 0},
+    {kEffectListFEntry.site, kEffectListFEntry.resume, &FixUnsafeEffectList_Hook13, 0},
+    {kEffectListFExit.site, kEffectListFExit.resume, &FixUnsafeEffectList_Hook14, 0},
+    {kEffectListFFrameByte1.site, 0, nullptr, 0x14},
+    {kEffectListFFrameByte2.site, 0, nullptr, 0x18},
+    {kEffectListGEntry.site, kEffectListGEntry.resume, &FixUnsafeEffectList_Hook15, 0},
+    {kEffectListGExit.site, kEffectListGExit.resume, &FixUnsafeEffectList_Hook16, 0},
+    {kEffectListGFrameByte.site, 0, nullptr, 0x14},
+    {kEffectListHEntry.site, kEffectListHEntry.resume, &FixUnsafeEffectList_Hook17, 0},
+    {kEffectListHExit.site, kEffectListHExit.resume, &FixUnsafeEffectList_Hook4And18, 0},
+    {kEffectListHFrameByte.site, 0, nullptr, 0x10},
+    {kEffectListIEntry.site, kEffectListIEntry.resume, &FixUnsafeEffectList_Hook19, 0},
+    {kEffectListIExit.site, kEffectListIExit.resume, &FixUnsafeEffectList_Hook20, 0},
 };
 
 }  // namespace

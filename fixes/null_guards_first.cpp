@@ -2,59 +2,15 @@
 
 #include <cstdlib>
 
+#include "fixes/null_guards_first_sites.h"
 #include "patch/fault_guard.h"
 #include "patch/hook_asm.h"
 #include "patch/patch_writer.h"
 #include "plugin/apply.h"
 
+using namespace host;
+
 namespace {
-constexpr uint32_t kUnkUniqueIdSite = 0x8B4371;
-constexpr uint32_t kUnkUniqueIdResume = 0x8B437C;
-constexpr uint32_t kUnkUniqueIdSkip = 0x8B441C;
-constexpr uint32_t kRender650Site = 0xCEC5EC;
-constexpr uint32_t kRender650Resume = 0xCEC5F2;
-constexpr uint32_t kRender650Use = 0xCEC5F8;
-constexpr uint32_t kUnkObjRef4D4EB0Site = 0x4D4EB9;
-constexpr uint32_t kUnkObjRef4D4EB0Resume = 0x4D4EBE;
-constexpr uint32_t kNullSeenDataSite = 0x4C6031;
-constexpr uint32_t kNullSeenDataResume = 0x4C6038;
-constexpr uint32_t kSeenDataConstruct = 0x6A02A0;  // thiscall (0, 0), callee cleans
-constexpr uint32_t kBhvGraphUpdateLoadSite = 0xC27A8B;
-constexpr uint32_t kBhvGraphUpdateLoadResume = 0xC27A92;
-constexpr uint32_t kUnk11Site = 0xD822D5;
-constexpr uint32_t kUnk11Resume = 0xD822DC;
-constexpr uint32_t kUnk11Skip = 0xD822FB;
-constexpr uint32_t kShadowNodeSite = 0xC7A3CD;
-constexpr uint32_t kShadowNodeResume = 0xC7A3D6;
-constexpr uint32_t kShadowNodeSkip = 0xC7A404;
-constexpr uint32_t kIndexError1Site = 0x6F3A11;
-constexpr uint32_t kIndexError1Resume = 0x6F3A17;
-constexpr uint32_t kIndexError1Index = 0x1B39128;  // host global, valid below 0x55
-constexpr uint32_t kIndexError1Data = 0x106B150;  // host global
-constexpr uint32_t kMovementPlannerAgentWarpSite = 0x76E358;
-constexpr uint32_t kMovementPlannerAgentWarpResume = 0x76E365;
-constexpr uint32_t kCellNullCrashSite = 0x437604;
-constexpr uint32_t kCellNullCrashResume = 0x43760B;
-constexpr uint32_t kCellNullCrashNotFound = 0x437610;
-constexpr uint32_t kCellNullCrashFound = 0x437618;
-constexpr uint32_t kMainMagicEffect1Site = 0x7E39EC;
-constexpr uint32_t kMainMagicEffect1Resume = 0x7E39F2;
-constexpr uint32_t kMainMagicEffect1Skip = 0x7E391E;
-constexpr uint32_t kMainMagicEffect2Site = 0x657673;
-constexpr uint32_t kMainMagicEffect2Resume = 0x65767C;
-constexpr uint32_t kMainMagicEffect2Continue = 0x657706;
-constexpr uint32_t kMainMagicEffect2Call = 0x4D4500;  // thiscall, no arguments
-constexpr uint32_t kMainMagicEffect3Site = 0x6577D0;
-constexpr uint32_t kMainMagicEffect3Resume = 0x6577D8;
-constexpr uint32_t kMainMagicEffect3Continue = 0x6577DC;
-constexpr uint32_t kMainMagicEffect3Call = 0x406C70;  // on the registers and stack of the site
-constexpr uint32_t kMainMagicEffect4Site = 0x65FEEC;
-constexpr uint32_t kMainMagicEffect4Resume = 0x65FEF1;
-constexpr uint32_t kMainMagicEffect4Call = 0x403F10;  // thiscall, one argument, callee cleans
-constexpr uint32_t kMainMagicEffect5Site = 0x8127CF;
-constexpr uint32_t kMainMagicEffect5Resume = 0x8127D5;
-constexpr uint32_t kMountNodeCrashSite = 0x6E7F85;
-constexpr uint32_t kMountNodeCrashResume = 0x6E7F91;
 
 constexpr size_t kSeenDataSize = 0x2C;
 
@@ -75,10 +31,10 @@ HOOK_BODY(UnkUniqueId_Body,
           "mov eax, [ebp]\n"
           "test eax, eax\n"
           "jz 1f\n"
-          CONTINUE_AT(kUnkUniqueIdResume)
+          CONTINUE_AFTER(kUnkUniqueId)
           "1:\n"
           CONTINUE_AT(kUnkUniqueIdSkip),
-          HOST_ADDRESS(kUnkUniqueIdResume), HOST_ADDRESS(kUnkUniqueIdSkip))
+          RESUME_OF(kUnkUniqueId), HOST_ADDRESS(kUnkUniqueIdSkip))
 
 // A null object is treated like one whose flag at 0x40 is set.
 HOOK_BODY(Render650_Body,
@@ -88,8 +44,8 @@ HOOK_BODY(Render650_Body,
           "jne 1f\n"
           CONTINUE_AT(kRender650Use)
           "1:\n"
-          CONTINUE_AT(kRender650Resume),
-          HOST_ADDRESS(kRender650Use), HOST_ADDRESS(kRender650Resume))
+          CONTINUE_AFTER(kRender650),
+          HOST_ADDRESS(kRender650Use), RESUME_OF(kRender650))
 
 // The replaced bytes were a tail jump through the object's table entry.
 HOOK_BODY(UnkObjRef4D4EB0_Body,
@@ -98,18 +54,18 @@ HOOK_BODY(UnkObjRef4D4EB0_Body,
           "mov edx, [eax+0x74]\n"
           "jmp edx\n"
           "1:\n"
-          CONTINUE_AT(kUnkObjRef4D4EB0Resume),
-          HOST_ADDRESS(kUnkObjRef4D4EB0Resume))
+          CONTINUE_AFTER(kUnkObjRef4D4EB0),
+          RESUME_OF(kUnkObjRef4D4EB0))
 
 HOOK_BODY(Unk11_Body,
           "mov esi, [esi+0x0C]\n"
           "test esi, esi\n"
           "jz 1f\n"
           "movzx esi, word ptr [esi+edx*2]\n"
-          CONTINUE_AT(kUnk11Resume)
+          CONTINUE_AFTER(kUnk11)
           "1:\n"
           CONTINUE_AT(kUnk11Skip),
-          HOST_ADDRESS(kUnk11Resume), HOST_ADDRESS(kUnk11Skip))
+          RESUME_OF(kUnk11), HOST_ADDRESS(kUnk11Skip))
 
 // One step of a search over linked entries (key at 0, next entry at 8): a
 // null entry ends the search as not found instead of being read.
@@ -119,12 +75,12 @@ HOOK_BODY(CellNullCrash_Body,
           "cmp [eax], edi\n"
           "je 2f\n"
           "mov eax, [eax+8]\n"
-          CONTINUE_AT(kCellNullCrashResume)
+          CONTINUE_AFTER(kCellNullCrash)
           "1:\n"
           CONTINUE_AT(kCellNullCrashNotFound)
           "2:\n"
           CONTINUE_AT(kCellNullCrashFound),
-          HOST_ADDRESS(kCellNullCrashResume), HOST_ADDRESS(kCellNullCrashNotFound),
+          RESUME_OF(kCellNullCrash), HOST_ADDRESS(kCellNullCrashNotFound),
           HOST_ADDRESS(kCellNullCrashFound))
 
 // A null object in EAX falls back to the object in EDI.
@@ -137,8 +93,8 @@ HOOK_BODY(MountNodeCrash_Body,
           "mov edx, [esi+0x3C]\n"
           "add eax, 0x78\n"
           "mov eax, [eax+4]\n"
-          CONTINUE_AT(kMountNodeCrashResume),
-          HOST_ADDRESS(kMountNodeCrashResume))
+          CONTINUE_AFTER(kMountNodeCrash),
+          RESUME_OF(kMountNodeCrash))
 
 // Only an object of form type 0x3E is kept; anything else, null included,
 // leaves the field empty rather than holding a wrongly typed pointer.
@@ -148,11 +104,11 @@ HOOK_BODY(MovementPlannerAgentWarp_Body,
           "cmp byte ptr [eax+0x12], 0x3E\n"
           "jne 1f\n"
           "mov [esi+0x50], eax\n"
-          CONTINUE_AT(kMovementPlannerAgentWarpResume)
+          CONTINUE_AFTER(kMovementPlannerAgentWarp)
           "1:\n"
           "mov dword ptr [esi+0x50], 0\n"
-          CONTINUE_AT(kMovementPlannerAgentWarpResume),
-          HOST_ADDRESS(kMovementPlannerAgentWarpResume))
+          CONTINUE_AFTER(kMovementPlannerAgentWarp),
+          RESUME_OF(kMovementPlannerAgentWarp))
 
 // A value of 0x55 or more in the host global ends the routine early (it had
 // pushed ESI) with that value in EAX.
@@ -163,11 +119,11 @@ HOOK_BODY(IndexError1_Body,
           "jae 1f\n"
           "mov esi, dword ptr [%c[kIndexError1Data]]\n"
           "mov esi, [esi]\n"
-          CONTINUE_AT(kIndexError1Resume)
+          CONTINUE_AFTER(kIndexError1)
           "1:\n"
           "pop esi\n"
           "ret\n",
-          HOST_ADDRESS(kIndexError1Index), HOST_ADDRESS(kIndexError1Data), HOST_ADDRESS(kIndexError1Resume))
+          HOST_ADDRESS(kIndexError1Index), HOST_ADDRESS(kIndexError1Data), RESUME_OF(kIndexError1))
 
 // ---- GetMainMagicEffect: five sites that read a null effect --------------
 
@@ -175,10 +131,10 @@ HOOK_BODY(GetMainMagicEffect_Hook1,
           "test eax, eax\n"
           "jz 1f\n"
           "mov edi, [eax+0x80]\n"
-          CONTINUE_AT(kMainMagicEffect1Resume)
+          CONTINUE_AFTER(kMainMagicEffect1)
           "1:\n"
           CONTINUE_AT(kMainMagicEffect1Skip),
-          HOST_ADDRESS(kMainMagicEffect1Resume), HOST_ADDRESS(kMainMagicEffect1Skip))
+          RESUME_OF(kMainMagicEffect1), HOST_ADDRESS(kMainMagicEffect1Skip))
 
 HOOK_BODY(GetMainMagicEffect_Hook2,
           "mov edi, eax\n"
@@ -207,11 +163,11 @@ HOOK_BODY(GetMainMagicEffect_Hook4,
           "jnz 1f\n"
           "add esp, 4\n"
           "xor eax, eax\n"
-          CONTINUE_AT(kMainMagicEffect4Resume)
+          CONTINUE_AFTER(kMainMagicEffect4)
           "1:\n"
           CALL_HOST(kMainMagicEffect4Call)
-          CONTINUE_AT(kMainMagicEffect4Resume),
-          HOST_ADDRESS(kMainMagicEffect4Call), HOST_ADDRESS(kMainMagicEffect4Resume))
+          CONTINUE_AFTER(kMainMagicEffect4),
+          HOST_ADDRESS(kMainMagicEffect4Call), RESUME_OF(kMainMagicEffect4))
 
 HOOK_BODY(GetMainMagicEffect_Hook5,
           "xor ecx, ecx\n"
@@ -219,8 +175,8 @@ HOOK_BODY(GetMainMagicEffect_Hook5,
           "jz 1f\n"
           "mov ecx, [eax+0x80]\n"
           "1:\n"
-          CONTINUE_AT(kMainMagicEffect5Resume),
-          HOST_ADDRESS(kMainMagicEffect5Resume))
+          CONTINUE_AFTER(kMainMagicEffect5),
+          RESUME_OF(kMainMagicEffect5))
 
 // ---- NullSeenData --------------------------------------------------------
 
@@ -262,8 +218,8 @@ HOOK_BODY(NullSeenData_Body,
           "mov edx, [eax]\n"
           "mov ecx, eax\n"
           "mov eax, [edx+4]\n"
-          CONTINUE_AT(kNullSeenDataResume),
-          PLUGIN_FUNCTION(SeenDataOrDummy), HOST_ADDRESS(kNullSeenDataResume))
+          CONTINUE_AFTER(kNullSeenData),
+          PLUGIN_FUNCTION(SeenDataOrDummy), RESUME_OF(kNullSeenData))
 
 // ---- bhvGraphUpdateLoad --------------------------------------------------
 
@@ -283,8 +239,8 @@ HOOK_BODY(BhvGraphUpdateLoad_Body,
           "add esp, 4\n"
           "mov edx, eax\n"
           "cmp byte ptr [edx], 0\n"
-          CONTINUE_AT(kBhvGraphUpdateLoadResume),
-          PLUGIN_FUNCTION(ReadableOrZero), HOST_ADDRESS(kBhvGraphUpdateLoadResume))
+          CONTINUE_AFTER(kBhvGraphUpdateLoad),
+          PLUGIN_FUNCTION(ReadableOrZero), RESUME_OF(kBhvGraphUpdateLoad))
 
 // ---- ShadowNode ----------------------------------------------------------
 
@@ -314,36 +270,36 @@ HOOK_BODY(ShadowNode_Body,
           "jnz 1f\n"
           "mov [esp+" SAVED_EAX "], eax\n"
           RESTORE_ALL
-          CONTINUE_AT(kShadowNodeResume)
+          CONTINUE_AFTER(kShadowNode)
           "1:\n"
           RESTORE_ALL
           "mov byte ptr [esi+0x10C], 0\n"
           "mov byte ptr [esi+0x108], 0\n"
           CONTINUE_AT(kShadowNodeSkip),
-          PLUGIN_FUNCTION(GuardedSlot7Call), HOST_ADDRESS(kShadowNodeResume), HOST_ADDRESS(kShadowNodeSkip))
+          PLUGIN_FUNCTION(GuardedSlot7Call), RESUME_OF(kShadowNode), HOST_ADDRESS(kShadowNodeSkip))
 
 // ---- apply functions -----------------------------------------------------
 
-void ApplyUnkUniqueId() { Install(kUnkUniqueIdSite, kUnkUniqueIdResume, &UnkUniqueId_Body); }
-void ApplyRender650() { Install(kRender650Site, kRender650Resume, &Render650_Body); }
-void ApplyUnkObjRef4D4EB0() { Install(kUnkObjRef4D4EB0Site, kUnkObjRef4D4EB0Resume, &UnkObjRef4D4EB0_Body); }
-void ApplyNullSeenData() { Install(kNullSeenDataSite, kNullSeenDataResume, &NullSeenData_Body); }
+void ApplyUnkUniqueId() { Install(kUnkUniqueId.site, kUnkUniqueId.resume, &UnkUniqueId_Body); }
+void ApplyRender650() { Install(kRender650.site, kRender650.resume, &Render650_Body); }
+void ApplyUnkObjRef4D4EB0() { Install(kUnkObjRef4D4EB0.site, kUnkObjRef4D4EB0.resume, &UnkObjRef4D4EB0_Body); }
+void ApplyNullSeenData() { Install(kNullSeenData.site, kNullSeenData.resume, &NullSeenData_Body); }
 void ApplyBhvGraphUpdateLoad() {
-  Install(kBhvGraphUpdateLoadSite, kBhvGraphUpdateLoadResume, &BhvGraphUpdateLoad_Body);
+  Install(kBhvGraphUpdateLoad.site, kBhvGraphUpdateLoad.resume, &BhvGraphUpdateLoad_Body);
 }
-void ApplyUnk11() { Install(kUnk11Site, kUnk11Resume, &Unk11_Body); }
-void ApplyShadowNode() { Install(kShadowNodeSite, kShadowNodeResume, &ShadowNode_Body); }
-void ApplyIndexError1() { Install(kIndexError1Site, kIndexError1Resume, &IndexError1_Body); }
+void ApplyUnk11() { Install(kUnk11.site, kUnk11.resume, &Unk11_Body); }
+void ApplyShadowNode() { Install(kShadowNode.site, kShadowNode.resume, &ShadowNode_Body); }
+void ApplyIndexError1() { Install(kIndexError1.site, kIndexError1.resume, &IndexError1_Body); }
 void ApplyMovementPlannerAgentWarp() {
-  Install(kMovementPlannerAgentWarpSite, kMovementPlannerAgentWarpResume, &MovementPlannerAgentWarp_Body);
+  Install(kMovementPlannerAgentWarp.site, kMovementPlannerAgentWarp.resume, &MovementPlannerAgentWarp_Body);
 }
-void ApplyCellNullCrash() { Install(kCellNullCrashSite, kCellNullCrashResume, &CellNullCrash_Body); }
-void ApplyMountNodeCrash() { Install(kMountNodeCrashSite, kMountNodeCrashResume, &MountNodeCrash_Body); }
+void ApplyCellNullCrash() { Install(kCellNullCrash.site, kCellNullCrash.resume, &CellNullCrash_Body); }
+void ApplyMountNodeCrash() { Install(kMountNodeCrash.site, kMountNodeCrash.resume, &MountNodeCrash_Body); }
 
 void ApplyGetMainMagicEffect() {
-  Install(kMainMagicEffect1Site, kMainMagicEffect1Resume, &GetMainMagicEffect_Hook1);
-  Install(kMainMagicEffect2Site, kMainMagicEffect2Resume, &GetMainMagicEffect_Hook2);
-  Install(kMainMagicEffect3Site, kMainMagicEffect3Resume, &GetMainMagicEffect_Hook3);
-  Install(kMainMagicEffect4Site, kMainMagicEffect4Resume, &GetMainMagicEffect_Hook4);
-  Install(kMainMagicEffect5Site, kMainMagicEffect5Resume, &GetMainMagicEffect_Hook5);
+  Install(kMainMagicEffect1.site, kMainMagicEffect1.resume, &GetMainMagicEffect_Hook1);
+  Install(kMainMagicEffect2.site, kMainMagicEffect2.resume, &GetMainMagicEffect_Hook2);
+  Install(kMainMagicEffect3.site, kMainMagicEffect3.resume, &GetMainMagicEffect_Hook3);
+  Install(kMainMagicEffect4.site, kMainMagicEffect4.resume, &GetMainMagicEffect_Hook4);
+  Install(kMainMagicEffect5.site, kMainMagicEffect5.resume, &GetMainMagicEffect_Hook5);
 }

@@ -5,56 +5,15 @@
 
 #include <cstdint>
 
+#include "fixes/null_guards_second_sites.h"
 #include "patch/fault_guard.h"
 #include "patch/hook_asm.h"
 #include "patch/patch_writer.h"
 #include "plugin/apply.h"
 
+using namespace host;
+
 namespace {
-constexpr uint32_t kRenderSaveSite = 0xCB0516;
-constexpr uint32_t kRenderSaveResume = 0xCB0520;
-constexpr uint32_t kRenderSaveSkip = 0xCB055B;
-constexpr uint32_t kMoveControllerCastSite = 0x76636B;
-constexpr uint32_t kMoveControllerCastResume = 0x766374;
-constexpr uint32_t kSaveRenderCrashSite = 0xCAF9F7;
-constexpr uint32_t kSaveRenderCrashResume = 0xCAFA01;
-constexpr uint32_t kNullLoadedNodeIgnoreSite = 0x4C119E;
-constexpr uint32_t kNullLoadedNodeIgnoreResume = 0x4C11A5;
-constexpr uint32_t kNullLoadedNodeIgnoreSkip = 0x4C11B5;
-constexpr uint32_t kNullActorBaseFormSite = 0x690A69;
-constexpr uint32_t kNullActorBaseFormResume = 0x690A6F;
-constexpr uint32_t kNullActorBaseFormSkip = 0x690A80;
-constexpr uint32_t kAVSetCrashSite1 = 0x6DE86A;
-constexpr uint32_t kAVSetCrashResume1 = 0x6DE870;
-constexpr uint32_t kAVSetCrashSite2 = 0x6DE873;
-constexpr uint32_t kAVSetCrashResume2 = 0x6DE879;
-constexpr uint32_t kAVSetCrashSite3 = 0x6DE87C;
-constexpr uint32_t kAVSetCrashResume3 = 0x6DE882;
-constexpr uint32_t kAVSetCrashSite4 = 0x6DE885;
-constexpr uint32_t kAVSetCrashResume4 = 0x6DE88B;
-constexpr uint32_t kAVSetCrashSite5 = 0x6F231E;
-constexpr uint32_t kAVSetCrashResume5 = 0x6F2323;
-constexpr uint32_t kNullPlayerNodeSite = 0x69B84B;
-constexpr uint32_t kNullPlayerNodeResume = 0x69B856;
-constexpr uint32_t kNullPlayerNodeSkip = 0x69B874;
-constexpr uint32_t kNullBaseFormMoveSite = 0x4D9D06;
-constexpr uint32_t kNullBaseFormMoveResume = 0x4D9D0D;
-constexpr uint32_t kNullRefNodeSite = 0x46CA00;
-constexpr uint32_t kNullRefNodeResume = 0x46CA06;
-constexpr uint32_t kNullRefNodeSkip = 0x46CA53;
-constexpr uint32_t kNullOutfitEntrySite = 0x561FF6;
-constexpr uint32_t kNullOutfitEntryResume = 0x561FFB;
-constexpr uint32_t kNullOutfitEntrySkip = 0x562067;
-constexpr uint32_t kActorDeleteNullBaseSite = 0x6BAC9A;
-constexpr uint32_t kActorDeleteNullBaseResume = 0x6BACA1;
-constexpr uint32_t kActorDeleteNullBaseSkip = 0x6BACAF;
-constexpr uint32_t kNullParentNodeSite = 0x5A8805;
-constexpr uint32_t kNullParentNodeResume = 0x5A880A;
-constexpr uint32_t kNullParentNodeSkip = 0x5A885E;
-constexpr uint32_t kSarnothSpecificSite1 = 0xEBC0A6;
-constexpr uint32_t kSarnothSpecificResume1 = 0xEBC0AC;
-constexpr uint32_t kSarnothSpecificSite2 = 0xECD92E;
-constexpr uint32_t kSarnothSpecificResume2 = 0xECD934;
 
 // Reads through the one fault guard at an address given as a number, so that
 // no pointer arithmetic is done on a pointer that may be null.
@@ -87,10 +46,10 @@ HOOK_BODY(RenderSave_Body,
           "jz 1f\n"
           "mov ecx, [esp+0x34]\n"
           "fld dword ptr [eax+0x8C]\n"
-          CONTINUE_AT(kRenderSaveResume)
+          CONTINUE_AFTER(kRenderSave)
           "1:\n"
           CONTINUE_AT(kRenderSaveSkip),
-          HOST_ADDRESS(kRenderSaveResume), HOST_ADDRESS(kRenderSaveSkip))
+          RESUME_OF(kRenderSave), HOST_ADDRESS(kRenderSaveSkip))
 
 // Without a function table the host's comparison after the call must still
 // come out "not equal, below", as for a call that answered 0.
@@ -100,12 +59,12 @@ HOOK_BODY(MoveControllerCast_Body,
           "mov eax, [edx+4]\n"
           "call eax\n"
           "cmp eax, [esp+0x1C]\n"
-          CONTINUE_AT(kMoveControllerCastResume)
+          CONTINUE_AFTER(kMoveControllerCast)
           "1:\n"
           "xor eax, eax\n"
           "cmp eax, 1\n"
-          CONTINUE_AT(kMoveControllerCastResume),
-          HOST_ADDRESS(kMoveControllerCastResume))
+          CONTINUE_AFTER(kMoveControllerCast),
+          RESUME_OF(kMoveControllerCast))
 
 // The object may be freed memory rather than null, so it is probed before
 // its virtual slot 19 is called; the registers around the probe stay the
@@ -124,11 +83,11 @@ HOOK_BODY(SaveRenderCrash_Body,
           "push edi\n"
           "mov ecx, esi\n"
           "call eax\n"
-          CONTINUE_AT(kSaveRenderCrashResume)
+          CONTINUE_AFTER(kSaveRenderCrash)
           "1:\n"
           "xor eax, eax\n"
-          CONTINUE_AT(kSaveRenderCrashResume),
-          PLUGIN_FUNCTION(ReadableObjectOrNull), HOST_ADDRESS(kSaveRenderCrashResume))
+          CONTINUE_AFTER(kSaveRenderCrash),
+          PLUGIN_FUNCTION(ReadableObjectOrNull), RESUME_OF(kSaveRenderCrash))
 
 // EAX leaves holding the node's virtual slot 5, which the host calls next.
 HOOK_BODY(NullLoadedNodeIgnore_Body,
@@ -137,36 +96,36 @@ HOOK_BODY(NullLoadedNodeIgnore_Body,
           "mov edx, [eax]\n"
           "mov ecx, eax\n"
           "mov eax, [edx+0x14]\n"
-          CONTINUE_AT(kNullLoadedNodeIgnoreResume)
+          CONTINUE_AFTER(kNullLoadedNodeIgnore)
           "1:\n"
           CONTINUE_AT(kNullLoadedNodeIgnoreSkip),
-          HOST_ADDRESS(kNullLoadedNodeIgnoreResume), HOST_ADDRESS(kNullLoadedNodeIgnoreSkip))
+          RESUME_OF(kNullLoadedNodeIgnore), HOST_ADDRESS(kNullLoadedNodeIgnoreSkip))
 
 HOOK_BODY(NullActorBaseForm_Body,
           "test eax, eax\n"
           "jz 1f\n"
           "mov ecx, [eax+0x24]\n"
           "add eax, 0x20\n"
-          CONTINUE_AT(kNullActorBaseFormResume)
+          CONTINUE_AFTER(kNullActorBaseForm)
           "1:\n"
           CONTINUE_AT(kNullActorBaseFormSkip),
-          HOST_ADDRESS(kNullActorBaseFormResume), HOST_ADDRESS(kNullActorBaseFormSkip))
+          RESUME_OF(kNullActorBaseForm), HOST_ADDRESS(kNullActorBaseFormSkip))
 
 // The host forms the address of a three-float member of the object in ECX;
 // a member that cannot be read reaches the host as null instead.
-#define AV_SET_MEMBER_HOOK(name, memberOffset, resume) \
+#define AV_SET_MEMBER_HOOK(name, memberOffset, hook)   \
   HOOK_BODY(name,                                      \
             "lea eax, [ecx+" #memberOffset "]\n"       \
             "push eax\n"                               \
             CALL_PLUGIN(ReadableVectorOrNull)          \
             "add esp, 4\n"                             \
-            CONTINUE_AT(resume),                       \
-            PLUGIN_FUNCTION(ReadableVectorOrNull), HOST_ADDRESS(resume))
+            CONTINUE_AFTER(hook),                      \
+            PLUGIN_FUNCTION(ReadableVectorOrNull), RESUME_OF(hook))
 
-AV_SET_MEMBER_HOOK(AVSetCrash_Hook1, 0x150, kAVSetCrashResume1)
-AV_SET_MEMBER_HOOK(AVSetCrash_Hook2, 0x15C, kAVSetCrashResume2)
-AV_SET_MEMBER_HOOK(AVSetCrash_Hook3, 0x168, kAVSetCrashResume3)
-AV_SET_MEMBER_HOOK(AVSetCrash_Hook4, 0x174, kAVSetCrashResume4)
+AV_SET_MEMBER_HOOK(AVSetCrash_Hook1, 0x150, kAVSetCrash1)
+AV_SET_MEMBER_HOOK(AVSetCrash_Hook2, 0x15C, kAVSetCrash2)
+AV_SET_MEMBER_HOOK(AVSetCrash_Hook3, 0x168, kAVSetCrash3)
+AV_SET_MEMBER_HOOK(AVSetCrash_Hook4, 0x174, kAVSetCrash4)
 
 // The routine's epilogue: the registers come back from the stack first, and
 // the value it returns (ESI's before the pops) is checked on the way out.
@@ -178,8 +137,8 @@ HOOK_BODY(AVSetCrash_Hook5,
           "push eax\n"
           CALL_PLUGIN(ReadableVectorOrNull)
           "add esp, 4\n"
-          CONTINUE_AT(kAVSetCrashResume5),
-          PLUGIN_FUNCTION(ReadableVectorOrNull), HOST_ADDRESS(kAVSetCrashResume5))
+          CONTINUE_AFTER(kAVSetCrash5),
+          PLUGIN_FUNCTION(ReadableVectorOrNull), RESUME_OF(kAVSetCrash5))
 
 // The replaced store of CL into the local runs on both paths; only the
 // node's use is skipped.
@@ -188,10 +147,10 @@ HOOK_BODY(NullPlayerNode_Body,
           "test eax, eax\n"
           "jz 1f\n"
           "test byte ptr [eax+0x98], 1\n"
-          CONTINUE_AT(kNullPlayerNodeResume)
+          CONTINUE_AFTER(kNullPlayerNode)
           "1:\n"
           CONTINUE_AT(kNullPlayerNodeSkip),
-          HOST_ADDRESS(kNullPlayerNodeResume), HOST_ADDRESS(kNullPlayerNodeSkip))
+          RESUME_OF(kNullPlayerNode), HOST_ADDRESS(kNullPlayerNodeSkip))
 
 // A reference without a base form moves on as form type 0x26.
 HOOK_BODY(NullBaseFormMove_Body,
@@ -201,8 +160,8 @@ HOOK_BODY(NullBaseFormMove_Body,
           "jz 1f\n"
           "movzx eax, byte ptr [ecx+0x12]\n"
           "1:\n"
-          CONTINUE_AT(kNullBaseFormMoveResume),
-          HOST_ADDRESS(kNullBaseFormMoveResume))
+          CONTINUE_AFTER(kNullBaseFormMove),
+          RESUME_OF(kNullBaseFormMove))
 
 HOOK_BODY(NullRefNode_Body,
           "mov ebx, eax\n"
@@ -210,10 +169,10 @@ HOOK_BODY(NullRefNode_Body,
           "xor ebp, ebp\n"
           "test eax, eax\n"
           "jz 1f\n"
-          CONTINUE_AT(kNullRefNodeResume)
+          CONTINUE_AFTER(kNullRefNode)
           "1:\n"
           CONTINUE_AT(kNullRefNodeSkip),
-          HOST_ADDRESS(kNullRefNodeResume), HOST_ADDRESS(kNullRefNodeSkip))
+          RESUME_OF(kNullRefNode), HOST_ADDRESS(kNullRefNodeSkip))
 
 // The replaced push of ESI runs on both paths: the code at the skip address
 // expects it on the stack.
@@ -222,11 +181,11 @@ HOOK_BODY(NullOutfitEntry_Body,
           "test ecx, ecx\n"
           "jz 1f\n"
           "movzx esi, byte ptr [ecx+0x12]\n"
-          CONTINUE_AT(kNullOutfitEntryResume)
+          CONTINUE_AFTER(kNullOutfitEntry)
           "1:\n"
           "xor al, al\n"
           CONTINUE_AT(kNullOutfitEntrySkip),
-          HOST_ADDRESS(kNullOutfitEntryResume), HOST_ADDRESS(kNullOutfitEntrySkip))
+          RESUME_OF(kNullOutfitEntry), HOST_ADDRESS(kNullOutfitEntrySkip))
 
 // The replaced push of EDI runs on both paths: the code at the skip address
 // expects it on the stack.
@@ -236,20 +195,20 @@ HOOK_BODY(ActorDeleteNullBase_Body,
           "jz 1f\n"
           "mov ecx, [eax+0x24]\n"
           "shr ecx, 5\n"
-          CONTINUE_AT(kActorDeleteNullBaseResume)
+          CONTINUE_AFTER(kActorDeleteNullBase)
           "1:\n"
           CONTINUE_AT(kActorDeleteNullBaseSkip),
-          HOST_ADDRESS(kActorDeleteNullBaseResume), HOST_ADDRESS(kActorDeleteNullBaseSkip))
+          RESUME_OF(kActorDeleteNullBase), HOST_ADDRESS(kActorDeleteNullBaseSkip))
 
 HOOK_BODY(NullParentNode_Body,
           "mov ecx, [esi+0x18]\n"
           "test ecx, ecx\n"
           "jz 1f\n"
           "mov edx, [ecx]\n"
-          CONTINUE_AT(kNullParentNodeResume)
+          CONTINUE_AFTER(kNullParentNode)
           "1:\n"
           CONTINUE_AT(kNullParentNodeSkip),
-          HOST_ADDRESS(kNullParentNodeResume), HOST_ADDRESS(kNullParentNodeSkip))
+          RESUME_OF(kNullParentNode), HOST_ADDRESS(kNullParentNodeSkip))
 
 // Both sites sit in routines with a frame pointer and EBX, ESI, EDI saved.
 // The rest of either routine fails on the Sarnoth content pack's data, so
@@ -262,43 +221,43 @@ HOOK_BODY(SarnothSpecific_Body,
           "pop ebp\n"
           "ret 0x10\n")
 
-void ApplyRenderSave() { Hook(kRenderSaveSite, kRenderSaveResume, RenderSave_Body); }
+void ApplyRenderSave() { Hook(kRenderSave.site, kRenderSave.resume, RenderSave_Body); }
 
 void ApplyMoveControllerCast() {
-  Hook(kMoveControllerCastSite, kMoveControllerCastResume, MoveControllerCast_Body);
+  Hook(kMoveControllerCast.site, kMoveControllerCast.resume, MoveControllerCast_Body);
 }
 
-void ApplySaveRenderCrash() { Hook(kSaveRenderCrashSite, kSaveRenderCrashResume, SaveRenderCrash_Body); }
+void ApplySaveRenderCrash() { Hook(kSaveRenderCrash.site, kSaveRenderCrash.resume, SaveRenderCrash_Body); }
 
 void ApplyNullLoadedNodeIgnore() {
-  Hook(kNullLoadedNodeIgnoreSite, kNullLoadedNodeIgnoreResume, NullLoadedNodeIgnore_Body);
+  Hook(kNullLoadedNodeIgnore.site, kNullLoadedNodeIgnore.resume, NullLoadedNodeIgnore_Body);
 }
 
-void ApplyNullActorBaseForm() { Hook(kNullActorBaseFormSite, kNullActorBaseFormResume, NullActorBaseForm_Body); }
+void ApplyNullActorBaseForm() { Hook(kNullActorBaseForm.site, kNullActorBaseForm.resume, NullActorBaseForm_Body); }
 
 void ApplyAVSetCrash() {
-  Hook(kAVSetCrashSite1, kAVSetCrashResume1, AVSetCrash_Hook1);
-  Hook(kAVSetCrashSite2, kAVSetCrashResume2, AVSetCrash_Hook2);
-  Hook(kAVSetCrashSite3, kAVSetCrashResume3, AVSetCrash_Hook3);
-  Hook(kAVSetCrashSite4, kAVSetCrashResume4, AVSetCrash_Hook4);
-  Hook(kAVSetCrashSite5, kAVSetCrashResume5, AVSetCrash_Hook5);
+  Hook(kAVSetCrash1.site, kAVSetCrash1.resume, AVSetCrash_Hook1);
+  Hook(kAVSetCrash2.site, kAVSetCrash2.resume, AVSetCrash_Hook2);
+  Hook(kAVSetCrash3.site, kAVSetCrash3.resume, AVSetCrash_Hook3);
+  Hook(kAVSetCrash4.site, kAVSetCrash4.resume, AVSetCrash_Hook4);
+  Hook(kAVSetCrash5.site, kAVSetCrash5.resume, AVSetCrash_Hook5);
 }
 
-void ApplyNullPlayerNode() { Hook(kNullPlayerNodeSite, kNullPlayerNodeResume, NullPlayerNode_Body); }
+void ApplyNullPlayerNode() { Hook(kNullPlayerNode.site, kNullPlayerNode.resume, NullPlayerNode_Body); }
 
-void ApplyNullBaseFormMove() { Hook(kNullBaseFormMoveSite, kNullBaseFormMoveResume, NullBaseFormMove_Body); }
+void ApplyNullBaseFormMove() { Hook(kNullBaseFormMove.site, kNullBaseFormMove.resume, NullBaseFormMove_Body); }
 
-void ApplyNullRefNode() { Hook(kNullRefNodeSite, kNullRefNodeResume, NullRefNode_Body); }
+void ApplyNullRefNode() { Hook(kNullRefNode.site, kNullRefNode.resume, NullRefNode_Body); }
 
-void ApplyNullOutfitEntry() { Hook(kNullOutfitEntrySite, kNullOutfitEntryResume, NullOutfitEntry_Body); }
+void ApplyNullOutfitEntry() { Hook(kNullOutfitEntry.site, kNullOutfitEntry.resume, NullOutfitEntry_Body); }
 
 void ApplyActorDeleteNullBase() {
-  Hook(kActorDeleteNullBaseSite, kActorDeleteNullBaseResume, ActorDeleteNullBase_Body);
+  Hook(kActorDeleteNullBase.site, kActorDeleteNullBase.resume, ActorDeleteNullBase_Body);
 }
 
-void ApplyNullParentNode() { Hook(kNullParentNodeSite, kNullParentNodeResume, NullParentNode_Body); }
+void ApplyNullParentNode() { Hook(kNullParentNode.site, kNullParentNode.resume, NullParentNode_Body); }
 
 void ApplySarnothSpecific() {
-  Hook(kSarnothSpecificSite1, kSarnothSpecificResume1, SarnothSpecific_Body);
-  Hook(kSarnothSpecificSite2, kSarnothSpecificResume2, SarnothSpecific_Body);
+  Hook(kSarnothSpecific1.site, kSarnothSpecific1.resume, SarnothSpecific_Body);
+  Hook(kSarnothSpecific2.site, kSarnothSpecific2.resume, SarnothSpecific_Body);
 }

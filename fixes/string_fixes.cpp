@@ -1,20 +1,12 @@
 #include "fixes/string_fixes.h"
 
+#include "fixes/string_sites.h"
 #include "patch/fault_guard.h"
 #include "patch/hook_asm.h"
 #include "patch/patch_writer.h"
 #include "plugin/apply.h"
 
-namespace {
-constexpr uint32_t kStrCmpSite = 0xD573A8;  // first instruction of the comparison routine
-constexpr uint32_t kStrCmpResume = 0xD573AE;
-constexpr uint32_t kStrLenSite = 0x46EDF0;
-constexpr uint32_t kStrLenResume = 0x46EE08;
-constexpr uint32_t kSkipStrLenCrashSite = 0x46EE1D;  // call edx, two arguments pushed
-constexpr uint32_t kSkipStrLenCrashResume = 0x46EE23;
-constexpr uint32_t kStringRefSetNullSite = 0xA51284;  // first instruction of the setter
-constexpr uint32_t kStringRefSetNullResume = 0xA5128A;
-}  // namespace
+using namespace host;
 
 // The guarded comparison is a leaf that pushes nothing and walks ECX and EDX,
 // so a fault on any of its reads can land on "answer 1, return" with the
@@ -97,8 +89,8 @@ COMPARISON_BODY(StrCmpNoTry_Body, SafeStrCmpNoTry)
 // still needed by the code after them.
 HOOK_BODY(StrLen_Body,
           "mov edi, [esp+0x48]\n"
-          CONTINUE_AT(kStrLenResume),
-          HOST_ADDRESS(kStrLenResume))
+          CONTINUE_AFTER(kStrLen),
+          RESUME_OF(kStrLen))
 
 // A null callee: drop its two arguments as its own return would have, and
 // hand on a zero length in EBX.
@@ -107,12 +99,12 @@ HOOK_BODY(SkipStrLenCrash_Body,
           "jz 1f\n"
           "call edx\n"
           "mov ebx, [esp+0x5C]\n"
-          CONTINUE_AT(kSkipStrLenCrashResume)
+          CONTINUE_AFTER(kSkipStrLenCrash)
           "1:\n"
           "add esp, 8\n"
           "xor ebx, ebx\n"
-          CONTINUE_AT(kSkipStrLenCrashResume),
-          HOST_ADDRESS(kSkipStrLenCrashResume))
+          CONTINUE_AFTER(kSkipStrLenCrash),
+          RESUME_OF(kSkipStrLenCrash))
 
 // A null source: return as the setter does (EAX = this, ret 4) without
 // touching the object.
@@ -126,21 +118,21 @@ HOOK_BODY(StringRefSetNull_Body,
           "mov esi, [eax]\n"
           "push edi\n"
           "mov edi, ecx\n"
-          CONTINUE_AT(kStringRefSetNullResume),
-          HOST_ADDRESS(kStringRefSetNullResume))
+          CONTINUE_AFTER(kStringRefSetNull),
+          RESUME_OF(kStringRefSetNull))
 
-void ApplyStrCmp() { WriteJump(kStrCmpSite, kStrCmpResume, reinterpret_cast<const void*>(&StrCmp_Body)); }
+void ApplyStrCmp() { WriteJump(kStrCmp.site, kStrCmp.resume, reinterpret_cast<const void*>(&StrCmp_Body)); }
 
 void ApplyStrCmpNoTry() {
-  WriteJump(kStrCmpSite, kStrCmpResume, reinterpret_cast<const void*>(&StrCmpNoTry_Body));
+  WriteJump(kStrCmp.site, kStrCmp.resume, reinterpret_cast<const void*>(&StrCmpNoTry_Body));
 }
 
-void ApplyStrLen() { WriteJump(kStrLenSite, kStrLenResume, reinterpret_cast<const void*>(&StrLen_Body)); }
+void ApplyStrLen() { WriteJump(kStrLen.site, kStrLen.resume, reinterpret_cast<const void*>(&StrLen_Body)); }
 
 void ApplySkipStrLenCrash() {
-  WriteJump(kSkipStrLenCrashSite, kSkipStrLenCrashResume, reinterpret_cast<const void*>(&SkipStrLenCrash_Body));
+  WriteJump(kSkipStrLenCrash.site, kSkipStrLenCrash.resume, reinterpret_cast<const void*>(&SkipStrLenCrash_Body));
 }
 
 void ApplyStringRefSetNull() {
-  WriteJump(kStringRefSetNullSite, kStringRefSetNullResume, reinterpret_cast<const void*>(&StringRefSetNull_Body));
+  WriteJump(kStringRefSetNull.site, kStringRefSetNull.resume, reinterpret_cast<const void*>(&StringRefSetNull_Body));
 }

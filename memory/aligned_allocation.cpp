@@ -2,18 +2,15 @@
 // the arguments of Heap::Allocate and Heap::Free on the way in.
 #include <cstdint>
 
+#include "memory/heap_sites.h"
+#include "patch/frame_sites.h"
 #include "patch/hook_asm.h"
 #include "patch/patch_writer.h"
 #include "plugin/apply.h"
-#include "plugin/host.h"
+
+using namespace host;
 
 namespace {
-constexpr uint32_t kAllocateSite = 0xA48D60;
-constexpr uint32_t kAllocateResume = 0xA48D68;
-constexpr uint32_t kFreeSite = 0xA487B0;
-constexpr uint32_t kFreeResume = 0xA487B5;
-constexpr uint32_t kAllocateGlobal = 0x1BBEB54;     // loaded by the first overwritten instruction
-constexpr uint32_t kHeapSentinel = 0x1B418A0;       // 16 bytes before the heap object
 constexpr uint32_t kSentinelVariantBit = 0x10;
 constexpr int32_t kAlignment = 16;
 }  // namespace
@@ -47,11 +44,11 @@ HOOK_BODY(AlignHeapAllocate_AllocateBody,
           CALL_PLUGIN(AlignHeapAllocate_FixAllocation)
           "add esp, 0xC\n"
           "pop ecx\n"
-          "mov eax, dword ptr [%c[kAllocateGlobal]]\n"
+          "mov eax, dword ptr [%c[kAlignedAllocateGlobal]]\n"
           "sub esp, 0x14\n"
-          CONTINUE_AT(kAllocateResume),
-          PLUGIN_FUNCTION(AlignHeapAllocate_FixAllocation), HOST_ADDRESS(kAllocateResume),
-          [kAllocateGlobal] "i"(kAllocateGlobal))
+          CONTINUE_AFTER(kHeapAllocate),
+          PLUGIN_FUNCTION(AlignHeapAllocate_FixAllocation), RESUME_OF(kHeapAllocate),
+          [kAlignedAllocateGlobal] "i"(kAlignedAllocateGlobal))
 
 // After the host's PUSH ESI and SAVE_ALL the pointer sits at [esp+0x2C].
 HOOK_BODY(AlignHeapAllocate_FreeBody,
@@ -65,10 +62,10 @@ HOOK_BODY(AlignHeapAllocate_FreeBody,
           "add esp, 8\n"
           RESTORE_ALL
           "mov eax, [esp+8]\n"
-          CONTINUE_AT(kFreeResume),
-          PLUGIN_FUNCTION(AlignHeapAllocate_FixRelease), HOST_ADDRESS(kFreeResume))
+          CONTINUE_AFTER(kHeapFreeEntry),
+          PLUGIN_FUNCTION(AlignHeapAllocate_FixRelease), RESUME_OF(kHeapFreeEntry))
 
 void ApplyAlignHeapAllocate() {
-  WriteJump(kAllocateSite, kAllocateResume, reinterpret_cast<const void*>(&AlignHeapAllocate_AllocateBody));
-  WriteJump(kFreeSite, kFreeResume, reinterpret_cast<const void*>(&AlignHeapAllocate_FreeBody));
+  WriteJump(kHeapAllocate.site, kHeapAllocate.resume, reinterpret_cast<const void*>(&AlignHeapAllocate_AllocateBody));
+  WriteJump(kHeapFreeEntry.site, kHeapFreeEntry.resume, reinterpret_cast<const void*>(&AlignHeapAllocate_FreeBody));
 }

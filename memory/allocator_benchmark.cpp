@@ -1,16 +1,17 @@
 #include "memory/allocator_benchmark.h"
 
-#include <malloc.h>
 #include <windows.h>
 
 #include <cstdlib>
 #include <exception>
 #include <fstream>
+#include <malloc.h>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "memory/heap_sites.h"
 #include "memory/memory_block.h"
 #include "patch/hook_asm.h"
 #include "patch/main_loop.h"
@@ -18,10 +19,11 @@
 #include "plugin/apply.h"
 #include "plugin/settings.h"
 
+using namespace host;
+
 namespace {
-constexpr uint32_t kHostHeap = 0x1B418B0;       // the heap object, passed in ECX
-constexpr uint32_t kHeapAllocate = 0xA48D60;    // thiscall (size, alignment, aligned); callee cleans
-constexpr uint32_t kHeapFree = 0xA487B0;        // thiscall (pointer, aligned); callee cleans
+constexpr uint32_t kHeapAllocateRoutine = kHeapAllocate.site;
+constexpr uint32_t kHeapFreeRoutine = kHeapFreeEntry.site;
 constexpr int32_t kFramesBeforeRun = 10;
 constexpr uint32_t kBlockSizes[] = {8, 12, 16, 24, 32};
 constexpr int kTestCount = 5;
@@ -42,11 +44,11 @@ HOOK_BODY(RunAllocatorBenchmark_HeapAllocate,
           "push dword ptr [esp+0x30]\n"
           "push dword ptr [esp+0x30]\n"
           "mov ecx, dword ptr [%c[kHostHeap]]\n"
-          CALL_HOST(kHeapAllocate)
+          CALL_HOST(kHeapAllocateRoutine)
           "mov [esp+" SAVED_EAX "], eax\n"
           RESTORE_ALL
           "ret\n",
-          HOST_ADDRESS(kHostHeap), HOST_ADDRESS(kHeapAllocate))
+          HOST_ADDRESS(kHostHeap), HOST_ADDRESS(kHeapAllocateRoutine))
 
 // cdecl (pointer, aligned), saving everything like RunAllocatorBenchmark_HeapAllocate.
 HOOK_BODY(RunAllocatorBenchmark_HeapFree,
@@ -54,10 +56,10 @@ HOOK_BODY(RunAllocatorBenchmark_HeapFree,
           "push dword ptr [esp+0x2C]\n"
           "push dword ptr [esp+0x2C]\n"
           "mov ecx, dword ptr [%c[kHostHeap]]\n"
-          CALL_HOST(kHeapFree)
+          CALL_HOST(kHeapFreeRoutine)
           RESTORE_ALL
           "ret\n",
-          HOST_ADDRESS(kHostHeap), HOST_ADDRESS(kHeapFree))
+          HOST_ADDRESS(kHostHeap), HOST_ADDRESS(kHeapFreeRoutine))
 
 int32_t BenchmarkCountdown = 0;
 

@@ -3,33 +3,15 @@
 #include <cstdint>
 #include <cstring>
 
+#include "memory/array_allocator_sites.h"
 #include "memory/os_allocator.h"
 #include "patch/hook_asm.h"
 #include "patch/patch_writer.h"
 #include "plugin/apply.h"
 
-namespace {
-constexpr uint32_t kAllocateSite = 0xA49530;
-constexpr uint32_t kAllocateResume = 0xA49535;
-constexpr uint32_t kReleaseSite = 0xA495F0;
-constexpr uint32_t kReleaseResume = 0xA495F6;
-constexpr uint32_t kZeroRoutineA = 0xA48890;
-constexpr uint32_t kZeroRoutineAResume = 0xA48896;
-constexpr uint32_t kZeroRoutineB = 0xA49450;
-constexpr uint32_t kZeroRoutineBResume = 0xA49455;
-constexpr uint32_t kEmptyRoutine = 0xA49800;
-constexpr uint32_t kEmptyRoutineResume = 0xA49807;
-constexpr uint32_t kEmptyRoutineWithArguments = 0xA49770;
-constexpr uint32_t kEmptyRoutineWithArgumentsResume = 0xA49776;
-constexpr uint32_t kSkipSite = 0xA4893C;
-constexpr uint32_t kSkipResume = 0xA48942;
-constexpr uint32_t kSkipTarget = 0xA48959;
+using namespace host;
 
-struct NopFill {
-  uint32_t site;
-  uint32_t length;
-};
-constexpr NopFill kNopFills[] = {{0xA49150, 3}, {0xA49510, 19}, {0xA48AC0, 5}, {0xA49673, 6}};
+namespace {
 
 constexpr int32_t kArrayAlignment = 16;
 
@@ -61,17 +43,17 @@ HOOK_BODY(ArrayAllocator_ReturnBody, "ret\n")
 
 HOOK_BODY(ArrayAllocator_Return8Body, "ret 8\n")
 
-HOOK_BODY(ArrayAllocator_SkipBody, CONTINUE_AT(kSkipTarget), HOST_ADDRESS(kSkipTarget))
+HOOK_BODY(ArrayAllocator_SkipBody, CONTINUE_AT(kArraySkipTarget), HOST_ADDRESS(kArraySkipTarget))
 
 void ApplyOverwriteArrayAllocator() {
   std::memset(g_nops, 0x90, sizeof g_nops);
-  WriteJump(kAllocateSite, kAllocateResume, reinterpret_cast<const void*>(&ArrayAllocator_AllocateBody));
-  WriteJump(kReleaseSite, kReleaseResume, reinterpret_cast<const void*>(&ArrayAllocator_ReleaseBody));
-  for (const NopFill& fill : kNopFills) WriteBytes(fill.site, g_nops, fill.length);
-  WriteJump(kZeroRoutineA, kZeroRoutineAResume, reinterpret_cast<const void*>(&ArrayAllocator_ReturnZeroBody));
-  WriteJump(kZeroRoutineB, kZeroRoutineBResume, reinterpret_cast<const void*>(&ArrayAllocator_ReturnZeroBody));
-  WriteJump(kEmptyRoutine, kEmptyRoutineResume, reinterpret_cast<const void*>(&ArrayAllocator_ReturnBody));
-  WriteJump(kEmptyRoutineWithArguments, kEmptyRoutineWithArgumentsResume,
+  WriteJump(kArrayAllocate.site, kArrayAllocate.resume, reinterpret_cast<const void*>(&ArrayAllocator_AllocateBody));
+  WriteJump(kArrayRelease.site, kArrayRelease.resume, reinterpret_cast<const void*>(&ArrayAllocator_ReleaseBody));
+  for (const HookSite& fill : kArrayNopFills) WriteBytes(fill.site, g_nops, fill.resume - fill.site);
+  WriteJump(kArrayZeroRoutineA.site, kArrayZeroRoutineA.resume, reinterpret_cast<const void*>(&ArrayAllocator_ReturnZeroBody));
+  WriteJump(kArrayZeroRoutineB.site, kArrayZeroRoutineB.resume, reinterpret_cast<const void*>(&ArrayAllocator_ReturnZeroBody));
+  WriteJump(kArrayEmptyRoutine.site, kArrayEmptyRoutine.resume, reinterpret_cast<const void*>(&ArrayAllocator_ReturnBody));
+  WriteJump(kArrayEmptyRoutineWithArguments.site, kArrayEmptyRoutineWithArguments.resume,
             reinterpret_cast<const void*>(&ArrayAllocator_Return8Body));
-  WriteJump(kSkipSite, kSkipResume, reinterpret_cast<const void*>(&ArrayAllocator_SkipBody));
+  WriteJump(kArraySkip.site, kArraySkip.resume, reinterpret_cast<const void*>(&ArrayAllocator_SkipBody));
 }

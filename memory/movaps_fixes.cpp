@@ -5,12 +5,12 @@
 
 #include <cstdint>
 
+#include "memory/movaps_sites.h"
 #include "plugin/apply.h"
 
+using namespace host;
+
 namespace {
-constexpr uint32_t kManualStoreOpcode = 0x4BD833;  // movaps store at 0x4BD832
-constexpr uint32_t kStretchStores[] = {0xDDB0B2, 0xDDB0BC, 0xDDB107, 0xDDB110, 0xDDB11B};
-constexpr uint32_t kStretchLoads[] = {0xDDB0B9, 0xDDB0C3, 0xDDB0CE, 0xDDB0D6, 0xDDB0F7, 0xDDB0FE, 0xDDB114};
 
 constexpr uint8_t kMovapsStore = 0x29;
 constexpr uint8_t kMovupsStore = 0x11;
@@ -31,10 +31,10 @@ void PatchCodeByte(uint32_t address, uint8_t value, int expected = -1) {
 // Only the instruction of this game build is changed: anything else found
 // there (already movups, another build) is left alone.
 void ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled() {
-  PatchCodeByte(kManualStoreOpcode, kMovupsStore, kMovapsStore);
+  PatchCodeByte(kManualStoreOpcode.site, kMovupsStore, kMovapsStore);
 }
 
 void ApplyUnallocatedMovaps() {
-  for (uint32_t instruction : kStretchStores) PatchCodeByte(instruction + 1, kMovupsStore);
-  for (uint32_t instruction : kStretchLoads) PatchCodeByte(instruction + 1, kMovupsLoad);
+  for (const HookSite& opcode : kStretchStoreOpcodes) PatchCodeByte(opcode.site, kMovupsStore);
+  for (const HookSite& opcode : kStretchLoadOpcodes) PatchCodeByte(opcode.site, kMovupsLoad);
 }

@@ -1,10 +1,10 @@
 #include "memory/os_allocator.h"
 
-#include <malloc.h>
-
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 
+#include "memory/heap_sites.h"
 #include "memory/memory_block.h"
 #include "patch/hook_asm.h"
 #include "patch/messages.h"
@@ -13,18 +13,9 @@
 #include "plugin/known_crash.h"
 #include "plugin/settings.h"
 
+using namespace host;
+
 namespace {
-constexpr uint32_t kClearFieldsSite = 0x687E20;
-constexpr uint32_t kClearFieldsResume = 0x687E29;
-constexpr uint32_t kFieldsRoutine = 0x789110;
-constexpr uint32_t kNoOpSite = 0x687B00;
-constexpr uint32_t kNoOpResume = 0x687B05;
-constexpr uint32_t kHeapAllocateSite = 0xA48D60;
-constexpr uint32_t kHeapAllocateResume = 0xA48D68;
-constexpr uint32_t kHeapFreeSite = 0xA487B4;  // past the host's MOV EAX,[ESP+4]
-constexpr uint32_t kHeapFreeResume = 0xA487B9;
-constexpr uint32_t kHeapReallocateSite = 0xA48F60;
-constexpr uint32_t kHeapReallocateResume = 0xA48F66;
 
 constexpr int kAllocationAttempts = 3;
 constexpr int32_t kMinimumAlignedMode = 16;
@@ -133,8 +124,8 @@ void* OsHeapReallocate(void* pointer, uint32_t size, int32_t alignment, bool ali
   EndAfterAllocationFailure(size, aligned ? alignment : 0);
 }
 
-// The routine at 0x687E20 only clears fields of its object, with the host
-// routine 0x789110 in between, which may rely on every register surviving.
+// The routine at kClearFields only clears fields of its object, with the host
+// routine kFieldsRoutine in between, which may rely on every register surviving.
 extern "C" __attribute__((thiscall)) void UseOSAllocators_ClearFields(uint8_t* object) {
   std::memset(object + kClearedFieldsOffset, 0, kClearedFieldsLength);
   const uint16_t zero = 0;
@@ -188,10 +179,10 @@ HOOK_BODY(UseOSAllocators_ReallocateBody,
 
 void ApplyUseOSAllocators() {
   AlignMode = GetSetting("AlignHeapAllocate", 0);
-  WriteJump(kClearFieldsSite, kClearFieldsResume, reinterpret_cast<const void*>(&UseOSAllocators_ClearFieldsBody));
-  WriteJump(kNoOpSite, kNoOpResume, reinterpret_cast<const void*>(&UseOSAllocators_NoOpBody));
-  WriteJump(kHeapAllocateSite, kHeapAllocateResume, reinterpret_cast<const void*>(&UseOSAllocators_AllocateBody));
-  WriteJump(kHeapFreeSite, kHeapFreeResume, reinterpret_cast<const void*>(&UseOSAllocators_FreeBody));
-  WriteJump(kHeapReallocateSite, kHeapReallocateResume,
+  WriteJump(kClearFields.site, kClearFields.resume, reinterpret_cast<const void*>(&UseOSAllocators_ClearFieldsBody));
+  WriteJump(kHeapNoOp.site, kHeapNoOp.resume, reinterpret_cast<const void*>(&UseOSAllocators_NoOpBody));
+  WriteJump(kHeapAllocate.site, kHeapAllocate.resume, reinterpret_cast<const void*>(&UseOSAllocators_AllocateBody));
+  WriteJump(kHeapFree.site, kHeapFree.resume, reinterpret_cast<const void*>(&UseOSAllocators_FreeBody));
+  WriteJump(kHeapReallocate.site, kHeapReallocate.resume,
             reinterpret_cast<const void*>(&UseOSAllocators_ReallocateBody));
 }

@@ -2,20 +2,19 @@
 // want of video memory; say so before it does.
 #include <cstdint>
 
+#include "memory/texture_warning_sites.h"
 #include "patch/hook_asm.h"
 #include "patch/messages.h"
 #include "patch/patch_writer.h"
 #include "plugin/apply.h"
 #include "plugin/known_crash.h"
 
+using namespace host;
+
 namespace {
 
 // Both return sequences of the host's texture creation: release 0x18 bytes
 // of locals, then RET 0x30.
-constexpr uint32_t kTextureReturnSite = 0xC9170E;
-constexpr uint32_t kTextureReturnResume = 0xC91714;
-constexpr uint32_t kTextureOtherReturnSite = 0xC91724;
-constexpr uint32_t kTextureOtherReturnResume = 0xC9172A;
 
 }  // namespace
 
@@ -36,7 +35,7 @@ HOOK_BODY(WarnTextureFailure_Body,
           PLUGIN_FUNCTION(TextureFailureWarning))
 
 void ApplyWarnTextureFailure() {
-  WriteJump(kTextureReturnSite, kTextureReturnResume, reinterpret_cast<const void*>(&WarnTextureFailure_Body));
-  WriteJump(kTextureOtherReturnSite, kTextureOtherReturnResume,
+  WriteJump(kTextureReturn.site, kTextureReturn.resume, reinterpret_cast<const void*>(&WarnTextureFailure_Body));
+  WriteJump(kTextureOtherReturn.site, kTextureOtherReturn.resume,
             reinterpret_cast<const void*>(&WarnTextureFailure_Body));
 }

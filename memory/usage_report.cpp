@@ -1,16 +1,16 @@
 #include "memory/usage_report.h"
 
 #include "memory/memory_block.h"
+#include "memory/usage_report_sites.h"
 #include "patch/hook_asm.h"
 #include "patch/main_loop.h"
 #include "patch/messages.h"
 #include "patch/patch_writer.h"
 #include "plugin/apply.h"
 
+using namespace host;
+
 namespace {
-constexpr uint32_t kReportSite = 0x847241;     // the host's call of kUsageRoutine
-constexpr uint32_t kReportResume = 0x847246;
-constexpr uint32_t kUsageRoutine = 0xA5CE90;
 
 template <typename Visit>
 void ForEachPool(Visit visit) {
@@ -62,11 +62,11 @@ HOOK_BODY(MemoryInfoConsole_Body,
           CALL_PLUGIN(MemoryUsageReport)
           "add esp, 4\n"
           RESTORE_ALL
-          CONTINUE_AT(kReportResume),
-          HOST_ADDRESS(kUsageRoutine), HOST_ADDRESS(kReportResume), PLUGIN_FUNCTION(MemoryUsageReport))
+          CONTINUE_AFTER(kUsageReport),
+          HOST_ADDRESS(kUsageRoutine), RESUME_OF(kUsageReport), PLUGIN_FUNCTION(MemoryUsageReport))
 
 void ApplyMemoryInfoConsole() {
   TrackHighestUsage = true;
   InstallMainLoopHook();
-  WriteJump(kReportSite, kReportResume, reinterpret_cast<const void*>(&MemoryInfoConsole_Body));
+  WriteJump(kUsageReport.site, kUsageReport.resume, reinterpret_cast<const void*>(&MemoryInfoConsole_Body));
 }

@@ -1,5 +1,5 @@
 // How full the MemoryBlock pools are: the per-frame sampling of each pool's
-// highest usage, and the console report behind the host's call at 0x847241.
+// highest usage, and the console report behind the host's call at kUsageReport.
 #pragma once
 #include <cstdint>
 

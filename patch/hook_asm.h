@@ -1,12 +1,11 @@
 // Building blocks for hook bodies. A body is a naked function in Intel
 // syntax, entered from host code with the host's registers, flags and stack,
-// and it leaves through named host-address constants:
+// and it leaves through host addresses named in its area's sites header:
 //
-//   namespace { constexpr uint32_t kStrLenResume = 0x46EE08; }
 //   HOOK_BODY(StrLen_Body,
 //             "mov edi, [esp+0x48]\n"
-//             CONTINUE_AT(kStrLenResume),
-//             HOST_ADDRESS(kStrLenResume))
+//             CONTINUE_AFTER(kStrLen),
+//             RESUME_OF(kStrLen))
 //
 // CONTINUE_AT and CALL_HOST go through the constant's memory, so they change
 // no register or flag, and keep working when the library is relocated.
@@ -24,6 +23,9 @@
 #define PLUGIN_FUNCTION(function) [function] "i"(&function)
 
 #define CONTINUE_AT(constant) "jmp dword ptr [%c[" #constant "]]\n"
+// The resume address of a HookSite: where its replaced instructions end.
+#define RESUME_OF(hook) [hook##_resume] "i"(&hook.resume)
+#define CONTINUE_AFTER(hook) "jmp dword ptr [%c[" #hook "_resume]]\n"
 #define CALL_HOST(constant) "call dword ptr [%c[" #constant "]]\n"
 #define CALL_PLUGIN(function) "call %c[" #function "]\n"
 

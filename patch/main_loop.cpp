@@ -2,13 +2,13 @@
 
 #include <cstdint>
 
+#include "patch/frame_sites.h"
 #include "patch/hook_asm.h"
 #include "patch/patch_writer.h"
 
+using namespace host;
+
 namespace {
-constexpr uint32_t kMainLoopSite = 0x69470D;    // a call of the timer update
-constexpr uint32_t kMainLoopResume = 0x694712;
-constexpr uint32_t kTimerUpdate = 0x691620;
 bool g_mainLoopHookInstalled = false;
 }  // namespace
 
@@ -20,11 +20,11 @@ HOOK_BODY(MainLoop_Body,
           SAVE_ALL
           CALL_PLUGIN(OnFrameUpdate)
           RESTORE_ALL
-          CONTINUE_AT(kMainLoopResume),
-          HOST_ADDRESS(kTimerUpdate), HOST_ADDRESS(kMainLoopResume), PLUGIN_FUNCTION(OnFrameUpdate))
+          CONTINUE_AFTER(kMainLoop),
+          HOST_ADDRESS(kTimerUpdate), RESUME_OF(kMainLoop), PLUGIN_FUNCTION(OnFrameUpdate))
 
 void InstallMainLoopHook() {
   if (g_mainLoopHookInstalled) return;
   g_mainLoopHookInstalled = true;
-  WriteJump(kMainLoopSite, kMainLoopResume, reinterpret_cast<const void*>(&MainLoop_Body));
+  WriteJump(kMainLoop.site, kMainLoop.resume, reinterpret_cast<const void*>(&MainLoop_Body));
 }

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "plugin/host.h"
+#include "patch/frame_sites.h"
 #include "plugin/settings.h"
 
 namespace {

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
+#include "patch/frame_sites.h"
 #include "patch/messages.h"
 #include "patch/patch_writer.h"
-#include "plugin/host.h"
 #include "plugin/option_table.h"
 #include "plugin/settings.h"
 

@@ -1,7 +1,22 @@
 #include "plugin/option_table.h"
 
-#include <array>
+#include <iterator>
 
+#include "diagnostics/config_check_sites.h"
+#include "diagnostics/crash_recorder_sites.h"
+#include "diagnostics/debug_stream_sites.h"
+#include "diagnostics/timer_sites.h"
+#include "diagnostics/warning_sites.h"
+#include "fixes/effect_list_sites.h"
+#include "fixes/null_guards_first_sites.h"
+#include "fixes/null_guards_second_sites.h"
+#include "fixes/string_count_sites.h"
+#include "fixes/string_sites.h"
+#include "memory/array_allocator_sites.h"
+#include "memory/heap_sites.h"
+#include "memory/movaps_sites.h"
+#include "memory/texture_warning_sites.h"
+#include "memory/usage_report_sites.h"
 #include "plugin/apply.h"
 #include "plugin/settings.h"
 
@@ -16,85 +31,101 @@ void ApplyNothingNatively() {}
 
 namespace {
 
-constexpr bool kEarly = true;
-constexpr bool kLate = false;
-
-using Table = std::array<OptionEntry, kOptionCount + 1>;
+using namespace host;
 
 // Row order is behaviour: it is the order apply functions run in, and it
 // decides which key the too-late message names.
-Table BuildOptionTable() {
-  return Table{{
-      {nullptr, "LogMessageToFile", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyWarnBadENB), "WarnBadENB", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyRecordCrashInfo), "RecordCrashInfo", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyStrCmp), "StrCmp", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyStrCmpNoTry), "StrCmpNoTry", "StrCmp", nullptr, nullptr, kLate},
-      {APPLY(ApplyStrLen), "StrLen", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyUnkUniqueId), "UnkUniqueId", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyRender650), "Render650", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyUnkObjRef4D4EB0), "UnkObjRef4D4EB0", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyNullSeenData), "NullSeenData", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyStringRefSetNull), "StringRefSetNull", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplySkipStrLenCrash), "SkipStrLenCrash", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyBhvGraphUpdateLoad), "bhvGraphUpdateLoad", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyUnk11), "Unk11", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyMissingNode), "MissingNode", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyAlignHeapAllocate), "AlignHeapAllocate", "UseOSAllocators", "RunAllocatorBenchmark", nullptr, kLate},
-      {APPLY(ApplyAutoDisableMTIni), "AutoDisableMTIni", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyShadowNode), "ShadowNode", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyIndexError1), "IndexError1", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyMovementPlannerAgentWarp), "MovementPlannerAgentWarp", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyUnallocatedMovaps), "UnallocatedMovaps", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyCellNullCrash), "CellNullCrash", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyGetMainMagicEffect), "GetMainMagicEffect", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyMountNodeCrash), "MountNodeCrash", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyMountNodeWarn), "MountNodeWarn", "MountNodeCrash", nullptr, nullptr, kLate},
-      {APPLY(ApplyIKCrashWarn), "IKCrashWarn", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyRenderSave), "RenderSave", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyMoveControllerCast), "MoveControllerCast", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplySaveRenderCrash), "SaveRenderCrash", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyNullLoadedNodeIgnore), "NullLoadedNodeIgnore", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyNullLoadedNodeNotify), "NullLoadedNodeNotify", "NullLoadedNodeIgnore", nullptr, nullptr, kLate},
-      {APPLY(ApplyNullActorBaseForm), "NullActorBaseForm", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyAVSetCrash), "AVSetCrash", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyStringCount32), "StringCount32", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyWarnQORVMemoryPatch), "WarnQORVMemoryPatch", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyUseOSAllocators), "UseOSAllocators", "RunAllocatorBenchmark", nullptr, nullptr, kEarly},
-      {APPLY(ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled), "FixMovApsManuallyIfAlignedAllocateIsDisabled", "AlignHeapAllocate", nullptr, nullptr, kLate},
-      {APPLY(ApplyOverwriteArrayAllocator), "OverwriteArrayAllocator", nullptr, nullptr, "UseOSAllocators", kEarly},
-      {APPLY(ApplyNullPlayerNode), "NullPlayerNode", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyNullBaseFormMove), "NullBaseFormMove", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyDebugStream), "DebugStream", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyNullRefNode), "NullRefNode", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyNullOutfitEntry), "NullOutfitEntry", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyActorDeleteNullBase), "ActorDeleteNullBase", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyWarnTextureFailure), "WarnTextureFailure", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyNullParentNode), "NullParentNode", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyCustomMemoryBlock), "CustomMemoryBlock", "RunAllocatorBenchmark", nullptr, "UseOSAllocators", kEarly},
-      {APPLY(ApplyMemoryInfoConsole), "MemoryInfoConsole", nullptr, nullptr, "CustomMemoryBlock", kLate},
-      {APPLY(ApplySarnothSpecific), "SarnothSpecific", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyFixUnsafeEffectList), "FixUnsafeEffectList", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyHighFrequencyOSTimer), "HighFrequencyOSTimer", nullptr, nullptr, nullptr, kEarly},
-      {APPLY(ApplyHighFrequencyGameTimer), "HighFrequencyGameTimer", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyWarnNullCombatStyle), "WarnNullCombatStyle", nullptr, nullptr, nullptr, kLate},
-      {APPLY(ApplyRunAllocatorBenchmark), "RunAllocatorBenchmark", nullptr, nullptr, nullptr, kLate},
-      {nullptr, nullptr, nullptr, nullptr, nullptr, false},
-  }};
-}
+constexpr OptionEntry kOptions[] = {
+    {.key = "LogMessageToFile"},
+    {.key = "WarnBadENB", .apply = APPLY(ApplyWarnBadENB)},
+    {.key = "RecordCrashInfo", .apply = APPLY(ApplyRecordCrashInfo), .sites = kRecordCrashInfoSites},
+    {.key = "StrCmp", .apply = APPLY(ApplyStrCmp), .sites = kStrCmpSites},
+    {.key = "StrCmpNoTry", .apply = APPLY(ApplyStrCmpNoTry), .sites = kStrCmpSites, .conflictA = "StrCmp"},
+    {.key = "StrLen", .apply = APPLY(ApplyStrLen), .sites = kStrLenSites},
+    {.key = "UnkUniqueId", .apply = APPLY(ApplyUnkUniqueId), .sites = kUnkUniqueIdSites},
+    {.key = "Render650", .apply = APPLY(ApplyRender650), .sites = kRender650Sites},
+    {.key = "UnkObjRef4D4EB0", .apply = APPLY(ApplyUnkObjRef4D4EB0), .sites = kUnkObjRef4D4EB0Sites},
+    {.key = "NullSeenData", .apply = APPLY(ApplyNullSeenData), .sites = kNullSeenDataSites},
+    {.key = "StringRefSetNull", .apply = APPLY(ApplyStringRefSetNull), .sites = kStringRefSetNullSites},
+    {.key = "SkipStrLenCrash", .apply = APPLY(ApplySkipStrLenCrash), .sites = kSkipStrLenCrashSites},
+    {.key = "bhvGraphUpdateLoad", .apply = APPLY(ApplyBhvGraphUpdateLoad), .sites = kBhvGraphUpdateLoadSites},
+    {.key = "Unk11", .apply = APPLY(ApplyUnk11), .sites = kUnk11Sites},
+    {.key = "MissingNode", .apply = APPLY(ApplyMissingNode), .sites = kMissingNodeSites},
+    {.key = "AlignHeapAllocate",
+      .apply = APPLY(ApplyAlignHeapAllocate), .sites = kAlignHeapAllocateSites, .conflictA = "UseOSAllocators",
+      .conflictB = "RunAllocatorBenchmark"},
+    {.key = "AutoDisableMTIni", .apply = APPLY(ApplyAutoDisableMTIni), .sites = kAutoDisableMTIniSites},
+    {.key = "ShadowNode", .apply = APPLY(ApplyShadowNode), .sites = kShadowNodeSites},
+    {.key = "IndexError1", .apply = APPLY(ApplyIndexError1), .sites = kIndexError1Sites},
+    {.key = "MovementPlannerAgentWarp",
+      .apply = APPLY(ApplyMovementPlannerAgentWarp), .sites = kMovementPlannerAgentWarpSites},
+    {.key = "UnallocatedMovaps", .apply = APPLY(ApplyUnallocatedMovaps), .sites = kUnallocatedMovapsSites},
+    {.key = "CellNullCrash", .apply = APPLY(ApplyCellNullCrash), .sites = kCellNullCrashSites},
+    {.key = "GetMainMagicEffect", .apply = APPLY(ApplyGetMainMagicEffect), .sites = kGetMainMagicEffectSites},
+    {.key = "MountNodeCrash", .apply = APPLY(ApplyMountNodeCrash), .sites = kMountNodeCrashSites},
+    {.key = "MountNodeWarn",
+      .apply = APPLY(ApplyMountNodeWarn), .sites = kMountNodeWarnSites, .conflictA = "MountNodeCrash"},
+    {.key = "IKCrashWarn", .apply = APPLY(ApplyIKCrashWarn), .sites = kIKCrashWarnSites},
+    {.key = "RenderSave", .apply = APPLY(ApplyRenderSave), .sites = kRenderSaveSites},
+    {.key = "MoveControllerCast", .apply = APPLY(ApplyMoveControllerCast), .sites = kMoveControllerCastSites},
+    {.key = "SaveRenderCrash", .apply = APPLY(ApplySaveRenderCrash), .sites = kSaveRenderCrashSites},
+    {.key = "NullLoadedNodeIgnore", .apply = APPLY(ApplyNullLoadedNodeIgnore), .sites = kNullLoadedNodeIgnoreSites},
+    {.key = "NullLoadedNodeNotify",
+      .apply = APPLY(ApplyNullLoadedNodeNotify), .sites = kNullLoadedNodeNotifySites,
+      .conflictA = "NullLoadedNodeIgnore"},
+    {.key = "NullActorBaseForm", .apply = APPLY(ApplyNullActorBaseForm), .sites = kNullActorBaseFormSites},
+    {.key = "AVSetCrash", .apply = APPLY(ApplyAVSetCrash), .sites = kAVSetCrashSites},
+    {.key = "StringCount32", .apply = APPLY(ApplyStringCount32), .sites = kStringCount32Sites},
+    {.key = "WarnQORVMemoryPatch", .apply = APPLY(ApplyWarnQORVMemoryPatch), .sites = kWarnQORVMemoryPatchSites},
+    {.key = "UseOSAllocators",
+      .apply = APPLY(ApplyUseOSAllocators), .sites = kUseOSAllocatorsSites, .conflictA = "RunAllocatorBenchmark",
+      .early = true},
+    {.key = "FixMovApsManuallyIfAlignedAllocateIsDisabled",
+      .apply = APPLY(ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled),
+      .sites = kFixMovApsManuallyIfAlignedAllocateIsDisabledSites, .conflictA = "AlignHeapAllocate"},
+    {.key = "OverwriteArrayAllocator",
+      .apply = APPLY(ApplyOverwriteArrayAllocator), .sites = kOverwriteArrayAllocatorSites,
+      .required = "UseOSAllocators", .early = true},
+    {.key = "NullPlayerNode", .apply = APPLY(ApplyNullPlayerNode), .sites = kNullPlayerNodeSites},
+    {.key = "NullBaseFormMove", .apply = APPLY(ApplyNullBaseFormMove), .sites = kNullBaseFormMoveSites},
+    {.key = "DebugStream", .apply = APPLY(ApplyDebugStream), .sites = kDebugStreamSites},
+    {.key = "NullRefNode", .apply = APPLY(ApplyNullRefNode), .sites = kNullRefNodeSites},
+    {.key = "NullOutfitEntry", .apply = APPLY(ApplyNullOutfitEntry), .sites = kNullOutfitEntrySites},
+    {.key = "ActorDeleteNullBase", .apply = APPLY(ApplyActorDeleteNullBase), .sites = kActorDeleteNullBaseSites},
+    {.key = "WarnTextureFailure", .apply = APPLY(ApplyWarnTextureFailure), .sites = kWarnTextureFailureSites},
+    {.key = "NullParentNode", .apply = APPLY(ApplyNullParentNode), .sites = kNullParentNodeSites},
+    {.key = "CustomMemoryBlock",
+      .apply = APPLY(ApplyCustomMemoryBlock), .conflictA = "RunAllocatorBenchmark", .required = "UseOSAllocators",
+      .early = true},
+    {.key = "MemoryInfoConsole",
+      .apply = APPLY(ApplyMemoryInfoConsole), .sites = kMemoryInfoConsoleSites, .required = "CustomMemoryBlock"},
+    {.key = "SarnothSpecific", .apply = APPLY(ApplySarnothSpecific), .sites = kSarnothSpecificSites},
+    {.key = "FixUnsafeEffectList", .apply = APPLY(ApplyFixUnsafeEffectList), .sites = kFixUnsafeEffectListSites},
+    {.key = "HighFrequencyOSTimer",
+      .apply = APPLY(ApplyHighFrequencyOSTimer), .sites = kHighFrequencyOSTimerSites, .early = true},
+    {.key = "HighFrequencyGameTimer",
+      .apply = APPLY(ApplyHighFrequencyGameTimer), .sites = kHighFrequencyGameTimerSites},
+    {.key = "WarnNullCombatStyle", .apply = APPLY(ApplyWarnNullCombatStyle), .sites = kWarnNullCombatStyleSites},
+    {.key = "RunAllocatorBenchmark",
+      .apply = APPLY(ApplyRunAllocatorBenchmark), .sites = kRunAllocatorBenchmarkSites},
+};
 
 bool IsOn(const char* key) { return GetSetting(key, -1) > 0; }
 
 }  // namespace
 
 const OptionEntry* FindOption(int index) {
-  if (index < 0) return nullptr;
-  static const Table table = BuildOptionTable();  // built once, thread-safe
-  if (table[0].key == nullptr) return nullptr;
-  for (int i = 1; i <= index; ++i) {
-    if (i > kOptionCount || table[i].key == nullptr) return nullptr;
+  if (index < 0 || index >= static_cast<int>(std::size(kOptions))) return nullptr;
+  return &kOptions[index];
+}
+
+const OptionEntry* FindOptionGuarding(uint32_t address) {
+  for (const OptionEntry& row : kOptions) {
+    for (const HookSite& span : row.sites) {
+      if (Covers(span, address)) return &row;
+    }
   }
-  return &table[index];
+  return nullptr;
 }
 
 bool IsOptionEligible(const OptionEntry& row) {

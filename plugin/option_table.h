@@ -1,21 +1,27 @@
 // The fixed table of every option the plugin can install, walked in index
 // order by both passes of the load sequence.
 #pragma once
+#include <cstdint>
+#include <span>
+
+#include "patch/host_site.h"
 
 using ApplyFunction = void (*)();
 
 struct OptionEntry {
-  ApplyFunction apply;     // null for an option that is only read as a setting
-  const char* key;         // null only in the terminator row
-  const char* conflictA;   // rules this option out when on
-  const char* conflictB;
-  const char* required;    // must be on for this option
-  bool early;              // applied from the library entry point, never at load
+  const char* key;
+  ApplyFunction apply = nullptr;        // null for an option that is only read as a setting
+  std::span<const HookSite> sites = {};  // the host spans its own patches write
+  const char* conflictA = nullptr;      // rules this option out when on
+  const char* conflictB = nullptr;
+  const char* required = nullptr;       // must be on for this option
+  bool early = false;                   // applied from the library entry point, never at load
 };
 
-constexpr int kOptionCount = 54;
-
-// The row at index, or null for a negative index, the terminator and beyond.
+// The row at index, or null for a negative index and beyond the last row.
 const OptionEntry* FindOption(int index);
+
+// The option whose own patches write the host byte at address, or null.
+const OptionEntry* FindOptionGuarding(uint32_t address);
 
 bool IsOptionEligible(const OptionEntry& row);

@@ -9,7 +9,7 @@
 namespace sim {
 namespace {
 
-constexpr uint32_t kHeapObject = 0x1BD7000;  // simulator-chosen host data
+constexpr uint32_t kSimHeapObject = 0x1BD7000;  // simulator-chosen host data, where kHostHeapPointer points
 constexpr uint32_t kHeapSizeOffset = 0x20;
 constexpr uint32_t kMultithreadingOn = 1;
 
@@ -31,12 +31,12 @@ extern "C" uint32_t __stdcall SimHostTickCount() {
 }
 
 void PlaceConfigAndTimerHost() {
-  PlaceJump(kHostMessageFunction, reinterpret_cast<const void*>(&SimHostMessage));
-  for (const uint32_t setting : kMultithreadingSettings) PlaceWord(setting, kMultithreadingOn);
-  PlaceWord(kTickCountImportSlot, HostTickCountFunction());
-  HostAt<float>(kTicksPerMs) = DefaultTicksPerMs();
-  HostAt<int32_t>(kMaxFrameMs) = kDefaultMaxFrameMs;
-  HostAt<float>(kTimeMultiplier) = 1.0f;
+  PlaceJump(host::kHostMessage, reinterpret_cast<const void*>(&SimHostMessage));
+  for (const HookSite& setting : host::kMultithreadingSettings) PlaceWord(setting.site, kMultithreadingOn);
+  PlaceWord(host::kTickCountImportSlot.site, HostTickCountFunction());
+  HostAt<float>(host::kTicksPerMs) = DefaultTicksPerMs();
+  HostAt<int32_t>(host::kMaxFrameMs) = kDefaultMaxFrameMs;
+  HostAt<float>(host::kTimeMultiplier) = 1.0f;
   std::lock_guard<std::mutex> hold(g_callsMutex);
   g_messageCalls.clear();
 }
@@ -46,8 +46,8 @@ void PlaceConfigAndTimerHost() {
 }  // namespace
 
 void SetHostHeapSize(uint32_t bytes) {
-  PlaceWord(kHeapObject + kHeapSizeOffset, bytes);
-  PlaceWord(kHostHeapPointer, kHeapObject);
+  PlaceWord(kSimHeapObject + kHeapSizeOffset, bytes);
+  PlaceWord(host::kHostHeapPointer, kSimHeapObject);
 }
 
 std::vector<HostMessageCall> HostMessageCalls() {

@@ -7,16 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/config_check_sites.h"
+#include "diagnostics/timer_sites.h"
+
 namespace sim {
 
-constexpr uint32_t kHostHeapPointer = 0x1B418C8;
-constexpr uint32_t kHostMessageFunction = 0x8EE530;
-constexpr uint32_t kHeapCheckGlobal = 0x1B3FC98;      // read by the second heap-check site
-constexpr uint32_t kMultithreadingSettings[] = {0x12772AC, 0x1240DDC, 0x12CA46C};
-constexpr uint32_t kTickCountImportSlot = 0x106B144;
-constexpr uint32_t kTicksPerMs = 0x1B4ADC8;            // float
-constexpr uint32_t kMaxFrameMs = 0x1B4ADCC;            // int32
-constexpr uint32_t kTimeMultiplier = 0x12C2410;        // float
+// kHeapCheck2Global: read by the second heap-check site
+// kTicksPerMs and kTimeMultiplier hold floats, kMaxFrameMs an int32.
 
 // Creates the host's heap object with this size and publishes its pointer;
 // until then the pointer is null.

@@ -1,18 +1,15 @@
-#include "sim/host_diagnostics.h"
-
-#include <malloc.h>
-
 #include <algorithm>
 #include <cstring>
+#include <malloc.h>
 
+#include "diagnostics/debug_stream_sites.h"
+#include "diagnostics/warning_sites.h"
+#include "sim/host_diagnostics.h"
 #include "sim/host_memory.h"
 
 namespace sim {
 namespace {
 
-constexpr uint32_t kFileOpen = 0xA58490;
-constexpr uint32_t kStreamRead = 0xAFDF40;
-constexpr uint32_t kGetCombatStyle = 0x6E1500;
 constexpr uint32_t kPageSize = 0x1000;
 constexpr size_t kFaultStackArea = 64 * 1024;
 constexpr size_t kOwnStackRoom = 5 * 1024;
@@ -57,18 +54,18 @@ void PlaceCall(uint32_t site, uint32_t target) {
 }
 
 void PlaceDiagnosticsRoutines() {
-  PlaceWord(kSetFilterImportSlot, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&SimHostSetFilterImport)));
-  PlaceJump(kFileOpen, reinterpret_cast<const void*>(&SimHostFileOpen));
-  PlaceJump(kStreamRead, reinterpret_cast<const void*>(&SimHostStreamRead));
-  PlaceJump(kGetCombatStyle, reinterpret_cast<const void*>(&SimHostGetCombatStyle));
-  PlaceCall(kOpenFileSite, kFileOpen);
-  PlaceCall(kStreamReadSite, kStreamRead);
-  PlaceCall(kCombatStyleSite, kGetCombatStyle);
-  PlaceBytes(kStringSetSite, {0x8B, 0x47, 0x04, 0x83, 0xC7, 0x04});
-  PlaceBytes(kMissingNodeSite, {0x8B, 0xAE, 0xB4, 0x00, 0x00, 0x00});
-  PlaceBytes(kMountNodeSite, {0x8B, 0x48, 0x78, 0x8B, 0x56, 0x3C, 0x83, 0xC0, 0x78, 0x8B, 0x40, 0x04});
-  PlaceBytes(kFootIKSite, {0x98, 0x0F, 0xB7, 0x04, 0x42});
-  PlaceBytes(kLoadedNodeSite, {0x8B, 0x10, 0x8B, 0xC8, 0x8B, 0x42, 0x14});
+  PlaceWord(host::kSetFilterImportSlot.site, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&SimHostSetFilterImport)));
+  PlaceJump(host::kOpenFile, reinterpret_cast<const void*>(&SimHostFileOpen));
+  PlaceJump(host::kStreamRead, reinterpret_cast<const void*>(&SimHostStreamRead));
+  PlaceJump(host::kGetCombatStyle, reinterpret_cast<const void*>(&SimHostGetCombatStyle));
+  PlaceCall(host::kDebugStreamOpenFile.site, host::kOpenFile);
+  PlaceCall(host::kDebugStreamStreamRead.site, host::kStreamRead);
+  PlaceCall(host::kCombatStyle.site, host::kGetCombatStyle);
+  PlaceBytes(host::kDebugStreamStringSet.site, {0x8B, 0x47, 0x04, 0x83, 0xC7, 0x04});
+  PlaceBytes(host::kMissingNode.site, {0x8B, 0xAE, 0xB4, 0x00, 0x00, 0x00});
+  PlaceBytes(host::kMountNodeCrash.site, {0x8B, 0x48, 0x78, 0x8B, 0x56, 0x3C, 0x83, 0xC0, 0x78, 0x8B, 0x40, 0x04});
+  PlaceBytes(host::kFootIK.site, {0x98, 0x0F, 0xB7, 0x04, 0x42});
+  PlaceBytes(host::kNullLoadedNodeIgnore.site, {0x8B, 0x10, 0x8B, 0xC8, 0x8B, 0x42, 0x14});
   for (uint32_t site : kTextureReturnSites) PlaceBytes(site, {0x83, 0xC4, 0x18, 0xC2, 0x30, 0x00});
 }
 
@@ -117,7 +114,7 @@ extern "C" __attribute__((naked, noreturn)) void SimEnterFault() {
 }
 
 LPTOP_LEVEL_EXCEPTION_FILTER HostSetsExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter) {
-  return HostAt<LPTOP_LEVEL_EXCEPTION_FILTER(WINAPI*)(LPTOP_LEVEL_EXCEPTION_FILTER)>(kSetFilterImportSlot)(filter);
+  return HostAt<LPTOP_LEVEL_EXCEPTION_FILTER(WINAPI*)(LPTOP_LEVEL_EXCEPTION_FILTER)>(host::kSetFilterImportSlot.site)(filter);
 }
 
 uint32_t FileOpenCalls() { return g_fileOpenCalls; }

@@ -10,31 +10,25 @@
 #include <functional>
 #include <vector>
 
+#include "diagnostics/crash_recorder_sites.h"
+#include "diagnostics/debug_stream_sites.h"
+#include "diagnostics/warning_sites.h"
+#include "fixes/null_guards_first_sites.h"
+#include "fixes/null_guards_second_sites.h"
+#include "memory/texture_warning_sites.h"
 #include "sim/runner.h"
 
 namespace sim {
 
-constexpr uint32_t kSetFilterImportSlot = 0x106B0A4;
-
-constexpr uint32_t kOpenFileSite = 0xA58898;      // call 0xA58490
-constexpr uint32_t kOpenFileResume = 0xA5889D;
-constexpr uint32_t kStreamReadSite = 0xAF52B1;    // call 0xAFDF40
-constexpr uint32_t kStreamReadResume = 0xAF52B6;
-constexpr uint32_t kStringSetSite = 0xA50A3D;     // mov eax, [edi+4]; add edi, 4
-constexpr uint32_t kStringSetResume = 0xA50A43;
-
-constexpr uint32_t kMissingNodeSite = 0x46ECF5;   // mov ebp, [esi+0xB4]
-constexpr uint32_t kMissingNodeResume = 0x46ECFB;
-constexpr uint32_t kMissingNodeSkip = 0x46EE9A;
-constexpr uint32_t kMountNodeSite = 0x6E7F85;     // mov ecx, [eax+0x78]; mov edx, [esi+0x3C]; add eax, 0x78; mov eax, [eax+4]
-constexpr uint32_t kMountNodeResume = 0x6E7F91;
-constexpr uint32_t kFootIKSite = 0xBFECC0;        // cwde; movzx eax, word ptr [edx+eax*2]
-constexpr uint32_t kFootIKResume = 0xBFECC5;
-constexpr uint32_t kLoadedNodeSite = 0x4C119E;    // mov edx, [eax]; mov ecx, eax; mov eax, [edx+0x14]
-constexpr uint32_t kLoadedNodeResume = 0x4C11A5;
-constexpr uint32_t kCombatStyleSite = 0x8368AA;   // call 0x6E1500
-constexpr uint32_t kCombatStyleResume = 0x8368AF;
-constexpr uint32_t kTextureReturnSites[] = {0xC9170E, 0xC91724};  // add esp, 0x18; ret 0x30
+// kDebugStreamOpenFile.site: call kOpenFile
+// kDebugStreamStreamRead.site: call kStreamRead
+// kDebugStreamStringSet.site: mov eax, [edi+4]; add edi, 4
+// kMissingNode.site: mov ebp, [esi+0xB4]
+// kMountNodeCrash.site: mov ecx, [eax+0x78]; mov edx, [esi+0x3C]; add eax, 0x78; mov eax, [eax+4]
+// kFootIK.site: cwde; movzx eax, word ptr [edx+eax*2]
+// kNullLoadedNodeIgnore.site: mov edx, [eax]; mov ecx, eax; mov eax, [edx+0x14]
+// kCombatStyle.site: call kGetCombatStyle
+constexpr uint32_t kTextureReturnSites[] = {host::kTextureReturn.site, host::kTextureOtherReturn.site};  // add esp, 0x18; ret 0x30
 
 // The host's own later call through its import slot.
 LPTOP_LEVEL_EXCEPTION_FILTER HostSetsExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter);

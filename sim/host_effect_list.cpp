@@ -1,7 +1,7 @@
-#include "sim/host_effect_list.h"
-
 #include <atomic>
 
+#include "fixes/effect_list_sites.h"
+#include "sim/host_effect_list.h"
 #include "sim/host_memory.h"
 
 namespace sim {
@@ -32,19 +32,19 @@ void PlaceEffectListHost() {
 
 }  // namespace
 
-uint32_t MakeEffectListOwner(uint32_t key) { return MakeObject(kEffectListOwnerVtable, key); }
+uint32_t MakeEffectListOwner(uint32_t key) { return MakeObject(host::kEffectListOwnerTable, key); }
 uint32_t MakeOtherObject(uint32_t key) { return MakeObject(kOtherVtable, key); }
 
 const EffectListHookSite kEffectListHooks[20] = {
-    {1, 0x664476, 0x66447C},  {2, 0x664620, 0x664625},  {3, 0x663410, 0x663415},  {4, 0x66344E, 0x663453},
-    {5, 0x663953, 0x663958},  {6, 0x663A19, 0x663A1E},  {7, 0x66435B, 0x664361},  {8, 0x664442, 0x664447},
-    {9, 0x664458, 0x66445D},  {10, 0x6673FA, 0x6673FF}, {11, 0x667564, 0x66756A}, {12, 0x667590, 0x667596},
-    {13, 0x663FE0, 0x663FE5}, {14, 0x664056, 0x66405B}, {15, 0x662E80, 0x662E85}, {16, 0x662EBE, 0x662EC5},
-    {17, 0x663260, 0x663265}, {18, 0x66329D, 0x6632A2}, {19, 0x667381, 0x667386}, {20, 0x6673D0, 0x6673D5},
+    {1, host::kEffectListAEntry.site, host::kEffectListAEntry.resume},  {2, host::kEffectListAExit.site, host::kEffectListAExit.resume},  {3, host::kEffectListBEntry.site, host::kEffectListBEntry.resume},  {4, host::kEffectListBExit.site, host::kEffectListBExit.resume},
+    {5, host::kEffectListCEntry.site, host::kEffectListCEntry.resume},  {6, host::kEffectListCExit.site, host::kEffectListCExit.resume},  {7, host::kEffectListDEntry.site, host::kEffectListDEntry.resume},  {8, host::kEffectListDExit1.site, host::kEffectListDExit1.resume},
+    {9, host::kEffectListDExit2.site, host::kEffectListDExit2.resume},  {10, host::kEffectListEEntry.site, host::kEffectListEEntry.resume}, {11, host::kEffectListEExit1.site, host::kEffectListEExit1.resume}, {12, host::kEffectListEExit2.site, host::kEffectListEExit2.resume},
+    {13, host::kEffectListFEntry.site, host::kEffectListFEntry.resume}, {14, host::kEffectListFExit.site, host::kEffectListFExit.resume}, {15, host::kEffectListGEntry.site, host::kEffectListGEntry.resume}, {16, host::kEffectListGExit.site, host::kEffectListGExit.resume},
+    {17, host::kEffectListHEntry.site, host::kEffectListHEntry.resume}, {18, host::kEffectListHExit.site, host::kEffectListHExit.resume}, {19, host::kEffectListIEntry.site, host::kEffectListIEntry.resume}, {20, host::kEffectListIExit.site, host::kEffectListIExit.resume},
 };
 
 const EffectListByteSite kEffectListBytes[5] = {
-    {0x663434, 0x10}, {0x663FF2, 0x14}, {0x664030, 0x18}, {0x662E95, 0x14}, {0x663272, 0x10},
+    {host::kEffectListBFrameByte.site, 0x10}, {host::kEffectListFFrameByte1.site, 0x14}, {host::kEffectListFFrameByte2.site, 0x18}, {host::kEffectListGFrameByte.site, 0x14}, {host::kEffectListHFrameByte.site, 0x10},
 };
 
 }  // namespace sim

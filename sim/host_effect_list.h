@@ -4,9 +4,10 @@
 #pragma once
 #include <cstdint>
 
+#include "fixes/effect_list_sites.h"
+
 namespace sim {
 
-constexpr uint32_t kEffectListOwnerVtable = 0x10CFC20;
 constexpr uint32_t kEffectListVtableEntry1C = 0x10CFC3C;  // what the entries load
 constexpr uint32_t kEffectListMethod1C = 0x66AA10;        // the word placed there
 
@@ -22,7 +23,7 @@ struct EffectListHookSite {
   uint32_t resume;   // where a continuing hook lands; returning hooks return
 };
 extern const EffectListHookSite kEffectListHooks[20];
-constexpr uint32_t kEffectListExitTarget = 0x66FE30;  // hook 20 jumps there
+// kEffectListIExitTarget: hook 20 jumps there
 
 struct EffectListByteSite {
   uint32_t address;

@@ -21,7 +21,6 @@ const uint32_t g_seenDataTable[4] = {0x6A0300, kSeenDataSlot1, 0x6A0500, 0x6A060
 EffectRoutineCall g_routine4D4500, g_routine406C70, g_routine403F10;
 uint32_t g_routine406C70Result = 0;
 
-
 extern "C" uint32_t __stdcall SimLengthCallee(uint32_t first, uint32_t second) {
   g_lastLengthCall = {first, second};
   ++g_lengthCalleeRuns;
@@ -65,10 +64,10 @@ const void* const g_faultingTable[8] = {nullptr, nullptr, nullptr, nullptr, null
 
 void PlaceFixRoutinesFirst() {
   PlaceJump(kLengthCallee, reinterpret_cast<const void*>(&SimLengthCallee));
-  PlaceJump(kSeenDataConstructor, reinterpret_cast<const void*>(&SimSeenDataConstructor));
-  PlaceJump(kEffectRoutine4D4500, reinterpret_cast<const void*>(&SimEffectRoutine4D4500));
-  PlaceJump(kEffectRoutine406C70, reinterpret_cast<const void*>(&SimEffectRoutine406C70));
-  PlaceJump(kEffectRoutine403F10, reinterpret_cast<const void*>(&SimEffectRoutine403F10));
+  PlaceJump(host::kSeenDataConstruct, reinterpret_cast<const void*>(&SimSeenDataConstructor));
+  PlaceJump(host::kMainMagicEffect2Call, reinterpret_cast<const void*>(&SimEffectRoutine4D4500));
+  PlaceJump(host::kMainMagicEffect3Call, reinterpret_cast<const void*>(&SimEffectRoutine406C70));
+  PlaceJump(host::kMainMagicEffect4Call, reinterpret_cast<const void*>(&SimEffectRoutine403F10));
   g_lengthCalleeRuns = 0;
   g_routine4D4500 = g_routine406C70 = g_routine403F10 = {};
   g_routine406C70Result = 0;
@@ -88,9 +87,9 @@ void SetSeenDataConstructionDelay(uint32_t milliseconds) { g_seenDataDelay = mil
 uint32_t SeenDataTable() { return AddressOf(g_seenDataTable); }
 
 EffectRoutineCall EffectRoutineRecord(uint32_t routine) {
-  if (routine == kEffectRoutine4D4500) return g_routine4D4500;
-  if (routine == kEffectRoutine406C70) return g_routine406C70;
-  return routine == kEffectRoutine403F10 ? g_routine403F10 : EffectRoutineCall{};
+  if (routine == host::kMainMagicEffect2Call) return g_routine4D4500;
+  if (routine == host::kMainMagicEffect3Call) return g_routine406C70;
+  return routine == host::kMainMagicEffect4Call ? g_routine403F10 : EffectRoutineCall{};
 }
 void SetEffectRoutine406C70Result(uint32_t eax) { g_routine406C70Result = eax; }
 

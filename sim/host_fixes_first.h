@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "fixes/null_guards_first_sites.h"
 #include "sim/runner.h"
 
 namespace sim {
@@ -18,10 +19,9 @@ struct LengthCalleeCall {
 uint32_t LengthCalleeRuns();
 LengthCalleeCall LastLengthCalleeCall();
 
-// 0x6A02A0: the constructor of the seen-data object, thiscall with two
+// kSeenDataConstruct: the constructor of the seen-data object, thiscall with two
 // arguments it removes itself. It writes the object's table last, after an
 // optional delay, so that a half-built object is recognisable.
-constexpr uint32_t kSeenDataConstructor = 0x6A02A0;
 struct SeenDataConstruction {
   uint32_t object = 0, first = 0, second = 0;
 };
@@ -31,12 +31,9 @@ void SetSeenDataConstructionDelay(uint32_t milliseconds);
 uint32_t SeenDataTable();            // what a constructed object holds at offset 0
 constexpr uint32_t kSeenDataSlot1 = 0x6A0400;
 
-// 0x4D4500 (thiscall, no arguments), 0x406C70 (called on the site's own
-// registers; answers what the test sets), 0x403F10 (thiscall, one argument
+// kMainMagicEffect2Call (thiscall, no arguments), kMainMagicEffect3Call (called on the site's own
+// registers; answers what the test sets), kMainMagicEffect4Call (thiscall, one argument
 // it removes itself).
-constexpr uint32_t kEffectRoutine4D4500 = 0x4D4500;
-constexpr uint32_t kEffectRoutine406C70 = 0x406C70;
-constexpr uint32_t kEffectRoutine403F10 = 0x403F10;
 constexpr uint32_t kEffectRoutine4D4500Result = 0x4D45E5;
 constexpr uint32_t kEffectRoutine403F10Result = 0x403F1E;
 struct EffectRoutineCall {
@@ -53,6 +50,5 @@ struct Slot7Node {
 };
 Slot7Node MakeAnsweringSlot7Node(uint32_t value);
 Slot7Node MakeFaultingSlot7Node();
-
 
 }  // namespace sim

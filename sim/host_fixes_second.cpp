@@ -1,15 +1,15 @@
-#include "sim/host_fixes_second.h"
-
 #include <windows.h>
 
 #include <cstring>
 
+#include "fixes/null_guards_second_sites.h"
+#include "sim/host_fixes_second.h"
 #include "sim/host_memory.h"
 
 namespace sim {
 namespace {
 
-constexpr uint32_t kEarlyReturnSites[] = {0xEBC0A6, 0xECD92E};
+constexpr uint32_t kEarlyReturnSites[] = {host::kSarnothSpecific1.site, host::kSarnothSpecific2.site};
 constexpr uint32_t kPrologueLength = 15;
 constexpr uint32_t kSlot5Marker = 0x4C1F00;  // a host trap; never called here
 
@@ -30,7 +30,6 @@ struct SlotObjectLayout {
   const void* const* table;
   uint32_t field;
 } g_slotObject{g_slotTable, 0x0B1EC7};
-
 
 // A host callee through a function table: it may be given any register
 // state, so it is written at register level and touches only EAX.
@@ -63,8 +62,8 @@ void PlaceX87Probe(uint32_t address) {
 }
 
 void PlaceSecondGuardHost() {
-  PlaceX87Probe(kRenderSaveResume);
-  PlaceX87Probe(kRenderSaveSkip);
+  PlaceX87Probe(host::kRenderSave.resume);
+  PlaceX87Probe(host::kRenderSaveSkip);
   for (uint32_t site : kEarlyReturnSites) {
     // push ebp; mov ebp, esp; sub esp, 8; push ebx; push esi; push edi;
     // then the routine's own use of them: xor ebx, ebx; xor esi, esi; xor edi, edi

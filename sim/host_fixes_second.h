@@ -6,14 +6,13 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "fixes/null_guards_second_sites.h"
 #include "sim/runner.h"
 
 namespace sim {
 
 // Both places the render-save site continues at hold a probe that saves the
 // x87 state (and empties it), then falls into a trap this many bytes on.
-constexpr uint32_t kRenderSaveResume = 0xCB0520;
-constexpr uint32_t kRenderSaveSkip = 0xCB055B;
 constexpr uint32_t kX87ProbeLength = 6;
 
 struct X87Seen {
@@ -54,6 +53,5 @@ SlotCall LastSlot19Call();
 // frame (push ebp; mov ebp, esp; sub esp, 8), saves EBX, ESI and EDI and
 // zeroes them, then reaches the site. Called with its return address and four arguments.
 uint32_t EarlyReturnRoutineEntry(uint32_t site);
-
 
 }  // namespace sim

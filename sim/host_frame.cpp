@@ -1,9 +1,9 @@
-#include "sim/host_frame.h"
-
 #include <windows.h>
 
 #include <string>
 
+#include "patch/frame_sites.h"
+#include "sim/host_frame.h"
 #include "sim/host_memory.h"
 #include "sim/journal.h"
 
@@ -11,7 +11,6 @@ namespace sim {
 namespace {
 
 constexpr uint32_t kMainLoopEntry = 0x694708;     // mov ecx, timer; then the call site
-constexpr uint32_t kMainLoopResume = 0x694712;
 constexpr uint32_t kConsoleObject = 0x1BF0100;    // simulator-chosen host data
 constexpr uint32_t kTimerObjectAddress = 0x1BF0200;
 
@@ -60,16 +59,16 @@ extern "C" __attribute__((thiscall)) uint32_t SimHostTimerUpdate(void*) {
 }
 
 void PlaceFrameRoutines() {
-  PlaceJump(kHostMessageBox, reinterpret_cast<const void*>(&SimHostMessageBox));
-  PlaceJump(kHostConsolePrint, reinterpret_cast<const void*>(&SimHostConsolePrint));
-  PlaceJump(kTimerUpdate, reinterpret_cast<const void*>(&SimHostTimerUpdate));
+  PlaceJump(host::kMessageBox, reinterpret_cast<const void*>(&SimHostMessageBox));
+  PlaceJump(host::kConsolePrint, reinterpret_cast<const void*>(&SimHostConsolePrint));
+  PlaceJump(host::kTimerUpdate, reinterpret_cast<const void*>(&SimHostTimerUpdate));
   const uint32_t timer = kTimerObjectAddress;
   PlaceBytes(kMainLoopEntry, {0xB9, uint8_t(timer), uint8_t(timer >> 8), uint8_t(timer >> 16), uint8_t(timer >> 24)});
-  PlaceBytes(kMainLoopSite, {0xE8});
-  PlaceWord(kMainLoopSite + 1, kTimerUpdate - (kMainLoopSite + 5));
+  PlaceBytes(host::kMainLoop.site, {0xE8});
+  PlaceWord(host::kMainLoop.site + 1, host::kTimerUpdate - (host::kMainLoop.site + 5));
   const auto last = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&g_lastTimerResult));
-  PlaceBytes(kMainLoopResume, {0xA3, uint8_t(last), uint8_t(last >> 8), uint8_t(last >> 16), uint8_t(last >> 24), 0xC3});
-  HostAt<uint32_t>(kHostConsole) = kConsoleObject;
+  PlaceBytes(host::kMainLoop.resume, {0xA3, uint8_t(last), uint8_t(last >> 8), uint8_t(last >> 16), uint8_t(last >> 24), 0xC3});
+  HostAt<uint32_t>(host::kConsole) = kConsoleObject;
 }
 
 [[maybe_unused]] const bool g_registered = RegisterHostPlacer(PlaceFrameRoutines);
@@ -78,7 +77,7 @@ void PlaceFrameRoutines() {
 
 void SetMessageBoxReadingTime(uint32_t milliseconds) { g_readingTime = milliseconds; }
 
-void SetConsolePresent(bool present) { HostAt<uint32_t>(kHostConsole) = present ? kConsoleObject : 0; }
+void SetConsolePresent(bool present) { HostAt<uint32_t>(host::kConsole) = present ? kConsoleObject : 0; }
 uint32_t ConsoleObject() { return kConsoleObject; }
 
 void RunFrame() {

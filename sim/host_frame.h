@@ -4,15 +4,9 @@
 #pragma once
 #include <cstdint>
 
-namespace sim {
+#include "patch/frame_sites.h"
 
-constexpr uint32_t kHostMessageBox = 0xF761DC;
-constexpr uint32_t kHostConsole = 0x1B10B58;
-constexpr uint32_t kHostConsolePrint = 0x8486F0;
-constexpr uint32_t kGameInitializedFlag = 0x1B418B0;
-constexpr uint32_t kLoadMarker = 0x112C46E;
-constexpr uint32_t kMainLoopSite = 0x69470D;
-constexpr uint32_t kTimerUpdate = 0x691620;
+namespace sim {
 
 // The user keeps each message box open this long before closing it; the
 // text is read when the box closes.
@@ -23,7 +17,7 @@ void SetConsolePresent(bool present);
 uint32_t ConsoleObject();
 
 // One pass of the host's main loop: loads the timer object, calls the timer
-// update through the call site at 0x69470D and keeps the EAX it returned.
+// update through the call site at kMainLoop.site and keeps the EAX it returned.
 void RunFrame();
 uint32_t FramesRun();
 uint32_t LastTimerResult();     // EAX the timer update returned, as the loop saw it

@@ -1,23 +1,18 @@
-#include "sim/host_heap.h"
-
-#include <malloc.h>
-
 #include <cstring>
+#include <malloc.h>
 #include <map>
 #include <mutex>
 
+#include "memory/heap_sites.h"
+#include "sim/host_heap.h"
 #include "sim/host_memory.h"
 
 namespace sim {
 
-const uint32_t kStretchMovapsStores[5] = {0xDDB0B2, 0xDDB0BC, 0xDDB107, 0xDDB110, 0xDDB11B};
-const uint32_t kStretchMovapsLoads[7] = {0xDDB0B9, 0xDDB0C3, 0xDDB0CE, 0xDDB0D6, 0xDDB0F7, 0xDDB0FE, 0xDDB114};
-const CodeStretch kArrayNopStretches[4] = {{0xA49150, 3}, {0xA49510, 19}, {0xA48AC0, 5}, {0xA49673, 6}};
-
 namespace {
 
-constexpr uint32_t kHeapAllocateTail = 0xA48D68;  // past MOV EAX,[global] / SUB ESP,0x14
-constexpr uint32_t kHeapFreeTail = 0xA487B5;      // past MOV EAX,[ESP+4] / PUSH ESI
+// kHeapAllocate.resume: past MOV EAX,[global] / SUB ESP,0x14
+// kHeapFreeEntry.resume: past MOV EAX,[ESP+4] / PUSH ESI
 constexpr size_t kMinimumHeapAlignment = 16;
 constexpr uint32_t kClearedFieldsEnd = 0x10 + 500;
 
@@ -145,32 +140,32 @@ extern "C" void __stdcall SimArrayRelease(void* pointer) {
 }
 
 void PlaceHeapRoutines() {
-  const uint32_t global = kHeapAllocateGlobal;
-  PlaceBytes(kHeapAllocate, {0xA1, uint8_t(global), uint8_t(global >> 8), uint8_t(global >> 16),
+  const uint32_t global = host::kAlignedAllocateGlobal;
+  PlaceBytes(host::kHeapAllocate.site, {0xA1, uint8_t(global), uint8_t(global >> 8), uint8_t(global >> 16),
                              uint8_t(global >> 24), 0x83, 0xEC, 0x14});
-  PlaceJump(kHeapAllocateTail, reinterpret_cast<const void*>(&SimHeapAllocateTail));
-  PlaceBytes(kHeapFree, {0x8B, 0x44, 0x24, 0x04, 0x56});
-  PlaceJump(kHeapFreeTail, reinterpret_cast<const void*>(&SimHeapFreeTail));
-  PlaceJump(kHeapReallocate, reinterpret_cast<const void*>(&SimHeapReallocate));
-  PlaceWord(kHeapAllocateGlobal, kHeapAllocateGlobalValue);
-  PlaceWord(kHeapSentinel, kHeapSentinelValue);
+  PlaceJump(host::kHeapAllocate.resume, reinterpret_cast<const void*>(&SimHeapAllocateTail));
+  PlaceBytes(host::kHeapFreeEntry.site, {0x8B, 0x44, 0x24, 0x04, 0x56});
+  PlaceJump(host::kHeapFreeEntry.resume, reinterpret_cast<const void*>(&SimHeapFreeTail));
+  PlaceJump(host::kHeapReallocate.site, reinterpret_cast<const void*>(&SimHeapReallocate));
+  PlaceWord(host::kAlignedAllocateGlobal, kHeapAllocateGlobalValue);
+  PlaceWord(host::kHeapSentinel, kHeapSentinelValue);
 
-  PlaceJump(kClearFieldsRoutine, reinterpret_cast<const void*>(&SimClearFields));
-  PlaceJump(kNoOpRoutine, reinterpret_cast<const void*>(&SimNoOpRoutine));
-  PlaceJump(kFieldsRoutine, reinterpret_cast<const void*>(&SimFieldsRoutine));
+  PlaceJump(host::kClearFields.site, reinterpret_cast<const void*>(&SimClearFields));
+  PlaceJump(host::kHeapNoOp.site, reinterpret_cast<const void*>(&SimNoOpRoutine));
+  PlaceJump(host::kFieldsRoutine, reinterpret_cast<const void*>(&SimFieldsRoutine));
 
-  PlaceJump(kArrayAllocate, reinterpret_cast<const void*>(&SimArrayAllocate));
-  PlaceJump(kArrayRelease, reinterpret_cast<const void*>(&SimArrayRelease));
+  PlaceJump(host::kArrayAllocate.site, reinterpret_cast<const void*>(&SimArrayAllocate));
+  PlaceJump(host::kArrayRelease.site, reinterpret_cast<const void*>(&SimArrayRelease));
   // Stand-ins for the instructions the option fills with NOPs: MOV reg,reg
   // bytes, so a fill that falls short or runs over shows.
-  for (const CodeStretch& stretch : kArrayNopStretches) {
-    std::memset(reinterpret_cast<void*>(static_cast<uintptr_t>(stretch.address)), 0x8B, stretch.length);
+  for (const HookSite& stretch : host::kArrayNopFills) {
+    std::memset(reinterpret_cast<void*>(static_cast<uintptr_t>(stretch.site)), 0x8B, stretch.resume - stretch.site);
   }
 
-  // movaps [eax],xmm0 / movaps xmm0,[eax]
+  // movaps [eax],xmm0 / movaps xmm0,[eax], each one byte before its opcode
   PlaceBytes(kManualMovaps, {0x0F, 0x29, 0x00});
-  for (uint32_t address : kStretchMovapsStores) PlaceBytes(address, {0x0F, 0x29, 0x00});
-  for (uint32_t address : kStretchMovapsLoads) PlaceBytes(address, {0x0F, 0x28, 0x00});
+  for (const HookSite& opcode : host::kStretchStoreOpcodes) PlaceBytes(opcode.site - 1, {0x0F, 0x29, 0x00});
+  for (const HookSite& opcode : host::kStretchLoadOpcodes) PlaceBytes(opcode.site - 1, {0x0F, 0x28, 0x00});
 }
 
 [[maybe_unused]] const bool g_registered = RegisterHostPlacer(PlaceHeapRoutines);
@@ -197,11 +192,11 @@ using HeapAllocateFn = void*(__thiscall*)(uint32_t heap, uint32_t size, int32_t 
 using HeapFreeFn = void(__thiscall*)(uint32_t heap, void* pointer, uint32_t flag);
 
 void* CallHeapAllocate(uint32_t size, int32_t alignment, bool aligned) {
-  return reinterpret_cast<HeapAllocateFn>(kHeapAllocate)(kHeapObject, size, alignment, aligned ? 1 : 0);
+  return reinterpret_cast<HeapAllocateFn>(host::kHeapAllocate.site)(host::kHostHeap, size, alignment, aligned ? 1 : 0);
 }
 
 void CallHeapFree(void* pointer, bool aligned) {
-  reinterpret_cast<HeapFreeFn>(kHeapFree)(kHeapObject, pointer, aligned ? 1 : 0);
+  reinterpret_cast<HeapFreeFn>(host::kHeapFreeEntry.site)(host::kHostHeap, pointer, aligned ? 1 : 0);
 }
 
 }  // namespace sim

@@ -6,25 +6,17 @@
 #pragma once
 #include <cstdint>
 
+#include "memory/array_allocator_sites.h"
+#include "memory/heap_sites.h"
+#include "memory/movaps_sites.h"
+#include "patch/frame_sites.h"
+
 namespace sim {
 
-constexpr uint32_t kHeapObject = 0x1B418B0;
-constexpr uint32_t kHeapAllocate = 0xA48D60;
-constexpr uint32_t kHeapFree = 0xA487B0;
-constexpr uint32_t kHeapReallocate = 0xA48F60;
-constexpr uint32_t kHeapAllocateGlobal = 0x1BBEB54;
-constexpr uint32_t kHeapSentinel = 0x1B418A0;
 constexpr uint32_t kHeapAllocateGlobalValue = 0x5EED0B54;  // what the simulator keeps there
 constexpr uint32_t kHeapSentinelValue = 0x02A41230;
 
-constexpr uint32_t kClearFieldsRoutine = 0x687E20;
-constexpr uint32_t kNoOpRoutine = 0x687B00;
-constexpr uint32_t kFieldsRoutine = 0x789110;
-
-constexpr uint32_t kArrayAllocate = 0xA49530;
-constexpr uint32_t kArrayRelease = 0xA495F0;
-
-constexpr uint32_t kManualMovaps = 0x4BD832;
+constexpr uint32_t kManualMovaps = host::kManualStoreOpcode.site - 1;  // the instruction
 
 struct HeapCall {
   uint32_t heap = 0;           // ECX as the routine saw it
@@ -43,8 +35,8 @@ struct HostHeapRecord {
   HeapCall lastAllocate;
   HeapCall lastFree;
   HeapCall lastReallocate;
-  uint32_t clearFieldsRuns = 0;   // the host's own routine at 0x687E20
-  uint32_t noOpRuns = 0;          // the host's own routine at 0x687B00
+  uint32_t clearFieldsRuns = 0;   // the host's own routine at kClearFields.site
+  uint32_t noOpRuns = 0;          // the host's own routine at kHeapNoOp.site
   uint32_t fieldsRoutineRuns = 0;
   uint32_t arrayAllocations = 0;  // the host's own array allocator
   uint32_t arrayReleases = 0;
@@ -54,7 +46,7 @@ const HostHeapRecord& HostHeap();
 void ClearHostHeapRecord();
 uint32_t LiveHostHeapBlocks();
 
-// The object whose fields 0x789110 reports as it runs (see FieldsSeen).
+// The object whose fields kFieldsRoutine reports as it runs (see FieldsSeen).
 void WatchFieldsObject(const uint8_t* object);
 struct FieldsSeen {
   uint16_t at2 = 0, at4 = 0;
@@ -66,16 +58,5 @@ FieldsSeen FieldsSeenByRoutine();
 // the heap object, callee cleans the arguments).
 void* CallHeapAllocate(uint32_t size, int32_t alignment, bool aligned);
 void CallHeapFree(void* pointer, bool aligned);
-
-// The movaps instructions' addresses, stores first.
-extern const uint32_t kStretchMovapsStores[5];
-extern const uint32_t kStretchMovapsLoads[7];
-
-// Where the array allocator's NOP-filled stretches are, and their lengths.
-struct CodeStretch {
-  uint32_t address;
-  uint32_t length;
-};
-extern const CodeStretch kArrayNopStretches[4];
 
 }  // namespace sim

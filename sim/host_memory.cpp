@@ -1,16 +1,17 @@
-#include "sim/host_memory.h"
-
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "patch/frame_sites.h"
+#include "sim/host_memory.h"
+
 namespace sim {
 namespace {
 
 // Linked at a low image base, the simulator's own image covers the game's
-// range with this array; Wine's heaps would otherwise sit at 0x400000.
+// range with this array; Wine's heaps would otherwise sit at kImageBegin.
 alignas(4096) uint8_t g_image[kHostEnd];
 
 constexpr int kMaxPlacers = 32;
@@ -47,7 +48,6 @@ void FillTraps(uint32_t begin, uint32_t end) {
 void ResetHostImage() {
   ClaimHostRange();
   // Code up to the host's data, globals zeroed after it.
-  constexpr uint32_t kHostDataBegin = 0x106A400;
   FillTraps(kHostBegin, kHostDataBegin);
   std::memset(reinterpret_cast<void*>(static_cast<uintptr_t>(kHostDataBegin)), 0, kHostEnd - kHostDataBegin);
   FlushInstructionCache(GetCurrentProcess(), nullptr, 0);

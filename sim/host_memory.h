@@ -1,4 +1,4 @@
-// The simulator owns the game's image range, 0x400000 up to 0x1C00000, as
+// The simulator owns the game's image range, kImageBegin up to 0x1C00000, as
 // the game's own executable would: host code is filled with INT3 so that a
 // stray jump traps, and host routines are small stubs placed at their
 // addresses.
@@ -6,10 +6,13 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "patch/frame_sites.h"
+
 namespace sim {
 
-constexpr uint32_t kHostBegin = 0x400000;
+constexpr uint32_t kHostBegin = host::kImageBegin;
 constexpr uint32_t kHostEnd = 0x1C00000;
+constexpr uint32_t kHostDataBegin = 0x106A400;  // code below, globals from here
 constexpr uint8_t kTrap = 0xCC;
 
 // A host code address that holds nothing but traps: a return address that

@@ -21,7 +21,6 @@ HostStream* LiveStream(HostStream* candidate) {
   return live ? candidate : nullptr;
 }
 
-
 void Record(HostStream* self, int slot, uint32_t count, void* buffer) {
   g_calls.push_back({AddressOf(self), slot, count, AddressOf(buffer)});
 }
@@ -52,7 +51,7 @@ const uint32_t kStreamTable[6] = {
 };
 
 void PlaceStringTableGlobals() {
-  HostAt<uint32_t>(kStringTableHeapGlobal) = kStringTableHeapObject;
+  HostAt<uint32_t>(host::kStringTableHeap) = kStringTableHeapObject;
   g_calls.clear();
 }
 

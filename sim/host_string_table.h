@@ -4,11 +4,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "fixes/string_count_sites.h"
+
 namespace sim {
 
 // A host global the table reader hands on in EDX; the simulator points it at
 // host data of its own choosing so that a test can recognise the value.
-constexpr uint32_t kStringTableHeapGlobal = 0x110D124;
 constexpr uint32_t kStringTableHeapObject = 0x1BF3000;
 
 // A slot of the stream's table that no hook may call: a host trap.

@@ -21,9 +21,9 @@ void PlaceUsageRoutine() {
   g_result = 0;
   g_calls = 0;
   g_lastEcx = 0;
-  PlaceJump(kUsageRoutine, reinterpret_cast<const void*>(&SimHostUsageRoutine));
-  PlaceBytes(kUsageCallSite, {0xE8});
-  PlaceWord(kUsageCallSite + 1, kUsageRoutine - kUsageCallReturn);
+  PlaceJump(host::kUsageRoutine, reinterpret_cast<const void*>(&SimHostUsageRoutine));
+  PlaceBytes(host::kUsageReport.site, {0xE8});
+  PlaceWord(host::kUsageReport.site + 1, host::kUsageRoutine - host::kUsageReport.resume);
 }
 
 [[maybe_unused]] const bool g_registered = RegisterHostPlacer(PlaceUsageRoutine);

@@ -51,7 +51,7 @@ void PrepareGameFolder(const std::string& dir, const std::string& iniText) {
 
 LoadOutcome LoadPluginAsQorv(const LoadRequest& request) {
   LoadOutcome outcome;
-  HostAt<uint8_t>(kGameInitializedFlag) = request.gameInitialized ? 1 : 0;
+  HostAt<uint8_t>(host::kHostHeap) = request.gameInitialized ? 1 : 0;
   outcome.module = LoadLibraryA(request.dllPath.c_str());
   if (outcome.module == nullptr) {
     outcome.error = "LoadLibrary failed with " + std::to_string(GetLastError());

@@ -14,8 +14,6 @@
 namespace sim {
 namespace {
 
-constexpr uint32_t kHostCodeEnd = 0x106A400;
-
 // Host code that differs from the snapshot, counted as separate stretches.
 int CountPatchedSites(const std::vector<uint8_t>& before) {
   const auto* now = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostBegin));
@@ -54,7 +52,7 @@ int RunSession(const SessionOptions& options) {
   std::printf("Loading Orrisbane.dll %s the game initialised.\n\n", options.late ? "after" : "before");
 
   std::vector<uint8_t> before(reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostBegin)),
-                              reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostCodeEnd)));
+                              reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostDataBegin)));
   const LoadOutcome outcome = LoadPluginAsQorv({installed, options.late});
   if (!outcome.error.empty()) {
     std::printf("The loader failed: %s\n", outcome.error.c_str());

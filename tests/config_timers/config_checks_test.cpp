@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/config_check_sites.h"
 #include "diagnostics/config_checks.h"
 #include "plugin/apply.h"
 #include "sim/child.h"
@@ -75,7 +76,7 @@ TEST(EnbCheck, AValueLongerThanTheBufferIsCutBeforeItIsCompared) {
   EXPECT_EQ(ReadEnbBool("ExpandSystemMemoryX64", &found), 1);
 }
 
-constexpr uint32_t kHeapCheckSites[] = {0x8773FB, 0x876BF0, 0x87707B};
+constexpr uint32_t kHeapCheckSites[] = {host::kHeapCheck1.site, host::kHeapCheck2.site, host::kHeapCheck3.site};
 
 // Exit code: the number of host messages, plus 10 for each with the wrong
 // arguments or text, plus 50 when one came before the heap existed.
@@ -115,18 +116,18 @@ TEST(HeapSizeCheck, HooksDoWhatTheyReplacedWithEveryRegisterKept) {
   sim::ResetHostImage();  // the heap pointer stays null: nothing is decided here
   ApplyWarnQORVMemoryPatch();
 
-  auto stored = sim::RunHost(0x8773FB, kDistinct, {0, 1, 2, 3, 0x44445555, 5});
-  ExpectLanded(stored, 0x877400, kDistinct, 0);
+  auto stored = sim::RunHost(host::kHeapCheck1.site, kDistinct, {0, 1, 2, 3, 0x44445555, 5});
+  ExpectLanded(stored, host::kHeapCheck1.resume, kDistinct, 0);
   EXPECT_EQ(stored.Stack(4), 0xC3C35555u) << "CX stored at [ESP+0x12]";
   EXPECT_EQ(stored.Stack(5), 5u);
 
   sim::Registers compared = kDistinct;
   compared.eax = 0x80000000;
   compared.eflags = sim::kSignFlag | 0x004;  // cmp eax, 0 on 0x80000000: SF and PF
-  sim::HostAt<uint32_t>(sim::kHeapCheckGlobal) = compared.eax;
-  ExpectLanded(sim::RunHost(0x876BF0, kDistinct), 0x876BF7, compared, 0);
-  sim::HostAt<uint32_t>(sim::kHeapCheckGlobal) = 0;
-  EXPECT_NE(sim::RunHost(0x876BF0, kDistinct).regs.eflags & sim::kZeroFlag, 0u);
+  sim::HostAt<uint32_t>(host::kHeapCheck2Global) = compared.eax;
+  ExpectLanded(sim::RunHost(host::kHeapCheck2.site, kDistinct), host::kHeapCheck2.resume, compared, 0);
+  sim::HostAt<uint32_t>(host::kHeapCheck2Global) = 0;
+  EXPECT_NE(sim::RunHost(host::kHeapCheck2.site, kDistinct).regs.eflags & sim::kZeroFlag, 0u);
 
   constexpr uint32_t kFirst = 0x1BD7800, kSecond = 0x1BD7900;
   sim::HostAt<uint32_t>(kFirst + 0x18) = kSecond;
@@ -136,17 +137,17 @@ TEST(HeapSizeCheck, HooksDoWhatTheyReplacedWithEveryRegisterKept) {
   sim::Registers loaded = chained;
   loaded.ecx = kSecond;
   loaded.eax = 0x12345678;
-  ExpectLanded(sim::RunHost(0x87707B, chained), 0x877081, loaded, 0);
+  ExpectLanded(sim::RunHost(host::kHeapCheck3.site, chained), host::kHeapCheck3.resume, loaded, 0);
   EXPECT_TRUE(sim::HostMessageCalls().empty());
 }
 
 TEST(AutoDisableMTIni, ZeroesTheThreeHostSettings) {
   sim::ResetHostImage();
-  for (const uint32_t setting : sim::kMultithreadingSettings) ASSERT_EQ(sim::HostAt<uint32_t>(setting), 1u);
-  sim::HostAt<uint32_t>(0x12772AC + 4) = 7;  // a neighbour that must survive
+  for (const HookSite& setting : host::kMultithreadingSettings) ASSERT_EQ(sim::HostAt<uint32_t>(setting.site), 1u);
+  sim::HostAt<uint32_t>(host::kMultithreadingSettings[0].resume) = 7;  // a neighbour that must survive
   ApplyAutoDisableMTIni();
-  for (const uint32_t setting : sim::kMultithreadingSettings) EXPECT_EQ(sim::HostAt<uint32_t>(setting), 0u);
-  EXPECT_EQ(sim::HostAt<uint32_t>(0x12772AC + 4), 7u);
+  for (const HookSite& setting : host::kMultithreadingSettings) EXPECT_EQ(sim::HostAt<uint32_t>(setting.site), 0u);
+  EXPECT_EQ(sim::HostAt<uint32_t>(host::kMultithreadingSettings[0].resume), 7u);
 }
 
 }  // namespace

@@ -1,14 +1,14 @@
 // Running single effect-list hooks: every hook is entered on its own from
-// its site and lands at its resume, at the return probe, or at 0x66FE30.
+// its site and lands at its resume, at the return probe, or at kEffectListIExitTarget.
 #pragma once
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <cstdint>
 #include <initializer_list>
 
 #include "fixes/effect_list.h"
+#include "fixes/effect_list_sites.h"
 #include "sim/host_effect_list.h"
 #include "sim/runner.h"
 

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "fixes/effect_list_sites.h"
 #include "plugin/apply.h"
 #include "sim/host_memory.h"
 #include "tests/config_timers/effect_list_fixture.h"
@@ -45,7 +46,7 @@ TEST_F(EffectListHooks, ObjectsThatDoNotQualifyTakeNoLockAndMakeNoEntry) {
     EXPECT_EQ(entered.address, ResumeOf(19)) << entered.Describe();
     in.edi = kFrameObject;
     auto left = RunHook(20, in, {0x1111});
-    EXPECT_EQ(left.address, sim::kEffectListExitTarget) << left.Describe();
+    EXPECT_EQ(left.address, host::kEffectListIExitTarget) << left.Describe();
     in.ebx = object;
     EXPECT_EQ(RunHook(8, in, {1, 2, 3}).address, ResumeOf(8));
   }
@@ -72,13 +73,13 @@ TEST_F(EffectListHooks, EntriesLoadWhatTheyReplacedAndTakeTheLock) {
       in.ecx = want.ecx = object;
     }
     if (e.hook == 7) {
-      want.edx = sim::kEffectListOwnerVtable;
+      want.edx = host::kEffectListOwnerTable;
       want.eax = sim::kEffectListMethod1C;
     } else if (e.hook == 5) {
       want.ebp = object;
-      want.eax = sim::kEffectListOwnerVtable;
+      want.eax = host::kEffectListOwnerTable;
     } else {
-      want.eax = sim::kEffectListOwnerVtable;
+      want.eax = host::kEffectListOwnerTable;
       want.edx = sim::kEffectListMethod1C;
     }
     const bool pushesObject = e.hook == 3 || e.hook == 13 || e.hook == 15 || e.hook == 17;
@@ -103,16 +104,16 @@ TEST_F(EffectListHooks, RoutineIEntryLocksTheOwnerKeptInItsObject) {
   ExpectLanded(RunHook(19, in), ResumeOf(19), want, 0);
   ExpectHeldHere(619, 1);
 
-  // Hook 20 unlocks the same owner, then enters 0x66FE30 as a this-call on
+  // Hook 20 unlocks the same owner, then enters kEffectListIExitTarget as a this-call on
   // the routine's object with EDI popped.
   in = kDistinct;
   in.edi = kFrameObject;
   want = in;
   want.ecx = kFrameObject;
   want.edi = 0x7777;
-  want.eax = sim::kEffectListExitTarget;
+  want.eax = host::kEffectListIExitTarget;
   auto out = RunHook(20, in, {0x7777, 0x8888});
-  ExpectLanded(out, sim::kEffectListExitTarget, want, 4);
+  ExpectLanded(out, host::kEffectListIExitTarget, want, 4);
   EXPECT_EQ(out.Stack(0), 0x8888u);
   ExpectFree(619);
 }

@@ -1,12 +1,13 @@
 // The six options reach the game through the built library's option table:
 // the OS timer from the entry point, the others from Load.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "diagnostics/config_check_sites.h"
+#include "patch/frame_sites.h"
 #include "sim/child.h"
 #include "sim/host_config.h"
 #include "sim/host_effect_list.h"
@@ -31,14 +32,14 @@ SIM_SCENARIO(LoadWithTimerAndEffectListOptions) {
   const auto outcome = sim::LoadPluginAsQorv({dll ? dll : "", late});
   if (!outcome.loadResult) return 64;
   int missing = 0;
-  if (!InsideModule(outcome.module, sim::HostAt<uint32_t>(sim::kTickCountImportSlot))) missing |= 1;
-  if (sim::HostAt<uint8_t>(0x691620) != 0xE9) missing |= 2;
+  if (!InsideModule(outcome.module, sim::HostAt<uint32_t>(host::kTickCountImportSlot.site))) missing |= 1;
+  if (sim::HostAt<uint8_t>(host::kTimerUpdate) != 0xE9) missing |= 2;
   if (sim::HostAt<uint8_t>(sim::kEffectListHooks[19].site) != 0xE9 ||
       sim::HostAt<uint8_t>(sim::kEffectListBytes[4].address) != sim::kEffectListBytes[4].value) {
     missing |= 4;
   }
-  if (sim::HostAt<uint32_t>(sim::kMultithreadingSettings[2]) != 0) missing |= 8;
-  if (sim::HostAt<uint8_t>(0x87707B) != 0xE9) missing |= 16;
+  if (sim::HostAt<uint32_t>(host::kMultithreadingSettings[2].site) != 0) missing |= 8;
+  if (sim::HostAt<uint8_t>(host::kHeapCheck3.site) != 0xE9) missing |= 16;
   return missing;
 }
 

@@ -1,14 +1,14 @@
 // The game timer's frame arithmetic, its hook and per-timer counters, and
 // the tick-count import redirected to the multimedia timer.
 #include <gtest/gtest.h>
-
 #include <windows.h>
-#include <mmsystem.h>
 
 #include <cstring>
+#include <mmsystem.h>
 
 #include "diagnostics/frame_time.h"
 #include "diagnostics/timers.h"
+#include "patch/frame_sites.h"
 #include "plugin/apply.h"
 #include "sim/host_config.h"
 #include "sim/host_frame.h"
@@ -129,7 +129,7 @@ TEST(GameTimerHook, ReturnsToTheCallerWithEveryRegisterKeptAndTheTimerUpdated) {
   sim::Registers in = landing_checks::kDistinct;
   in.ecx = sim::TimerObject();
   const uint32_t hostUpdatesBefore = sim::TimerUpdatesRun();
-  auto out = sim::RunHost(0x691620, in, {sim::kReturnProbe, 0x5A5A});
+  auto out = sim::RunHost(host::kTimerUpdate, in, {sim::kReturnProbe, 0x5A5A});
   landing_checks::ExpectLanded(out, sim::kReturnProbe, in, 4);
   EXPECT_EQ(out.Stack(0), 0x5A5Au);
   EXPECT_EQ(sim::TimerUpdatesRun(), hostUpdatesBefore) << "the host's own update no longer runs";
@@ -163,10 +163,10 @@ TEST(GameTimerHook, EachTimerHasItsOwnLastCounterAndAPauseStillAdvancesIt) {
 
 TEST(OsTimer, TheTickCountImportNowAnswersTheMultimediaTimer) {
   sim::ResetHostImage();
-  const uint32_t before = sim::HostAt<uint32_t>(sim::kTickCountImportSlot);
+  const uint32_t before = sim::HostAt<uint32_t>(host::kTickCountImportSlot.site);
   ASSERT_EQ(before, sim::HostTickCountFunction());
   ApplyHighFrequencyOSTimer();
-  const uint32_t slot = sim::HostAt<uint32_t>(sim::kTickCountImportSlot);
+  const uint32_t slot = sim::HostAt<uint32_t>(host::kTickCountImportSlot.site);
   EXPECT_EQ(slot, reinterpret_cast<uintptr_t>(&TimeGetTimeForwarder));
   const uint32_t callsBefore = sim::HostTickCountCalls();
   const uint32_t reference = timeGetTime();

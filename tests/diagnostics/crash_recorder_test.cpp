@@ -4,6 +4,8 @@
 #include <string>
 
 #include "diagnostics/crash_recorder.h"
+#include "diagnostics/crash_recorder_sites.h"
+#include "patch/frame_sites.h"
 #include "plugin/apply.h"
 #include "plugin/known_crash.h"
 #include "sim/host_diagnostics.h"
@@ -16,10 +18,8 @@ using namespace diagnostics_test;
 namespace {
 
 constexpr uint32_t kFaultAddress = 0x5ABC00;
-constexpr uint32_t kIgnoredFault = 0x55E05F;
 constexpr uint32_t kSecondFault = 0x5ABD00;
-constexpr uint32_t kHostMessageBox = 0xF761DC;
-const std::vector<uint32_t> kStackWords = {0x3FFFFF, 0x400000, 0x106A319, 0x106A31A};
+const std::vector<uint32_t> kStackWords = {host::kImageBegin - 1, host::kImageBegin, host::kImageLast, host::kImageLast + 1};
 const sim::Registers kFaultRegisters{.eax = 0x11, .ebx = 0xB0B, .ecx = 0xC0FFEE, .edx = 0xDEAD,
                                      .esi = 0x51, .edi = 0xD1, .ebp = 0xBEEF};
 
@@ -107,7 +107,7 @@ TEST(CrashRecorder, ForcedExecuteHandlerStillWritesTheReport) {
 }
 
 TEST(CrashRecorder, SkippedReportsAnswerExecuteHandlerAndStillCallTheEarlierFilter) {
-  const CrashRun ignoredSite = Crash("1", "access", kIgnoredFault);
+  const CrashRun ignoredSite = Crash("1", "access", host::kIgnoredFaultAddress);
   EXPECT_EQ(ignoredSite.child.exitCode, ExitCodeFor(EXCEPTION_EXECUTE_HANDLER, true)) << ignoredSite.child.output;
   EXPECT_TRUE(ignoredSite.Reports().empty());
 
@@ -255,16 +255,16 @@ class StackWords : public testing::Test {
 };
 
 TEST_F(StackWords, HostImageListKeepsBothEndsOfTheRangeOnly) {
-  const uint32_t start = PlaceAtEnd({0x3FFFFF, 0x400000, 0x7, 0x106A319, 0x106A31A, 0xFFFFFFFF, 0xABCDEF});
+  const uint32_t start = PlaceAtEnd({host::kImageBegin - 1, host::kImageBegin, 0x7, host::kImageLast, host::kImageLast + 1, 0xFFFFFFFF, 0xABCDEF});
   EXPECT_STREQ(FormatStackWords(start, true, text_), "400000 106A319 ABCDEF");
   EXPECT_STREQ(FormatStackWords(start, false, text_), "3FFFFF 400000 7 106A319 106A31A FFFFFFFF ABCDEF");
-  EXPECT_STREQ(FormatStackWords(PlaceAtEnd({0x3FFFFF, 0x106A31A}), true, text_), "");
+  EXPECT_STREQ(FormatStackWords(PlaceAtEnd({host::kImageBegin - 1, host::kImageLast + 1}), true, text_), "");
 }
 
 TEST_F(StackWords, ListsEndAtTheFirstUnreadableWordOrAfter256Words) {
   EXPECT_STREQ(FormatStackWords(PlaceAtEnd({}), false, text_), "");
   std::vector<uint32_t> words;
-  for (uint32_t i = 0; i < 0x400; ++i) words.push_back(0x400000 + i);
+  for (uint32_t i = 0; i < 0x400; ++i) words.push_back(host::kImageBegin + i);
   const std::string listed = FormatStackWords(PlaceAtEnd(words), true, text_);
   EXPECT_EQ(listed.rfind("400000 400001 ", 0), 0u);
   EXPECT_EQ(listed.substr(listed.size() - 7), " 4000FF") << "256 words, no more";
@@ -294,7 +294,7 @@ SIM_SCENARIO(crash) {
   if (options == "blocked" || options == "blocked-faulting-box") {
     CreateDirectoryA("Data\\QORV\\Plugins\\CrashLog\\crash_last.txt", nullptr);
   }
-  if (options == "blocked-faulting-box") sim::PlaceBytes(kHostMessageBox, {0xA1, 0x00, 0x00, 0x00, 0x00});
+  if (options == "blocked-faulting-box") sim::PlaceBytes(host::kMessageBox, {0xA1, 0x00, 0x00, 0x00, 0x00});
   if (options == "outside-stack") fault.stackOutsideThread = true;
   if (options == "two-threads") {
     sim::PlaceBytes(fault.eip, {0xA1, 0x00, 0x00, 0x00, 0x00});

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "diagnostics/debug_stream.h"
+#include "patch/frame_sites.h"
 #include "plugin/apply.h"
 #include "plugin/known_crash.h"
 #include "sim/host_diagnostics.h"
@@ -37,17 +38,17 @@ TEST(DebugStream, OpenedFilesAreRecordedAfterTheHostsCallWithEveryRegisterKept) 
   const char* name = "meshes\\rock.nif";
   const uint32_t callsBefore = sim::FileOpenCalls();
   const sim::Registers registers{.ebx = 1, .ecx = 2, .edx = 3, .esi = AddressOf(stream), .edi = 5, .ebp = 6};
-  const auto landing = ExpectSameAsHost(sim::kOpenFileSite, ApplyDebugStream, registers, {0x10, 0x20, AddressOf(name)});
-  EXPECT_EQ(landing.address, sim::kOpenFileResume);
+  const auto landing = ExpectSameAsHost(host::kDebugStreamOpenFile.site, ApplyDebugStream, registers, {0x10, 0x20, AddressOf(name)});
+  EXPECT_EQ(landing.address, host::kDebugStreamOpenFile.resume);
   EXPECT_EQ(landing.regs.eax, sim::kFileOpenResult);
   EXPECT_EQ(sim::FileOpenCalls(), callsBefore + 2) << "once unhooked, once hooked";
   EXPECT_EQ(RecentFiles().rfind("\"meshes\\rock.nif\" 0.000000 seconds ago.", 0), 0u) << RecentFiles();
 
   stream[1] = 0xFFFFFFFF;
-  sim::RunHost(sim::kOpenFileSite, registers, {0x10, 0x20, AddressOf("failed.nif")});
+  sim::RunHost(host::kDebugStreamOpenFile.site, registers, {0x10, 0x20, AddressOf("failed.nif")});
   EXPECT_EQ(RecentFiles().rfind("\"meshes\\rock.nif\"", 0), 0u) << "a failed open leaves no entry";
   stream[1] = 0;
-  sim::RunHost(sim::kOpenFileSite, registers, {0x10, 0x20, 0});
+  sim::RunHost(host::kDebugStreamOpenFile.site, registers, {0x10, 0x20, 0});
   EXPECT_EQ(RecentFiles().rfind("\"\" 0.000000 seconds ago.\n\n\"meshes\\rock.nif\"", 0), 0u) << RecentFiles();
 }
 
@@ -87,9 +88,9 @@ TEST(DebugStream, AgesUseFewerDecimalsAsTheyGrow) {
 // drops them from the stack as the routine would.
 TEST(DebugStream, StreamReadWrapperPassesCallAndResultThrough) {
   const sim::Registers registers{.ebx = 0xB, .ecx = 0x5EA, .edx = 0xD, .esi = 0x51, .edi = 0xD1, .ebp = 0xBE};
-  const auto landing = ExpectSameAsHost(sim::kStreamReadSite, ApplyDebugStream, registers, {7, 9, 0xAAAA, 0xBBBB},
+  const auto landing = ExpectSameAsHost(host::kDebugStreamStreamRead.site, ApplyDebugStream, registers, {7, 9, 0xAAAA, 0xBBBB},
                                         HostCallClobbers::kScratchRegistersAndFlags);
-  EXPECT_EQ(landing.address, sim::kStreamReadResume);
+  EXPECT_EQ(landing.address, host::kDebugStreamStreamRead.resume);
   EXPECT_EQ(landing.regs.eax, sim::StreamReadResult(7, 9));
   EXPECT_EQ(landing.regs.esp, landing.entryEsp + 8);
   EXPECT_EQ(landing.Stack(0), 0xAAAAu);
@@ -103,8 +104,8 @@ TEST(DebugStream, ReadableStringObjectRunsTheHostsInstructionsUnchanged) {
   for (uint32_t flags : {0u, sim::kArithmeticFlags}) {
     const sim::Registers registers{.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = 5, .edi = AddressOf(object),
                                    .ebp = 7, .eflags = flags};
-    const auto landing = ExpectSameAsHost(sim::kStringSetSite, ApplyDebugStream, registers, {1, 2});
-    EXPECT_EQ(landing.address, sim::kStringSetResume);
+    const auto landing = ExpectSameAsHost(host::kDebugStreamStringSet.site, ApplyDebugStream, registers, {1, 2});
+    EXPECT_EQ(landing.address, host::kDebugStreamStringSet.resume);
     EXPECT_EQ(landing.regs.eax, 0x5781u);
     EXPECT_EQ(landing.regs.edi, AddressOf(object) + 4);
   }
@@ -150,10 +151,10 @@ TEST(DebugStream, FaultOutsideAnyReadShowsStackWordsAndFilesAndEndsWithFifteen) 
 
 void OpenThroughTheHost(const char* name) {
   static uint32_t stream[2] = {0, 1};
-  sim::RunHost(sim::kOpenFileSite, {.esi = AddressOf(stream)}, {0, 0, AddressOf(name)});
+  sim::RunHost(host::kDebugStreamOpenFile.site, {.esi = AddressOf(stream)}, {0, 0, AddressOf(name)});
 }
 
-void SetStringOnBadObject() { sim::RunHost(sim::kStringSetSite, {.edi = 0}, {0x400000, 0x5, 0x106A319, 0x3FFFFF}); }
+void SetStringOnBadObject() { sim::RunHost(host::kDebugStreamStringSet.site, {.edi = 0}, {host::kImageBegin, 0x5, host::kImageLast, host::kImageBegin - 1}); }
 
 }  // namespace
 
@@ -170,12 +171,12 @@ SIM_SCENARIO(string_set_fault) {
     g_now = 100000 - 1500;
     OpenThroughTheHost("b.nif");
     g_now = 100000;
-    sim::RunHost(sim::kStreamReadSite, {.ecx = 1}, {1, 2});  // a finished read leaves no trace
+    sim::RunHost(host::kDebugStreamStreamRead.site, {.ecx = 1}, {1, 2});  // a finished read leaves no trace
     SetStringOnBadObject();
     return 1;
   }
   if (mode == "inside-after-warning") KnownCrashReason = kCrashMissingNode;
   sim::SetStreamReadAction(SetStringOnBadObject);
-  sim::RunHost(sim::kStreamReadSite, {.ecx = 1}, {1, 2});
+  sim::RunHost(host::kDebugStreamStreamRead.site, {.ecx = 1}, {1, 2});
   return 1;
 }

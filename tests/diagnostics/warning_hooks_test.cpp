@@ -54,10 +54,10 @@ TEST(MissingNode, PresentNodeLoadsAsTheHostWouldInEitherMode) {
   for (const char* ini : {"[Patch]\nMissingNode=1\n", "[Patch]\nMissingNode=2\n"}) {
     UseSettings(ini);
     sim::ClearJournal();
-    const auto landing = ExpectSameAsHost(sim::kMissingNodeSite, ApplyMissingNode,
+    const auto landing = ExpectSameAsHost(host::kMissingNode.site, ApplyMissingNode,
                                           {.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = AddressOf(node), .edi = 6},
                                           {9, 8}, HostCallClobbers::kFlags);
-    EXPECT_EQ(landing.address, sim::kMissingNodeResume);
+    EXPECT_EQ(landing.address, host::kMissingNode.resume);
     EXPECT_EQ(landing.regs.ebp, 0x40DEu);
     EXPECT_TRUE(sim::MessageBoxes().empty());
   }
@@ -69,8 +69,8 @@ TEST(MissingNode, SkipModeDropsTwoWordsAndSkipsTheHostsWorkSilently) {
   sim::ClearJournal();
   ApplyMissingNode();
   const sim::Registers in{.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = 0, .edi = 6, .ebp = 7};
-  const auto landing = sim::RunHost(sim::kMissingNodeSite, in, {0xA, 0xB, 0xC});
-  EXPECT_EQ(landing.address, sim::kMissingNodeSkip) << landing.Describe();
+  const auto landing = sim::RunHost(host::kMissingNode.site, in, {0xA, 0xB, 0xC});
+  EXPECT_EQ(landing.address, host::kMissingNodeSkip) << landing.Describe();
   EXPECT_EQ(landing.regs.esp, landing.entryEsp + 8);
   EXPECT_EQ(landing.Stack(0), 0xCu);
   EXPECT_EQ(landing.regs.ebp, 7u);
@@ -87,10 +87,10 @@ TEST(MountNodeWarn, PresentObjectRunsTheHostsFourInstructions) {
   uint32_t actor[0x10] = {};
   actor[0x3C / 4] = 0x3C;
   const auto landing =
-      ExpectSameAsHost(sim::kMountNodeSite, ApplyMountNodeWarn,
+      ExpectSameAsHost(host::kMountNodeCrash.site, ApplyMountNodeWarn,
                        {.eax = AddressOf(object), .ebx = 2, .ecx = 3, .edx = 4, .esi = AddressOf(actor), .ebp = 7}, {},
                        HostCallClobbers::kFlags);
-  EXPECT_EQ(landing.address, sim::kMountNodeResume);
+  EXPECT_EQ(landing.address, host::kMountNodeCrash.resume);
   EXPECT_EQ(landing.regs.eax, 0x7Cu);
   EXPECT_EQ(landing.regs.ecx, 0x78u);
   EXPECT_EQ(landing.regs.edx, 0x3Cu);
@@ -99,10 +99,10 @@ TEST(MountNodeWarn, PresentObjectRunsTheHostsFourInstructions) {
 TEST(IKCrashWarn, GoodIndexesLoadTheZeroExtendedWordWithTheSignExtendedIndex) {
   const uint16_t table[4] = {0x8001, 0x2222, 0x3333, 0xFFFF};
   for (uint32_t index : {0xABCD0001u, 0x0000FFFFu}) {
-    const auto landing = ExpectSameAsHost(sim::kFootIKSite, ApplyIKCrashWarn,
+    const auto landing = ExpectSameAsHost(host::kFootIK.site, ApplyIKCrashWarn,
                                           {.eax = index, .ebx = 2, .ecx = 3, .edx = AddressOf(table + 1), .ebp = 7},
                                           {}, HostCallClobbers::kFlags);
-    EXPECT_EQ(landing.address, sim::kFootIKResume);
+    EXPECT_EQ(landing.address, host::kFootIK.resume);
     EXPECT_EQ(landing.regs.eax, index == 0xFFFFu ? 0x8001u : 0x3333u);
   }
 }
@@ -111,10 +111,10 @@ TEST(NullLoadedNodeNotify, LoadedNodeMakesTheHostsVirtualTableRead) {
   uint32_t table[8] = {};
   table[5] = 0x7AB1E;
   const uint32_t node[2] = {AddressOf(table), 0};
-  const auto landing = ExpectSameAsHost(sim::kLoadedNodeSite, ApplyNullLoadedNodeNotify,
+  const auto landing = ExpectSameAsHost(host::kNullLoadedNodeIgnore.site, ApplyNullLoadedNodeNotify,
                                         {.eax = AddressOf(node), .ebx = 2, .ecx = 3, .edx = 4, .ebp = 7}, {0, 0},
                                         HostCallClobbers::kFlags);
-  EXPECT_EQ(landing.address, sim::kLoadedNodeResume);
+  EXPECT_EQ(landing.address, host::kNullLoadedNodeIgnore.resume);
   EXPECT_EQ(landing.regs.eax, 0x7AB1Eu);
   EXPECT_EQ(landing.regs.ecx, AddressOf(node));
   EXPECT_EQ(landing.regs.edx, AddressOf(table));
@@ -124,10 +124,10 @@ TEST(WarnNullCombatStyle, FoundStyleGoesOnUntouched) {
   sim::ClearJournal();
   sim::ResetHostImage();
   sim::SetCombatStyleResult(0xC0B);
-  const sim::Landing host = sim::RunHost(sim::kCombatStyleSite, {.ebx = 2, .esi = 5, .edi = 6, .ebp = 7});
+  const sim::Landing host = sim::RunHost(host::kCombatStyle.site, {.ebx = 2, .esi = 5, .edi = 6, .ebp = 7});
   ApplyWarnNullCombatStyle();
-  const sim::Landing hooked = sim::RunHost(sim::kCombatStyleSite, {.ebx = 2, .esi = 5, .edi = 6, .ebp = 7});
-  EXPECT_EQ(hooked.address, sim::kCombatStyleResume);
+  const sim::Landing hooked = sim::RunHost(host::kCombatStyle.site, {.ebx = 2, .esi = 5, .edi = 6, .ebp = 7});
+  EXPECT_EQ(hooked.address, host::kCombatStyle.resume);
   EXPECT_EQ(hooked.regs.eax, 0xC0Bu);
   EXPECT_EQ(hooked.regs.esp, hooked.entryEsp);
   EXPECT_EQ(hooked.regs.ecx, host.regs.ecx);
@@ -145,8 +145,8 @@ TEST(WarnNullCombatStyle, EveryMissingStyleIsToldAndTheGameGoesOnWithNull) {
   const uint32_t callsBefore = sim::CombatStyleCalls();
   for (uint32_t esi : {AddressOf(&actor), 0u}) {
     const sim::Registers in{.eax = 0xEEEE, .ebx = 2, .ecx = 3, .edx = 4, .esi = esi, .edi = 6, .ebp = 7};
-    const auto landing = sim::RunHost(sim::kCombatStyleSite, in);
-    EXPECT_EQ(landing.address, sim::kCombatStyleResume) << landing.Describe();
+    const auto landing = sim::RunHost(host::kCombatStyle.site, in);
+    EXPECT_EQ(landing.address, host::kCombatStyle.resume) << landing.Describe();
     EXPECT_EQ(landing.regs.eax, 0u);
     EXPECT_EQ(landing.regs.esi, esi);
     EXPECT_EQ(landing.regs.ebx, 2u);
@@ -228,24 +228,24 @@ SIM_SCENARIO(warning) {
   ApplyRecordCrashInfo();
   PrintKnownCrashReasonAtEnd();
   const std::map<std::string, std::function<void()>> cases = {
-      {"missing-node", [] { RunAtSite(ApplyMissingNode, sim::kMissingNodeSite, {.esi = 0}, {1, 2}); }},
-      {"mount-node", [] { RunAtSite(ApplyMountNodeWarn, sim::kMountNodeSite, {.eax = 0}); }},
-      {"footik-low", [] { RunAtSite(ApplyIKCrashWarn, sim::kFootIKSite, {.eax = 0x7FFF, .edx = 0}); }},
-      {"footik-wrap", [] { RunAtSite(ApplyIKCrashWarn, sim::kFootIKSite, {.eax = 0xFFFF, .edx = 0x10000}); }},
+      {"missing-node", [] { RunAtSite(ApplyMissingNode, host::kMissingNode.site, {.esi = 0}, {1, 2}); }},
+      {"mount-node", [] { RunAtSite(ApplyMountNodeWarn, host::kMountNodeCrash.site, {.eax = 0}); }},
+      {"footik-low", [] { RunAtSite(ApplyIKCrashWarn, host::kFootIK.site, {.eax = 0x7FFF, .edx = 0}); }},
+      {"footik-wrap", [] { RunAtSite(ApplyIKCrashWarn, host::kFootIK.site, {.eax = 0xFFFF, .edx = 0x10000}); }},
       {"texture-0",
        [] { RunAtSite(ApplyWarnTextureFailure, sim::kTextureReturnSites[0], {.eax = 0}, {0, 0, 0, 0, 0, 0}); }},
       {"texture-1",
        [] { RunAtSite(ApplyWarnTextureFailure, sim::kTextureReturnSites[1], {.eax = 0}, {0, 0, 0, 0, 0, 0}); }},
       {"loaded-node-null",
-       [] { RunAtSite(ApplyNullLoadedNodeNotify, sim::kLoadedNodeSite, {.eax = 0}, {sim::kReturnProbe, 0}); }},
+       [] { RunAtSite(ApplyNullLoadedNodeNotify, host::kNullLoadedNodeIgnore.site, {.eax = 0}, {sim::kReturnProbe, 0}); }},
       {"loaded-node-base",
        [] {
-         RunAtSite(ApplyNullLoadedNodeNotify, sim::kLoadedNodeSite, {.eax = 0},
+         RunAtSite(ApplyNullLoadedNodeNotify, host::kNullLoadedNodeIgnore.site, {.eax = 0},
                    {sim::kReturnProbe, AddressOf(&kReference)});
        }},
       {"loaded-node-no-base",
        [] {
-         RunAtSite(ApplyNullLoadedNodeNotify, sim::kLoadedNodeSite, {.eax = 0},
+         RunAtSite(ApplyNullLoadedNodeNotify, host::kNullLoadedNodeIgnore.site, {.eax = 0},
                    {sim::kReturnProbe, AddressOf(&kReferenceWithoutBase)});
        }},
   };

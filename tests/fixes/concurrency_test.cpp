@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "fixes/null_guards_first.h"
+#include "fixes/null_guards_first_sites.h"
+#include "fixes/string_sites.h"
 #include "plugin/apply.h"
 #include "sim/child.h"
 #include "sim/host_fixes_first.h"
@@ -18,13 +20,6 @@
 #include "sim/runner.h"
 
 namespace {
-
-constexpr uint32_t kStrCmpSite = 0xD573A8;
-constexpr uint32_t kShadowNodeSite = 0xC7A3CD;
-constexpr uint32_t kShadowNodeResume = 0xC7A3D6;
-constexpr uint32_t kShadowNodeSkip = 0xC7A404;
-constexpr uint32_t kNullSeenDataSite = 0x4C6031;
-constexpr uint32_t kNullSeenDataResume = 0x4C6038;
 
 using sim::AddressOf;
 
@@ -58,7 +53,7 @@ std::string CompareAndCallShadowNodes(int thread, int rounds) {
   for (int round = 0; round < rounds; ++round) {
     const bool fault = (round + thread) % 3 == 0;
     const uint32_t right = fault ? sim::UnreadablePage() : AddressOf(greater.c_str());
-    auto compared = sim::RunHost(kStrCmpSite, {.ecx = AddressOf(mine.c_str()), .edx = right}, {sim::kReturnProbe});
+    auto compared = sim::RunHost(host::kStrCmp.site, {.ecx = AddressOf(mine.c_str()), .edx = right}, {sim::kReturnProbe});
     if (compared.address != sim::kReturnProbe || compared.regs.eax != (fault ? 1u : 0xFFFFFFFFu)) {
       note("compare (fault " + std::to_string(fault) + ") " + compared.Describe());
     }
@@ -66,10 +61,10 @@ std::string CompareAndCallShadowNodes(int thread, int rounds) {
     node.value = static_cast<uint32_t>(thread * 100000 + round);
     shadow[0x108] = shadow[0x10C] = 1;
     const uint32_t edi = AddressOf(fault ? &faulting : &node);
-    auto shadowed = sim::RunHost(kShadowNodeSite, {.eax = 0xA0A0, .esi = AddressOf(shadow), .edi = edi});
-    const bool landedRight = fault ? shadowed.address == kShadowNodeSkip && shadowed.regs.eax == 0xA0A0 &&
+    auto shadowed = sim::RunHost(host::kShadowNode.site, {.eax = 0xA0A0, .esi = AddressOf(shadow), .edi = edi});
+    const bool landedRight = fault ? shadowed.address == host::kShadowNodeSkip && shadowed.regs.eax == 0xA0A0 &&
                                          shadow[0x108] == 0 && shadow[0x10C] == 0
-                                   : shadowed.address == kShadowNodeResume && shadowed.regs.eax == node.value &&
+                                   : shadowed.address == host::kShadowNode.resume && shadowed.regs.eax == node.value &&
                                          shadow[0x108] == 1 && shadow[0x10C] == 1;
     if (!landedRight) note("shadow node (fault " + std::to_string(fault) + ") " + shadowed.Describe());
   }
@@ -93,10 +88,10 @@ SIM_SCENARIO(NullSeenDataRace) {
   ApplyNullSeenData();
   constexpr int kThreads = 6;
   std::vector<sim::Landing> landings(kThreads);
-  RunTogether(kThreads, [&](int t) { landings[t] = sim::RunHost(kNullSeenDataSite, {.eax = 0}); });
+  RunTogether(kThreads, [&](int t) { landings[t] = sim::RunHost(host::kNullSeenData.site, {.eax = 0}); });
   int failures = 0;
   for (const auto& landing : landings) {
-    const bool whole = landing.address == kNullSeenDataResume && landing.regs.edx == sim::SeenDataTable() &&
+    const bool whole = landing.address == host::kNullSeenData.resume && landing.regs.edx == sim::SeenDataTable() &&
                        landing.regs.eax == sim::kSeenDataSlot1 && landing.regs.ecx == landings[0].regs.ecx;
     if (!whole) std::printf("saw a dummy not yet constructed: %s\n", landing.Describe().c_str());
     failures += whole ? 0 : 1;

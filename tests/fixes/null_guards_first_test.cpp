@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fixes/null_guards_first.h"
+#include "fixes/null_guards_first_sites.h"
 #include "plugin/apply.h"
 #include "plugin/load_sequence.h"
 #include "sim/host_fixes_first.h"
@@ -48,30 +49,30 @@ class NullGuard : public testing::Test {
 
 TEST_F(NullGuard, UnkUniqueIdSkipsOnANullFrameOrANullFirstWord) {
   ApplyUnkUniqueId();
-  Expect(0x8B4371, Marked({}, &sim::Registers::ebp), 0x8B441C, "");
+  Expect(host::kUnkUniqueId.site, Marked({}, &sim::Registers::ebp), host::kUnkUniqueIdSkip, "");
   uint32_t empty = 0, filled = 0x1D;
-  Expect(0x8B4371, Marked({.ebp = AddressOf(&empty)}), 0x8B441C, "eax");
-  auto out = Expect(0x8B4371, Marked({.ebp = AddressOf(&filled)}), 0x8B437C, "eax");
+  Expect(host::kUnkUniqueId.site, Marked({.ebp = AddressOf(&empty)}), host::kUnkUniqueIdSkip, "eax");
+  auto out = Expect(host::kUnkUniqueId.site, Marked({.ebp = AddressOf(&filled)}), host::kUnkUniqueId.resume, "eax");
   EXPECT_EQ(out.regs.eax, 0x1Du);
 }
 
 TEST_F(NullGuard, Render650TreatsANullObjectAsFlagged) {
   ApplyRender650();
   const sim::Registers null = Marked({}, kEax);
-  Expect(0xCEC5EC, null, 0xCEC5F2, "");
+  Expect(host::kRender650.site, null, host::kRender650.resume, "");
   uint8_t object[0x44] = {};
-  Expect(0xCEC5EC, Marked({.eax = AddressOf(object)}), 0xCEC5F8, "");
+  Expect(host::kRender650.site, Marked({.eax = AddressOf(object)}), host::kRender650Use, "");
   object[0x40] = 1;
-  Expect(0xCEC5EC, Marked({.eax = AddressOf(object)}), 0xCEC5F2, "");
+  Expect(host::kRender650.site, Marked({.eax = AddressOf(object)}), host::kRender650.resume, "");
 }
 
 TEST_F(NullGuard, UnkObjRef4D4EB0JumpsThroughTheObjectOrResumes) {
   ApplyUnkObjRef4D4EB0();
   const sim::Registers null = Marked({}, kEax);
-  Expect(0x4D4EB9, null, 0x4D4EBE, "");
+  Expect(host::kUnkObjRef4D4EB0.site, null, host::kUnkObjRef4D4EB0.resume, "");
   uint32_t object[0x20] = {};
   object[0x74 / 4] = 0x4D5123;
-  auto out = Expect(0x4D4EB9, Marked({.eax = AddressOf(object)}), 0x4D5123, "edx", {0x11, 0x22});
+  auto out = Expect(host::kUnkObjRef4D4EB0.site, Marked({.eax = AddressOf(object)}), 0x4D5123, "edx", {0x11, 0x22});
   EXPECT_EQ(out.regs.edx, 0x4D5123u);
   EXPECT_EQ(out.Stack(0), 0x11u);
 }
@@ -79,22 +80,22 @@ TEST_F(NullGuard, UnkObjRef4D4EB0JumpsThroughTheObjectOrResumes) {
 TEST_F(NullGuard, Unk11ReadsTheWordOrSkipsWithEsiZero) {
   ApplyUnk11();
   uint32_t holder[4] = {};
-  auto skipped = Expect(0xD822D5, Marked({.esi = AddressOf(holder)}), 0xD822FB, "esi");
+  auto skipped = Expect(host::kUnk11.site, Marked({.esi = AddressOf(holder)}), host::kUnk11Skip, "esi");
   EXPECT_EQ(skipped.regs.esi, 0u);
   const uint16_t words[4] = {0x1111, 0x2222, 0x3333, 0xFFFE};
   holder[3] = AddressOf(words);
-  auto read = Expect(0xD822D5, Marked({.edx = 3, .esi = AddressOf(holder)}), 0xD822DC, "esi");
+  auto read = Expect(host::kUnk11.site, Marked({.edx = 3, .esi = AddressOf(holder)}), host::kUnk11.resume, "esi");
   EXPECT_EQ(read.regs.esi, 0xFFFEu);  // zero-extended
 }
 
 TEST_F(NullGuard, CellNullCrashEndsTheSearchOnANullEntry) {
   ApplyCellNullCrash();
   const sim::Registers null = Marked({}, kEax);
-  Expect(0x437604, null, 0x437610, "");
+  Expect(host::kCellNullCrash.site, null, host::kCellNullCrashNotFound, "");
   uint32_t entry[3] = {0xD1D1, 0, 0xE0E0};  // key equals the marked EDI
-  Expect(0x437604, Marked({.eax = AddressOf(entry)}), 0x437618, "");
+  Expect(host::kCellNullCrash.site, Marked({.eax = AddressOf(entry)}), host::kCellNullCrashFound, "");
   entry[0] = 0x4E4E;
-  auto next = Expect(0x437604, Marked({.eax = AddressOf(entry)}), 0x43760B, "eax");
+  auto next = Expect(host::kCellNullCrash.site, Marked({.eax = AddressOf(entry)}), host::kCellNullCrash.resume, "eax");
   EXPECT_EQ(next.regs.eax, 0xE0E0u);
 }
 
@@ -107,12 +108,12 @@ TEST_F(NullGuard, MountNodeCrashFallsBackToTheObjectInEdi) {
   fallback[0x7C / 4] = 0x0F7C;
   rider[0x3C / 4] = 0x0E3C;
   const sim::Registers null = Marked({.esi = AddressOf(rider), .edi = AddressOf(fallback)}, kEax);
-  auto fell = Expect(0x6E7F85, null, 0x6E7F91, "eax ecx edx");
+  auto fell = Expect(host::kMountNodeCrash.site, null, host::kMountNodeCrash.resume, "eax ecx edx");
   EXPECT_EQ(fell.regs.eax, 0x0F7Cu);
   EXPECT_EQ(fell.regs.ecx, 0x0F78u);
   EXPECT_EQ(fell.regs.edx, 0x0E3Cu);
-  auto kept = Expect(0x6E7F85, Marked({.eax = AddressOf(own), .esi = AddressOf(rider), .edi = AddressOf(fallback)}),
-                     0x6E7F91, "eax ecx edx");
+  auto kept = Expect(host::kMountNodeCrash.site, Marked({.eax = AddressOf(own), .esi = AddressOf(rider), .edi = AddressOf(fallback)}),
+                     host::kMountNodeCrash.resume, "eax ecx edx");
   EXPECT_EQ(kept.regs.eax, 0x017Cu);
   EXPECT_EQ(kept.regs.ecx, 0x0178u);
 }
@@ -120,8 +121,8 @@ TEST_F(NullGuard, MountNodeCrashFallsBackToTheObjectInEdi) {
 TEST_F(NullGuard, WithBothMountNodeOptionsOnOnlyTheFixIsAtTheSite) {
   sim::PrepareGameFolder(sim::TempFolder("mount-conflict"), "[Patch]\nMountNodeCrash=1\nMountNodeWarn=1\n");
   ASSERT_TRUE(ApplyNormalOptions());
-  ASSERT_EQ(sim::HostAt<uint8_t>(0x6E7F85), 0xE9);
-  EXPECT_EQ(0x6E7F85 + 5 + sim::HostAt<uint32_t>(0x6E7F86), AddressOf(reinterpret_cast<const void*>(&MountNodeCrash_Body)));
+  ASSERT_EQ(sim::HostAt<uint8_t>(host::kMountNodeCrash.site), 0xE9);
+  EXPECT_EQ(host::kMountNodeCrash.site + 5 + sim::HostAt<uint32_t>(0x6E7F86), AddressOf(reinterpret_cast<const void*>(&MountNodeCrash_Body)));
 }
 
 TEST_F(NullGuard, MovementPlannerAgentWarpStoresOnlyTypedObjects) {
@@ -129,31 +130,31 @@ TEST_F(NullGuard, MovementPlannerAgentWarpStoresOnlyTypedObjects) {
   uint32_t planner[0x20] = {};
   uint8_t agent[0x14] = {};
   agent[0x12] = 0x3E;
-  Expect(0x76E358, Marked({.eax = AddressOf(agent), .esi = AddressOf(planner)}), 0x76E365, "");
+  Expect(host::kMovementPlannerAgentWarp.site, Marked({.eax = AddressOf(agent), .esi = AddressOf(planner)}), host::kMovementPlannerAgentWarp.resume, "");
   EXPECT_EQ(planner[0x50 / 4], AddressOf(agent));
   agent[0x12] = 0x3D;
-  Expect(0x76E358, Marked({.eax = AddressOf(agent), .esi = AddressOf(planner)}), 0x76E365, "");
+  Expect(host::kMovementPlannerAgentWarp.site, Marked({.eax = AddressOf(agent), .esi = AddressOf(planner)}), host::kMovementPlannerAgentWarp.resume, "");
   EXPECT_EQ(planner[0x50 / 4], 0u);
   planner[0x50 / 4] = 0xFFFFFFFF;
   const sim::Registers null = Marked({.esi = AddressOf(planner)}, kEax);
-  Expect(0x76E358, null, 0x76E365, "");
+  Expect(host::kMovementPlannerAgentWarp.site, null, host::kMovementPlannerAgentWarp.resume, "");
   EXPECT_EQ(planner[0x50 / 4], 0u);
 }
 
 TEST_F(NullGuard, IndexError1ReturnsEarlyFrom0x55) {
   ApplyIndexError1();
-  sim::HostAt<uint32_t>(0x106B150) = 0xDA7A;
-  sim::HostAt<uint32_t>(0x1B39128) = 0x54;
-  auto below = Expect(0x6F3A11, Marked(), 0x6F3A17, "eax esi");
+  sim::HostAt<uint32_t>(host::kIndexError1Data) = 0xDA7A;
+  sim::HostAt<uint32_t>(host::kIndexError1Index) = 0x54;
+  auto below = Expect(host::kIndexError1.site, Marked(), host::kIndexError1.resume, "eax esi");
   EXPECT_EQ(below.regs.eax, 0x54u);
   EXPECT_EQ(below.regs.esi, 0xDA7Au);
-  sim::HostAt<uint32_t>(0x1B39128) = 0x55;
-  auto at = Expect(0x6F3A11, Marked(), sim::kReturnProbe, "eax esi esp", {0x5A5E, sim::kReturnProbe, 0xA1});
+  sim::HostAt<uint32_t>(host::kIndexError1Index) = 0x55;
+  auto at = Expect(host::kIndexError1.site, Marked(), sim::kReturnProbe, "eax esi esp", {0x5A5E, sim::kReturnProbe, 0xA1});
   EXPECT_EQ(at.regs.eax, 0x55u);
   EXPECT_EQ(at.regs.esi, 0x5A5Eu);  // the routine's pushed ESI
   EXPECT_EQ(at.regs.esp, at.entryEsp + 8);
-  sim::HostAt<uint32_t>(0x1B39128) = 0x80000000;  // unsigned: large values return too
-  Expect(0x6F3A11, Marked(), sim::kReturnProbe, "eax esi esp", {0x5A5E, sim::kReturnProbe});
+  sim::HostAt<uint32_t>(host::kIndexError1Index) = 0x80000000;  // unsigned: large values return too
+  Expect(host::kIndexError1.site, Marked(), sim::kReturnProbe, "eax esi esp", {0x5A5E, sim::kReturnProbe});
 }
 
 TEST_F(NullGuard, GetMainMagicEffectInstallsFiveGuards) {
@@ -164,58 +165,58 @@ TEST_F(NullGuard, GetMainMagicEffectInstallsFiveGuards) {
   const sim::Registers null = Marked({}, kEax);
 
   // 1: EDI from the effect, or skip.
-  Expect(0x7E39EC, null, 0x7E391E, "");
-  EXPECT_EQ(Expect(0x7E39EC, Marked({.eax = AddressOf(effect)}), 0x7E39F2, "edi").regs.edi, 0xE080u);
+  Expect(host::kMainMagicEffect1.site, null, host::kMainMagicEffect1Skip, "");
+  EXPECT_EQ(Expect(host::kMainMagicEffect1.site, Marked({.eax = AddressOf(effect)}), host::kMainMagicEffect1.resume, "edi").regs.edi, 0xE080u);
 
-  // 2: both paths meet at 0x657706; only a real effect is called on.
-  auto skipped = Expect(0x657673, null, 0x657706, "edi");
+  // 2: both paths meet at kMainMagicEffect2Continue; only a real effect is called on.
+  auto skipped = Expect(host::kMainMagicEffect2.site, null, host::kMainMagicEffect2Continue, "edi");
   EXPECT_EQ(skipped.regs.edi, 0u);
-  EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine4D4500).runs, 0u);
-  auto called = Expect(0x657673, Marked({.eax = AddressOf(effect)}), 0x657706, "eax ecx edx edi");
+  EXPECT_EQ(sim::EffectRoutineRecord(host::kMainMagicEffect2Call).runs, 0u);
+  auto called = Expect(host::kMainMagicEffect2.site, Marked({.eax = AddressOf(effect)}), host::kMainMagicEffect2Continue, "eax ecx edx edi");
   EXPECT_EQ(called.regs.edi, AddressOf(effect));
   EXPECT_EQ(called.regs.eax, sim::kEffectRoutine4D4500Result);
-  EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine4D4500).runs, 1u);
-  EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine4D4500).ecx, AddressOf(effect));
+  EXPECT_EQ(sim::EffectRoutineRecord(host::kMainMagicEffect2Call).runs, 1u);
+  EXPECT_EQ(sim::EffectRoutineRecord(host::kMainMagicEffect2Call).ecx, AddressOf(effect));
 
   // 3: the lookup's answer decides EDI; both continue past the resume.
-  auto none = Expect(0x6577D0, Marked(), 0x6577DC, "eax ecx edx edi");
+  auto none = Expect(host::kMainMagicEffect3.site, Marked(), host::kMainMagicEffect3Continue, "eax ecx edx edi");
   EXPECT_EQ(none.regs.edi, 0u);
-  EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine406C70).ecx, 0xC0C0u);
+  EXPECT_EQ(sim::EffectRoutineRecord(host::kMainMagicEffect3Call).ecx, 0xC0C0u);
   sim::SetEffectRoutine406C70Result(AddressOf(effect));
-  auto found = Expect(0x6577D0, Marked(), 0x6577DC, "eax ecx edx edi");
+  auto found = Expect(host::kMainMagicEffect3.site, Marked(), host::kMainMagicEffect3Continue, "eax ecx edx edi");
   EXPECT_EQ(found.regs.edi, 0xE050u);
-  EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine406C70).runs, 2u);
+  EXPECT_EQ(sim::EffectRoutineRecord(host::kMainMagicEffect3Call).runs, 2u);
 
   // 4: a null object drops the pushed argument as the call would have.
-  auto dropped = Expect(0x65FEEC, Marked({}, &sim::Registers::ecx), 0x65FEF1, "eax esp", {0xA4, 0x11});
+  auto dropped = Expect(host::kMainMagicEffect4.site, Marked({}, &sim::Registers::ecx), host::kMainMagicEffect4.resume, "eax esp", {0xA4, 0x11});
   EXPECT_EQ(dropped.regs.eax, 0u);
   EXPECT_EQ(dropped.regs.esp, dropped.entryEsp + 4);
   EXPECT_EQ(dropped.Stack(0), 0x11u);
-  EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine403F10).runs, 0u);
-  auto member = Expect(0x65FEEC, Marked({.ecx = AddressOf(effect)}), 0x65FEF1, "eax ecx edx esp", {0xA4, 0x11});
+  EXPECT_EQ(sim::EffectRoutineRecord(host::kMainMagicEffect4Call).runs, 0u);
+  auto member = Expect(host::kMainMagicEffect4.site, Marked({.ecx = AddressOf(effect)}), host::kMainMagicEffect4.resume, "eax ecx edx esp", {0xA4, 0x11});
   EXPECT_EQ(member.regs.eax, sim::kEffectRoutine403F10Result);
   EXPECT_EQ(member.regs.esp, member.entryEsp + 4);
-  EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine403F10).ecx, AddressOf(effect));
-  EXPECT_EQ(sim::EffectRoutineRecord(sim::kEffectRoutine403F10).argument, 0xA4u);
+  EXPECT_EQ(sim::EffectRoutineRecord(host::kMainMagicEffect4Call).ecx, AddressOf(effect));
+  EXPECT_EQ(sim::EffectRoutineRecord(host::kMainMagicEffect4Call).argument, 0xA4u);
 
   // 5: ECX from the effect, or 0.
-  EXPECT_EQ(Expect(0x8127CF, null, 0x8127D5, "ecx").regs.ecx, 0u);
-  EXPECT_EQ(Expect(0x8127CF, Marked({.eax = AddressOf(effect)}), 0x8127D5, "ecx").regs.ecx, 0xE080u);
+  EXPECT_EQ(Expect(host::kMainMagicEffect5.site, null, host::kMainMagicEffect5.resume, "ecx").regs.ecx, 0u);
+  EXPECT_EQ(Expect(host::kMainMagicEffect5.site, Marked({.eax = AddressOf(effect)}), host::kMainMagicEffect5.resume, "ecx").regs.ecx, 0xE080u);
 }
 
 TEST_F(NullGuard, NullSeenDataHandsOnTheObjectOrOneSharedConstructedDummy) {
   ApplyNullSeenData();
   const uint32_t table[2] = {0x7AB0, 0x7AB1};
   const uint32_t object = AddressOf(table);
-  auto kept = Expect(0x4C6031, Marked({.eax = AddressOf(&object)}), 0x4C6038, "eax ecx edx");
+  auto kept = Expect(host::kNullSeenData.site, Marked({.eax = AddressOf(&object)}), host::kNullSeenData.resume, "eax ecx edx");
   EXPECT_EQ(kept.regs.ecx, AddressOf(&object));
   EXPECT_EQ(kept.regs.edx, AddressOf(table));
   EXPECT_EQ(kept.regs.eax, 0x7AB1u);
   EXPECT_EQ(sim::SeenDataConstructions(), 0u) << "nothing is built for a real object (first use in this process)";
 
   const sim::Registers null = Marked({}, kEax);
-  auto first = Expect(0x4C6031, null, 0x4C6038, "eax ecx edx");
-  auto second = Expect(0x4C6031, null, 0x4C6038, "eax ecx edx");
+  auto first = Expect(host::kNullSeenData.site, null, host::kNullSeenData.resume, "eax ecx edx");
+  auto second = Expect(host::kNullSeenData.site, null, host::kNullSeenData.resume, "eax ecx edx");
   EXPECT_EQ(sim::SeenDataConstructions(), 1u);
   EXPECT_EQ(first.regs.ecx, second.regs.ecx);
   EXPECT_EQ(first.regs.ecx, sim::LastSeenDataConstruction().object);
@@ -228,13 +229,13 @@ TEST_F(NullGuard, NullSeenDataHandsOnTheObjectOrOneSharedConstructedDummy) {
 TEST_F(NullGuard, BhvGraphUpdateLoadShowsAnUnreadableStringAsEmpty) {
   ApplyBhvGraphUpdateLoad();
   const char* text = "idle";
-  auto readable = Expect(0xC27A8B, Marked(), 0xC27A92, "eax ecx edx", {0, 0, 0, 0, AddressOf(text)});
+  auto readable = Expect(host::kBhvGraphUpdateLoad.site, Marked(), host::kBhvGraphUpdateLoad.resume, "eax ecx edx", {0, 0, 0, 0, AddressOf(text)});
   EXPECT_EQ(readable.regs.edx, AddressOf(text));
   EXPECT_EQ(readable.regs.eax, AddressOf(text));
   EXPECT_EQ(readable.regs.eflags & sim::kZeroFlag, 0u);
 
   for (uint32_t bad : {0u, sim::UnreadablePage()}) {
-    auto zero = Expect(0xC27A8B, Marked(), 0xC27A92, "eax ecx edx", {0, 0, 0, 0, bad});
+    auto zero = Expect(host::kBhvGraphUpdateLoad.site, Marked(), host::kBhvGraphUpdateLoad.resume, "eax ecx edx", {0, 0, 0, 0, bad});
     EXPECT_EQ(zero.regs.edx, AddressOf(ReadableOrZero(nullptr)));
     EXPECT_EQ(zero.regs.eax, zero.regs.edx);
     EXPECT_NE(zero.regs.eflags & sim::kZeroFlag, 0u);
@@ -247,13 +248,13 @@ TEST_F(NullGuard, ShadowNodeTakesTheSlotResultOrClearsBothBytesOnAFault) {
   uint8_t shadow[0x110];
   auto answering = sim::MakeAnsweringSlot7Node(0);  // a result of 0 is not a fault
   std::fill(std::begin(shadow), std::end(shadow), 0x77);
-  auto ok = Expect(0xC7A3CD, Marked({.esi = AddressOf(shadow), .edi = AddressOf(&answering)}), 0xC7A3D6, "eax");
+  auto ok = Expect(host::kShadowNode.site, Marked({.esi = AddressOf(shadow), .edi = AddressOf(&answering)}), host::kShadowNode.resume, "eax");
   EXPECT_EQ(ok.regs.eax, 0u);
   EXPECT_EQ(shadow[0x108], 0x77);
   EXPECT_EQ(shadow[0x10C], 0x77);
 
   auto faulting = sim::MakeFaultingSlot7Node();
-  Expect(0xC7A3CD, Marked({.esi = AddressOf(shadow), .edi = AddressOf(&faulting)}), 0xC7A404, "");
+  Expect(host::kShadowNode.site, Marked({.esi = AddressOf(shadow), .edi = AddressOf(&faulting)}), host::kShadowNodeSkip, "");
   EXPECT_EQ(shadow[0x108], 0);
   EXPECT_EQ(shadow[0x10C], 0);
   EXPECT_EQ(shadow[0x109], 0x77);
@@ -261,7 +262,7 @@ TEST_F(NullGuard, ShadowNodeTakesTheSlotResultOrClearsBothBytesOnAFault) {
 
   // A node that cannot even be read faults the same way.
   shadow[0x108] = shadow[0x10C] = 0x77;
-  Expect(0xC7A3CD, Marked({.esi = AddressOf(shadow), .edi = sim::UnreadablePage()}), 0xC7A404, "");
+  Expect(host::kShadowNode.site, Marked({.esi = AddressOf(shadow), .edi = sim::UnreadablePage()}), host::kShadowNodeSkip, "");
   EXPECT_EQ(shadow[0x10C], 0);
 }
 

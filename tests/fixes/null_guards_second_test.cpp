@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fixes/null_guards_second.h"
+#include "fixes/null_guards_second_sites.h"
 #include "plugin/apply.h"
 #include "plugin/option_table.h"
 #include "sim/host_fixes_second.h"
@@ -122,7 +123,6 @@ TEST(BadReferenceHandlers, ThreadsProbingAtOnceGetTheirOwnAnswers) {
 
 // ----- the render-save site and its x87 push -----
 
-constexpr uint32_t kRenderSaveSite = 0xCB0516;
 constexpr std::initializer_list<uint32_t> kRenderSaveStack = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0x5AFE, 14};
 
 TEST(RenderSave, PushesTheObjectsFloatAndLoadsTheStackWord) {
@@ -132,8 +132,8 @@ TEST(RenderSave, PushesTheObjectsFloatAndLoadsTheStackWord) {
   object.Float(0x8C, 2.75f);
   object.Float(0x88, -1.0f);
   auto in = With(kHostRegisters, {{&R::eax, object.Address()}});
-  auto out = sim::RunHostWithEmptyX87(kRenderSaveSite, in, kRenderSaveStack);
-  ExpectLanding(out, sim::kRenderSaveResume + sim::kX87ProbeLength);
+  auto out = sim::RunHostWithEmptyX87(host::kRenderSave.site, in, kRenderSaveStack);
+  ExpectLanding(out, host::kRenderSave.resume + sim::kX87ProbeLength);
   ExpectRegisters(out, With(in, {{&R::ecx, 0x5AFE}}));
   const auto x87 = sim::X87AtLastProbe();
   EXPECT_EQ(x87.depth, 1);
@@ -144,23 +144,20 @@ TEST(RenderSave, ANullObjectSkipsWithNothingOnTheX87Stack) {
   sim::ResetHostImage();
   ApplyRenderSave();
   auto in = With(kHostRegisters, {{&R::eax, 0}});
-  auto out = sim::RunHostWithEmptyX87(kRenderSaveSite, in, kRenderSaveStack);
-  ExpectLanding(out, sim::kRenderSaveSkip + sim::kX87ProbeLength);
+  auto out = sim::RunHostWithEmptyX87(host::kRenderSave.site, in, kRenderSaveStack);
+  ExpectLanding(out, host::kRenderSaveSkip + sim::kX87ProbeLength);
   ExpectRegisters(out, in);
   EXPECT_EQ(sim::X87AtLastProbe().depth, 0);
 }
 
 // ----- the movement controller's call through its function table -----
 
-constexpr uint32_t kMoveControllerCastSite = 0x76636B;
-constexpr uint32_t kMoveControllerCastResume = 0x766374;
-
 TEST(MoveControllerCast, WithoutATableAnswersZeroAsBelowAndNotEqual) {
   sim::ResetHostImage();
   ApplyMoveControllerCast();
   auto in = With(kHostRegisters, {{&R::edx, 0}, {&R::eflags, sim::kZeroFlag}});  // the opposite of the answer
-  auto out = ExpectHook(kMoveControllerCastSite, in, {1, 2, 3, 4, 5, 6, 7, 0},
-                        {kMoveControllerCastResume, With(in, {{&R::eax, 0}})});
+  auto out = ExpectHook(host::kMoveControllerCast.site, in, {1, 2, 3, 4, 5, 6, 7, 0},
+                        {host::kMoveControllerCast.resume, With(in, {{&R::eax, 0}})});
   EXPECT_FALSE(Flag(out, sim::kZeroFlag));
   EXPECT_TRUE(Flag(out, sim::kCarryFlag));
   EXPECT_EQ(sim::LastControllerCall().calls, 0u);
@@ -177,8 +174,8 @@ TEST(MoveControllerCast, CallsEntryFourAndComparesItsAnswerWithTheStackWord) {
     ApplyMoveControllerCast();
     sim::SetControllerCallResult(c.answer);
     auto in = With(kHostRegisters, {{&R::edx, sim::ControllerFunctionTable()}});
-    auto out = ExpectHook(kMoveControllerCastSite, in, {0xF1257, 2, 3, 4, 5, 6, 7, kStackWord, 9},
-                          {kMoveControllerCastResume, With(in, {{&R::eax, c.answer}})});
+    auto out = ExpectHook(host::kMoveControllerCast.site, in, {0xF1257, 2, 3, 4, 5, 6, 7, kStackWord, 9},
+                          {host::kMoveControllerCast.resume, With(in, {{&R::eax, c.answer}})});
     EXPECT_EQ(Flag(out, sim::kZeroFlag), c.zero) << std::hex << c.answer;
     EXPECT_EQ(Flag(out, sim::kCarryFlag), c.carry) << std::hex << c.answer;
     const auto call = sim::LastControllerCall();
@@ -190,15 +187,12 @@ TEST(MoveControllerCast, CallsEntryFourAndComparesItsAnswerWithTheStackWord) {
 
 // ----- the save-render object and its slot 19 -----
 
-constexpr uint32_t kSaveRenderCrashSite = 0xCAF9F7;
-constexpr uint32_t kSaveRenderCrashResume = 0xCAFA01;
-
 TEST(SaveRenderCrash, ALiveObjectGetsItsSlot19CallWithEdi) {
   sim::ResetHostImage();
   ApplySaveRenderCrash();
   auto in = With(kHostRegisters, {{&R::esi, sim::SlotObject()}});
-  auto out = sim::RunHost(kSaveRenderCrashSite, in, {0x11, 0x22});
-  ExpectLanding(out, kSaveRenderCrashResume);
+  auto out = sim::RunHost(host::kSaveRenderCrash.site, in, {0x11, 0x22});
+  ExpectLanding(out, host::kSaveRenderCrash.resume);
   // ECX and EDX are the callee's to change.
   EXPECT_EQ(out.regs.eax, sim::kSlot19Result);
   EXPECT_EQ(out.regs.esi, sim::SlotObject());
@@ -217,26 +211,23 @@ TEST(SaveRenderCrash, ANullOrFreedObjectIsSkippedWithZeroResults) {
     sim::ResetHostImage();
     ApplySaveRenderCrash();
     auto in = With(kHostRegisters, {{&R::esi, object}});
-    ExpectHook(kSaveRenderCrashSite, in, {0x11, 0x22}, {kSaveRenderCrashResume, With(in, {{&R::esi, 0}, {&R::eax, 0}})});
+    ExpectHook(host::kSaveRenderCrash.site, in, {0x11, 0x22}, {host::kSaveRenderCrash.resume, With(in, {{&R::esi, 0}, {&R::eax, 0}})});
     EXPECT_EQ(sim::LastSlot19Call().calls, 0u);
   }
 }
 
 // ----- plain guards with a skip address -----
 
-constexpr uint32_t kNullLoadedNodeSite = 0x4C119E;
-constexpr uint32_t kNullLoadedNodeSkip = 0x4C11B5;
-
 TEST(NullLoadedNodeIgnore, LoadsSlot5OfALiveNodeAndSkipsANullOne) {
   sim::ResetHostImage();
   ApplyNullLoadedNodeIgnore();
   auto in = With(kHostRegisters, {{&R::eax, sim::SlotObject()}});
-  ExpectHook(kNullLoadedNodeSite, in, {},
-             {0x4C11A5, With(in, {{&R::eax, sim::SlotObjectSlot5()},
+  ExpectHook(host::kNullLoadedNodeIgnore.site, in, {},
+             {host::kNullLoadedNodeIgnore.resume, With(in, {{&R::eax, sim::SlotObjectSlot5()},
                                   {&R::ecx, sim::SlotObject()},
                                   {&R::edx, sim::HostAt<uint32_t>(sim::SlotObject())}})});  // its virtual table
   in.eax = 0;
-  ExpectHook(kNullLoadedNodeSite, in, {}, {kNullLoadedNodeSkip, in});
+  ExpectHook(host::kNullLoadedNodeIgnore.site, in, {}, {host::kNullLoadedNodeIgnoreSkip, in});
 }
 
 const OptionEntry& Row(const char* key) {
@@ -258,14 +249,14 @@ TEST(NullLoadedNodeIgnore, WinsTheSharedSiteOverTheWarning) {
   for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
     if (row->apply != nullptr && IsOptionEligible(*row)) row->apply();
   }
-  const uint32_t jumpEnd = kNullLoadedNodeSite + 5;
-  EXPECT_EQ(sim::HostAt<uint8_t>(kNullLoadedNodeSite), 0xE9);
-  EXPECT_EQ(sim::HostAt<uint32_t>(kNullLoadedNodeSite + 1),
+  const uint32_t jumpEnd = host::kNullLoadedNodeIgnore.site + 5;
+  EXPECT_EQ(sim::HostAt<uint8_t>(host::kNullLoadedNodeIgnore.site), 0xE9);
+  EXPECT_EQ(sim::HostAt<uint32_t>(host::kNullLoadedNodeIgnore.site + 1),
             AddressOf(reinterpret_cast<const void*>(&NullLoadedNodeIgnore_Body)) - jumpEnd);
   EXPECT_EQ(sim::HostAt<uint16_t>(jumpEnd), 0x9090);
 
   auto in = With(kHostRegisters, {{&R::eax, 0}});
-  ExpectHook(kNullLoadedNodeSite, in, {}, {kNullLoadedNodeSkip, in});
+  ExpectHook(host::kNullLoadedNodeIgnore.site, in, {}, {host::kNullLoadedNodeIgnoreSkip, in});
   EXPECT_TRUE(sim::MessageBoxes().empty());
 }
 
@@ -275,9 +266,9 @@ TEST(NullActorBaseForm, StepsToTheBaseFormOfALiveActorAndSkipsANullOne) {
   FakeObject actor;
   actor.Word(0x24, 0xBA5EF0);
   auto in = With(kHostRegisters, {{&R::eax, actor.Address()}});
-  ExpectHook(0x690A69, in, {}, {0x690A6F, With(in, {{&R::eax, actor.Address() + 0x20}, {&R::ecx, 0xBA5EF0}})});
+  ExpectHook(host::kNullActorBaseForm.site, in, {}, {host::kNullActorBaseForm.resume, With(in, {{&R::eax, actor.Address() + 0x20}, {&R::ecx, 0xBA5EF0}})});
   in.eax = 0;
-  ExpectHook(0x690A69, in, {}, {0x690A80, in});
+  ExpectHook(host::kNullActorBaseForm.site, in, {}, {host::kNullActorBaseFormSkip, in});
 }
 
 // ----- the five member-vector guards -----
@@ -286,7 +277,7 @@ struct MemberHook {
   uint32_t site, resume, offset;
 };
 constexpr MemberHook kMemberHooks[] = {
-    {0x6DE86A, 0x6DE870, 0x150}, {0x6DE873, 0x6DE879, 0x15C}, {0x6DE87C, 0x6DE882, 0x168}, {0x6DE885, 0x6DE88B, 0x174}};
+    {host::kAVSetCrash1.site, host::kAVSetCrash1.resume, 0x150}, {host::kAVSetCrash2.site, host::kAVSetCrash2.resume, 0x15C}, {host::kAVSetCrash3.site, host::kAVSetCrash3.resume, 0x168}, {host::kAVSetCrash4.site, host::kAVSetCrash4.resume, 0x174}};
 
 // ECX and EDX carry nothing after the handler call; everything else stays.
 void ExpectKeptAcrossHandler(const sim::Landing& out, const R& in) {
@@ -321,8 +312,8 @@ TEST(AVSetCrash, TheReturnHookPopsEdiEsiEbxAndChecksTheOldEsi) {
   FakeObject vector;
   for (uint32_t esi : {vector.Address(), 0u, sim::UnreadablePage()}) {
     auto in = With(kHostRegisters, {{&R::esi, esi}});
-    auto out = sim::RunHost(0x6F231E, in, {0xED1, 0x551, 0xEB1, 0x4E7});
-    ExpectLanding(out, 0x6F2323, 12);
+    auto out = sim::RunHost(host::kAVSetCrash5.site, in, {0xED1, 0x551, 0xEB1, 0x4E7});
+    ExpectLanding(out, host::kAVSetCrash5.resume, 12);
     EXPECT_EQ(out.regs.eax, esi == vector.Address() ? esi : 0u) << std::hex << esi;
     ExpectKeptAcrossHandler(out, With(in, {{&R::edi, 0xED1}, {&R::esi, 0x551}, {&R::ebx, 0xEB1}}));
     EXPECT_EQ(out.Stack(0), 0x4E7u);
@@ -339,12 +330,12 @@ TEST(NullPlayerNode, StoresClOnBothPathsAndTestsTheNodeFlag) {
     bool zero;
   };
   FakeObject node;
-  for (const Case& c : {Case{true, 1, 0x69B856, false}, Case{true, 0xFE, 0x69B856, true}, Case{false, 0, 0x69B874, false}}) {
+  for (const Case& c : {Case{true, 1, host::kNullPlayerNode.resume, false}, Case{true, 0xFE, host::kNullPlayerNode.resume, true}, Case{false, 0, host::kNullPlayerNodeSkip, false}}) {
     sim::ResetHostImage();
     ApplyNullPlayerNode();
     node.bytes[0x98] = c.flag;
     auto in = With(kHostRegisters, {{&R::eax, c.node ? node.Address() : 0}, {&R::ecx, 0x1234565A}});
-    auto out = ExpectHook(0x69B84B, in, {0, 1, 2, 3, 4, 5, 6, 7, 0xAABBCCDD, 9}, {c.landing, in});
+    auto out = ExpectHook(host::kNullPlayerNode.site, in, {0, 1, 2, 3, 4, 5, 6, 7, 0xAABBCCDD, 9}, {c.landing, in});
     EXPECT_EQ(out.Stack(8), 0xAABBCC5Au) << "only byte [ESP+0x20] takes CL";
     EXPECT_EQ(out.Stack(7), 7u);
     if (c.node) {
@@ -360,9 +351,9 @@ TEST(NullBaseFormMove, AnswersTheUnsignedFormTypeOrType26) {
   base.bytes[0x12] = 0x9A;
   reference.Word(0x24, base.Address());
   auto in = With(kHostRegisters, {{&R::esi, reference.Address()}});
-  ExpectHook(0x4D9D06, in, {}, {0x4D9D0D, With(in, {{&R::ecx, base.Address()}, {&R::eax, 0x9A}})});
+  ExpectHook(host::kNullBaseFormMove.site, in, {}, {host::kNullBaseFormMove.resume, With(in, {{&R::ecx, base.Address()}, {&R::eax, 0x9A}})});
   reference.Word(0x24, 0);
-  ExpectHook(0x4D9D06, in, {}, {0x4D9D0D, With(in, {{&R::ecx, 0}, {&R::eax, 0x26}})});
+  ExpectHook(host::kNullBaseFormMove.site, in, {}, {host::kNullBaseFormMove.resume, With(in, {{&R::ecx, 0}, {&R::eax, 0x26}})});
 }
 
 TEST(NullRefNode, ClearsEcxAndEbpAndCopiesEaxToEbxOnBothPaths) {
@@ -370,7 +361,7 @@ TEST(NullRefNode, ClearsEcxAndEbpAndCopiesEaxToEbxOnBothPaths) {
   ApplyNullRefNode();
   for (uint32_t node : {0x0BADF00Du, 0u}) {
     auto in = With(kHostRegisters, {{&R::eax, node}});
-    ExpectHook(0x46CA00, in, {},
+    ExpectHook(host::kNullRefNode.site, in, {},
                {node ? 0x46CA06u : 0x46CA53u, With(in, {{&R::ebx, node}, {&R::ecx, 0}, {&R::ebp, 0}})});
   }
 }
@@ -381,12 +372,12 @@ TEST(NullOutfitEntry, PushesEsiOnBothPaths) {
   FakeObject entry;
   entry.bytes[0x12] = 0xC3;
   auto in = With(kHostRegisters, {{&R::ecx, entry.Address()}});
-  auto out = ExpectHook(0x561FF6, in, {0x99}, {0x561FFB, With(in, {{&R::esi, 0xC3}}), -4});
+  auto out = ExpectHook(host::kNullOutfitEntry.site, in, {0x99}, {host::kNullOutfitEntry.resume, With(in, {{&R::esi, 0xC3}}), -4});
   EXPECT_EQ(out.Stack(0), in.esi);
   EXPECT_EQ(out.Stack(1), 0x99u);
 
   in = With(in, {{&R::ecx, 0}, {&R::eax, 0x123456FF}});
-  out = ExpectHook(0x561FF6, in, {0x99}, {0x562067, With(in, {{&R::eax, 0x12345600}}), -4});
+  out = ExpectHook(host::kNullOutfitEntry.site, in, {0x99}, {host::kNullOutfitEntrySkip, With(in, {{&R::eax, 0x12345600}}), -4});
   EXPECT_EQ(out.Stack(0), in.esi);
 }
 
@@ -397,11 +388,11 @@ TEST(ActorDeleteNullBase, PushesEdiAndShiftsTheBaseLogically) {
   for (auto [base, shifted] : {std::pair{0x40u, 2u}, std::pair{0x80000040u, 0x04000002u}}) {
     actor.Word(0x24, base);
     auto in = With(kHostRegisters, {{&R::eax, actor.Address()}});
-    auto out = ExpectHook(0x6BAC9A, in, {0x99}, {0x6BACA1, With(in, {{&R::ecx, shifted}}), -4});
+    auto out = ExpectHook(host::kActorDeleteNullBase.site, in, {0x99}, {host::kActorDeleteNullBase.resume, With(in, {{&R::ecx, shifted}}), -4});
     EXPECT_EQ(out.Stack(0), in.edi);
   }
   auto in = With(kHostRegisters, {{&R::eax, 0}});
-  auto out = ExpectHook(0x6BAC9A, in, {0x99}, {0x6BACAF, in, -4});
+  auto out = ExpectHook(host::kActorDeleteNullBase.site, in, {0x99}, {host::kActorDeleteNullBaseSkip, in, -4});
   EXPECT_EQ(out.Stack(0), in.edi);
 }
 
@@ -412,9 +403,9 @@ TEST(NullParentNode, LoadsTheParentsTableOrSkipsWithoutOne) {
   parent.Word(0, 0x7AB1E);
   child.Word(0x18, parent.Address());
   auto in = With(kHostRegisters, {{&R::esi, child.Address()}});
-  ExpectHook(0x5A8805, in, {}, {0x5A880A, With(in, {{&R::ecx, parent.Address()}, {&R::edx, 0x7AB1E}})});
+  ExpectHook(host::kNullParentNode.site, in, {}, {host::kNullParentNode.resume, With(in, {{&R::ecx, parent.Address()}, {&R::edx, 0x7AB1E}})});
   child.Word(0x18, 0);
-  ExpectHook(0x5A8805, in, {}, {0x5A885E, With(in, {{&R::ecx, 0}})});
+  ExpectHook(host::kNullParentNode.site, in, {}, {host::kNullParentNodeSkip, With(in, {{&R::ecx, 0}})});
 }
 
 // ----- the early returns -----

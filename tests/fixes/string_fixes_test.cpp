@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fixes/string_fixes.h"
+#include "fixes/string_sites.h"
 #include "plugin/apply.h"
 #include "plugin/load_sequence.h"
 #include "sim/host_fixes_first.h"
@@ -14,12 +15,6 @@
 #include "sim/runner.h"
 
 namespace {
-
-constexpr uint32_t kStrCmpSite = 0xD573A8;
-constexpr uint32_t kStrLenSite = 0x46EDF0;
-constexpr uint32_t kSkipStrLenCrashSite = 0x46EE1D;
-constexpr uint32_t kSkipStrLenCrashResume = 0x46EE23;
-constexpr uint32_t kStringRefSetNullSite = 0xA51284;
 
 using sim::AddressOf;
 
@@ -86,16 +81,16 @@ TEST_F(StringHook, ComparisonHookPassesEcxFirstAndReturnsToTheCaller) {
   ApplyStrCmp();
   const sim::Registers in{.eax = 0xEEEE, .ebx = 0xB, .ecx = AddressOf("a"), .edx = AddressOf("b"), .esi = 0x51,
                           .edi = 0xD1, .ebp = 0xBB};
-  auto out = sim::RunHost(kStrCmpSite, in, {sim::kReturnProbe, 0xA1, 0xA2});
+  auto out = sim::RunHost(host::kStrCmp.site, in, {sim::kReturnProbe, 0xA1, 0xA2});
   ASSERT_EQ(out.address, sim::kReturnProbe) << out.Describe();
   EXPECT_EQ(out.regs.eax, 0xFFFFFFFFu);
   EXPECT_EQ(out.regs.esp, out.entryEsp + 4);  // the return address only, no arguments
   EXPECT_EQ(out.Stack(0), 0xA1u);
   EXPECT_EQ(sim::RegistersChangedBesides(in, out, "eax ecx edx esp"), "");
 
-  auto swapped = sim::RunHost(kStrCmpSite, {.ecx = AddressOf("b"), .edx = AddressOf("a")}, {sim::kReturnProbe});
+  auto swapped = sim::RunHost(host::kStrCmp.site, {.ecx = AddressOf("b"), .edx = AddressOf("a")}, {sim::kReturnProbe});
   EXPECT_EQ(swapped.regs.eax, 1u);
-  auto unreadable = sim::RunHost(kStrCmpSite, {.ecx = sim::UnreadablePage(), .edx = AddressOf("a")},
+  auto unreadable = sim::RunHost(host::kStrCmp.site, {.ecx = sim::UnreadablePage(), .edx = AddressOf("a")},
                                  {sim::kReturnProbe});
   EXPECT_EQ(unreadable.address, sim::kReturnProbe) << unreadable.Describe();
   EXPECT_EQ(unreadable.regs.eax, 1u);
@@ -103,10 +98,10 @@ TEST_F(StringHook, ComparisonHookPassesEcxFirstAndReturnsToTheCaller) {
 
 TEST_F(StringHook, UnguardedComparisonHookAnswersNullAsUnequal) {
   ApplyStrCmpNoTry();
-  auto out = sim::RunHost(kStrCmpSite, {.ecx = AddressOf("a"), .edx = AddressOf("b")}, {sim::kReturnProbe});
+  auto out = sim::RunHost(host::kStrCmp.site, {.ecx = AddressOf("a"), .edx = AddressOf("b")}, {sim::kReturnProbe});
   ASSERT_EQ(out.address, sim::kReturnProbe) << out.Describe();
   EXPECT_EQ(out.regs.eax, 0xFFFFFFFFu);
-  auto null = sim::RunHost(kStrCmpSite, {.ecx = AddressOf("a"), .edx = 0}, {sim::kReturnProbe});
+  auto null = sim::RunHost(host::kStrCmp.site, {.ecx = AddressOf("a"), .edx = 0}, {sim::kReturnProbe});
   EXPECT_EQ(null.regs.eax, 1u);
   EXPECT_EQ(null.regs.esp, null.entryEsp + 4);
 }
@@ -115,18 +110,18 @@ TEST_F(StringHook, WithBothComparisonOptionsOnOnlyTheGuardedOneIsAtTheSite) {
   const std::string folder = sim::TempFolder("strcmp-conflict");
   sim::PrepareGameFolder(folder, "[Patch]\nStrCmp=1\nStrCmpNoTry=1\n");
   ASSERT_TRUE(ApplyNormalOptions());
-  EXPECT_EQ(JumpTarget(kStrCmpSite), AddressOf(reinterpret_cast<const void*>(&StrCmp_Body)));
+  EXPECT_EQ(JumpTarget(host::kStrCmp.site), AddressOf(reinterpret_cast<const void*>(&StrCmp_Body)));
 
   sim::ResetHostImage();
   sim::PrepareGameFolder(sim::TempFolder("strcmp-alone"), "[Patch]\nStrCmp=0\nStrCmpNoTry=1\n");
   ASSERT_TRUE(ApplyNormalOptions());
-  EXPECT_EQ(JumpTarget(kStrCmpSite), AddressOf(reinterpret_cast<const void*>(&StrCmpNoTry_Body)));
+  EXPECT_EQ(JumpTarget(host::kStrCmp.site), AddressOf(reinterpret_cast<const void*>(&StrCmpNoTry_Body)));
 }
 
 TEST_F(StringHook, StrLenLoadsEdiFromTheFrameAndSkipsTheLengthCode) {
   ApplyStrLen();
   const sim::Registers in{.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = 5, .edi = 6, .ebp = 7};
-  auto out = sim::RunHost(kStrLenSite, in, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x51AB});
+  auto out = sim::RunHost(host::kStrLen.site, in, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x51AB});
   ASSERT_EQ(out.address, 0x46EE08u) << out.Describe();
   EXPECT_EQ(out.regs.edi, 0x51ABu);
   EXPECT_EQ(sim::RegistersChangedBesides(in, out, "edi"), "");
@@ -140,8 +135,8 @@ TEST_F(StringHook, SkipStrLenCrashCallsARealCalleeAndSkipsANullOne) {
                                            0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x5C5C};
   const sim::Registers call{.eax = 0xAA, .ebx = 0xBB, .ecx = 0xCC, .edx = sim::kLengthCallee, .esi = 5, .edi = 6,
                             .ebp = 7};
-  auto called = sim::RunHost(kSkipStrLenCrashSite, call, stack);
-  ASSERT_EQ(called.address, kSkipStrLenCrashResume) << called.Describe();
+  auto called = sim::RunHost(host::kSkipStrLenCrash.site, call, stack);
+  ASSERT_EQ(called.address, host::kSkipStrLenCrash.resume) << called.Describe();
   EXPECT_EQ(sim::LengthCalleeRuns(), 1u);
   EXPECT_EQ(sim::LastLengthCalleeCall().first, 0xA1u);
   EXPECT_EQ(sim::LastLengthCalleeCall().second, 0xA2u);
@@ -153,8 +148,8 @@ TEST_F(StringHook, SkipStrLenCrashCallsARealCalleeAndSkipsANullOne) {
   EXPECT_EQ(called.regs.ebp, 7u);
 
   const sim::Registers skip{.eax = 0xAA, .ebx = 0xBB, .ecx = 0xCC, .edx = 0, .esi = 5, .edi = 6, .ebp = 7};
-  auto skipped = sim::RunHost(kSkipStrLenCrashSite, skip, stack);
-  ASSERT_EQ(skipped.address, kSkipStrLenCrashResume) << skipped.Describe();
+  auto skipped = sim::RunHost(host::kSkipStrLenCrash.site, skip, stack);
+  ASSERT_EQ(skipped.address, host::kSkipStrLenCrash.resume) << skipped.Describe();
   EXPECT_EQ(sim::LengthCalleeRuns(), 1u);
   EXPECT_EQ(skipped.regs.ebx, 0u);
   EXPECT_EQ(skipped.regs.esp, skipped.entryEsp + 8);
@@ -163,21 +158,21 @@ TEST_F(StringHook, SkipStrLenCrashCallsARealCalleeAndSkipsANullOne) {
 
 TEST_F(StringHook, StringRefSetNullReturnsForANullSourceAndOtherwiseRunsThePrologue) {
   ApplyStringRefSetNull();
-  const sim::Registers null{.eax = 0, .ebx = 2, .ecx = 0x0B1EC7, .edx = 4, .esi = 5, .edi = 6, .ebp = 7};
-  auto returned = sim::RunHost(kStringRefSetNullSite, null, {sim::kReturnProbe, 0xA1, 0xA2});
+  const sim::Registers null{.eax = 0, .ebx = 2, .ecx = 0x0B1EC1, .edx = 4, .esi = 5, .edi = 6, .ebp = 7};
+  auto returned = sim::RunHost(host::kStringRefSetNull.site, null, {sim::kReturnProbe, 0xA1, 0xA2});
   ASSERT_EQ(returned.address, sim::kReturnProbe) << returned.Describe();
-  EXPECT_EQ(returned.regs.eax, 0x0B1EC7u);
+  EXPECT_EQ(returned.regs.eax, 0x0B1EC1u);
   EXPECT_EQ(returned.regs.esp, returned.entryEsp + 8);
   EXPECT_EQ(returned.Stack(0), 0xA2u);
   EXPECT_EQ(sim::RegistersChangedBesides(null, returned, "eax esp"), "");
 
   uint32_t source = 0x5E7;
-  const sim::Registers set{.eax = AddressOf(&source), .ebx = 2, .ecx = 0x0B1EC7, .edx = 4, .esi = 5, .edi = 6,
+  const sim::Registers set{.eax = AddressOf(&source), .ebx = 2, .ecx = 0x0B1EC1, .edx = 4, .esi = 5, .edi = 6,
                            .ebp = 7};
-  auto continued = sim::RunHost(kStringRefSetNullSite, set, {sim::kReturnProbe, 0xA1});
+  auto continued = sim::RunHost(host::kStringRefSetNull.site, set, {sim::kReturnProbe, 0xA1});
   ASSERT_EQ(continued.address, 0xA5128Au) << continued.Describe();
   EXPECT_EQ(continued.regs.esi, 0x5E7u);
-  EXPECT_EQ(continued.regs.edi, 0x0B1EC7u);
+  EXPECT_EQ(continued.regs.edi, 0x0B1EC1u);
   EXPECT_EQ(continued.regs.esp, continued.entryEsp - 8);
   EXPECT_EQ(continued.Stack(0), 6u);  // EDI pushed last
   EXPECT_EQ(continued.Stack(1), 5u);

@@ -1,6 +1,6 @@
 // The doctor's verdicts against what the plugin really does with the same
-// file: its verdict for an option must match whether that option's first
-// host site was patched by a freshly loaded copy of the DLL.
+// file: its verdict for an option must match whether a site of that option
+// was patched by a freshly loaded copy of the DLL.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,6 +10,7 @@
 #include <sstream>
 #include <vector>
 
+#include "plugin/option_table.h"
 #include "sim/child.h"
 #include "sim/host_memory.h"
 #include "sim/loader.h"
@@ -17,33 +18,40 @@
 
 namespace {
 
-// The first host address each option changes. Options that share a site
-// are the ones the table lets apply one at a time, so the site tells that
-// one of them was applied. Not here: the benchmark, whose only change is the
-// main-loop hook it shares with the usage report, the pools, which change no
-// host code, and the options that only read or warn.
-const std::map<std::string, uint32_t> kFirstSite = {
-    {"RecordCrashInfo", 0x106B0A4}, {"StrCmp", 0xD573A8}, {"StrLen", 0x46EDF0}, {"UnkUniqueId", 0x8B4371},
-    {"Render650", 0xCEC5EC}, {"UnkObjRef4D4EB0", 0x4D4EB9}, {"NullSeenData", 0x4C6031},
-    {"StringRefSetNull", 0xA51284}, {"SkipStrLenCrash", 0x46EE1D}, {"bhvGraphUpdateLoad", 0xC27A8B},
-    {"Unk11", 0xD822D5}, {"MissingNode", 0x46ECF5}, {"AlignHeapAllocate", 0xA487B0},
-    {"ShadowNode", 0xC7A3CD}, {"IndexError1", 0x6F3A11}, {"MovementPlannerAgentWarp", 0x76E358},
-    {"UnallocatedMovaps", 0xDDB0B3}, {"CellNullCrash", 0x437604}, {"GetMainMagicEffect", 0x7E39EC},
-    {"MountNodeCrash", 0x6E7F85}, {"IKCrashWarn", 0xBFECC0}, {"RenderSave", 0xCB0516},
-    {"MoveControllerCast", 0x76636B}, {"SaveRenderCrash", 0xCAF9F7}, {"NullLoadedNodeIgnore", 0x4C119E},
-    {"NullActorBaseForm", 0x690A69}, {"AVSetCrash", 0x6DE86A}, {"StringCount32", 0xC3FF10},
-    {"WarnQORVMemoryPatch", 0x8773FB}, {"UseOSAllocators", 0x687E20},
-    {"FixMovApsManuallyIfAlignedAllocateIsDisabled", 0x4BD833}, {"OverwriteArrayAllocator", 0xA49530},
-    {"NullPlayerNode", 0x69B84B}, {"NullBaseFormMove", 0x4D9D06}, {"DebugStream", 0xA58898},
-    {"NullRefNode", 0x46CA00}, {"NullOutfitEntry", 0x561FF6}, {"ActorDeleteNullBase", 0x6BAC9A},
-    {"WarnTextureFailure", 0xC9170E}, {"NullParentNode", 0x5A8805}, {"MemoryInfoConsole", 0x847241},
-    {"SarnothSpecific", 0xEBC0A6}, {"FixUnsafeEffectList", 0x664476}, {"HighFrequencyOSTimer", 0x106B144},
-    {"HighFrequencyGameTimer", 0x691620}, {"WarnNullCombatStyle", 0x8368AA},
-};
-// Partners that patch the same site when the other is ruled out.
-const std::map<std::string, std::string> kSharedSite = {
-    {"StrCmpNoTry", "StrCmp"}, {"MountNodeWarn", "MountNodeCrash"},
-    {"NullLoadedNodeNotify", "NullLoadedNodeIgnore"}};
+// The host address that tells whether an option was applied: the first of
+// its row's sites that no other row writes. The benchmark is left out: its
+// only site is the main-loop hook that the usage report writes as well.
+std::map<std::string, uint32_t> Witnesses() {
+  auto writers = [](uint32_t address) {
+    int count = 0;
+    for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
+      for (const HookSite& span : row->sites) count += Covers(span, address) ? 1 : 0;
+    }
+    return count;
+  };
+  std::map<std::string, uint32_t> witnesses;
+  for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
+    if (std::string(row->key) == "RunAllocatorBenchmark") continue;
+    for (const HookSite& span : row->sites) {
+      if (writers(span.site) == 1) {
+        witnesses[row->key] = span.site;
+        break;
+      }
+    }
+  }
+  return witnesses;
+}
+const std::map<std::string, uint32_t> kWitness = Witnesses();
+
+// An option without a site of its own is an alternative the table applies
+// one at a time with the first option writing its first site.
+std::string WitnessKey(const std::string& key) {
+  if (kWitness.count(key)) return key;
+  for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
+    if (key == row->key && !row->sites.empty()) return FindOptionGuarding(row->sites.front().site)->key;
+  }
+  return "";
+}
 
 struct Verdicts {
   std::set<std::string> on;
@@ -79,11 +87,11 @@ std::set<std::string> AppliedByPlugin(const std::string& iniText, bool late) {
   const std::string folder = sim::TempFolder("applied");
   sim::PrepareGameFolder(folder, iniText);
   std::map<uint32_t, uint32_t> before;
-  for (auto& [key, site] : kFirstSite) before[site] = sim::HostAt<uint32_t>(site);
+  for (auto& [key, site] : kWitness) before[site] = sim::HostAt<uint32_t>(site);
   auto outcome = sim::LoadPluginAsQorv({frame_test::FreshDllCopy(folder), late});
   EXPECT_TRUE(outcome.loadResult) << outcome.error;
   std::set<std::string> applied;
-  for (auto& [key, site] : kFirstSite) {
+  for (auto& [key, site] : kWitness) {
     if (sim::HostAt<uint32_t>(site) != before[site]) applied.insert(key);
   }
   return applied;
@@ -98,9 +106,8 @@ void ExpectDoctorMatchesPlugin(const std::string& iniText, bool late) {
   ASSERT_NE(doctor.exitCode, 2) << doctor.output;
   std::set<std::string> expected;
   for (const auto& key : doctor.on) {
-    auto shared = kSharedSite.find(key);
-    const std::string& siteKey = shared != kSharedSite.end() ? shared->second : key;
-    if (kFirstSite.count(siteKey)) expected.insert(siteKey);
+    const std::string witness = WitnessKey(key);
+    if (kWitness.count(witness)) expected.insert(witness);
   }
   EXPECT_EQ(AppliedByPlugin(iniText, late), expected) << iniText << "\n" << doctor.output;
 }

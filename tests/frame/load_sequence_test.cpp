@@ -5,16 +5,17 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "plugin/host.h"
+#include "diagnostics/timer_sites.h"
+#include "patch/frame_sites.h"
+#include "plugin/load_sequence.h"
+#include "plugin/option_table.h"
+#include "plugin/settings.h"
 #include "sim/child.h"
 #include "sim/host_frame.h"
 #include "sim/host_memory.h"
 #include "sim/journal.h"
 #include "sim/loader.h"
 #include "tests/frame/frame_fixture.h"
-#include "plugin/load_sequence.h"
-#include "plugin/option_table.h"
-#include "plugin/settings.h"
 
 namespace frame_test {
 
@@ -58,7 +59,7 @@ TEST(LoadSequence, AllOptionsOffStillQueriesAndLoads) {
   EXPECT_EQ(copy.outcome.info.infoVersion, 1u);
   EXPECT_EQ(copy.outcome.info.version, 1u);
   EXPECT_TRUE(sim::MessageBoxes().empty());
-  EXPECT_EQ(sim::HostAt<uint8_t>(sim::kLoadMarker), 1) << "the first copy sets the load marker";
+  EXPECT_EQ(sim::HostAt<uint8_t>(host::kLoadMarker), 1) << "the first copy sets the load marker";
 }
 
 TEST(LoadSequence, QueryRefusesOtherBuildsAndTheEditorButFillsTheInfo) {
@@ -107,13 +108,12 @@ TEST(LoadSequence, TheSamePathTwiceIsOneCopy) {
 
 // The OS timer option writes the host's tick-count import slot: the entry
 // point does it, and the load call must not do it again.
-constexpr uint32_t kTickCountSlot = 0x106B144;
 uint32_t g_slotBeforeLoad = 0;
 uint32_t g_slotAfterEntry = 0;
 
 void UndoEntryPointPatch() {
-  g_slotAfterEntry = sim::HostAt<uint32_t>(kTickCountSlot);
-  sim::HostAt<uint32_t>(kTickCountSlot) = g_slotBeforeLoad;
+  g_slotAfterEntry = sim::HostAt<uint32_t>(host::kTickCountImportSlot.site);
+  sim::HostAt<uint32_t>(host::kTickCountImportSlot.site) = g_slotBeforeLoad;
 }
 
 TEST(LoadSequence, AnEarlyOptionIsAppliedFromTheEntryPointOnly) {
@@ -121,13 +121,13 @@ TEST(LoadSequence, AnEarlyOptionIsAppliedFromTheEntryPointOnly) {
   sim::ClearJournal();
   const std::string folder = sim::TempFolder("early");
   sim::PrepareGameFolder(folder, "[Patch]\nHighFrequencyOSTimer=1\n");
-  g_slotBeforeLoad = sim::HostAt<uint32_t>(kTickCountSlot);
+  g_slotBeforeLoad = sim::HostAt<uint32_t>(host::kTickCountImportSlot.site);
   sim::LoadRequest request{FreshDllCopy(folder), false};
   request.afterMapping = UndoEntryPointPatch;
   auto outcome = sim::LoadPluginAsQorv(request);
   EXPECT_TRUE(outcome.loadResult);
   EXPECT_NE(g_slotAfterEntry, g_slotBeforeLoad) << "the entry point applies the early option";
-  EXPECT_EQ(sim::HostAt<uint32_t>(kTickCountSlot), g_slotBeforeLoad) << "the load call applied it again";
+  EXPECT_EQ(sim::HostAt<uint32_t>(host::kTickCountImportSlot.site), g_slotBeforeLoad) << "the load call applied it again";
   EXPECT_TRUE(sim::MessageBoxes().empty());
 }
 
@@ -161,7 +161,7 @@ SIM_SCENARIO(late_early_options) {
   sim::PrepareGameFolder(folder,
                          "[Patch]\nUseOSAllocators=1\nHighFrequencyOSTimer=1\nOverwriteArrayAllocator=1\n"
                          "CustomMemoryBlock=1\nAlignHeapAllocate=1\nMemoryInfoConsole=1\n");
-  sim::HostAt<uint8_t>(sim::kGameInitializedFlag) = 1;
+  sim::HostAt<uint8_t>(host::kHostHeap) = 1;
   ApplyEarlyOptions();
   auto eligible = [](const char* key) {
     for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {

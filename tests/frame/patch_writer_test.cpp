@@ -93,22 +93,22 @@ TEST(WriteBytes, CopiesExactlyTheGivenBytes) {
 TEST(MainLoopHook, IsPlacedOnceAndKeepsTheTimerUpdatesEax) {
   sim::ResetHostImage();
   InstallMainLoopHook();
-  ASSERT_EQ(HostAt<uint8_t>(sim::kMainLoopSite), 0xE9);
-  EXPECT_EQ(sim::kMainLoopSite + 5 + DisplacementAt(sim::kMainLoopSite),
+  ASSERT_EQ(HostAt<uint8_t>(host::kMainLoop.site), 0xE9);
+  EXPECT_EQ(host::kMainLoop.site + 5 + DisplacementAt(host::kMainLoop.site),
             static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&MainLoop_Body)));
-  HostAt<uint8_t>(sim::kMainLoopSite) = 0xE8;  // as if never placed
+  HostAt<uint8_t>(host::kMainLoop.site) = 0xE8;  // as if never placed
   InstallMainLoopHook();
-  EXPECT_EQ(HostAt<uint8_t>(sim::kMainLoopSite), 0xE8) << "a second call must not patch again";
+  EXPECT_EQ(HostAt<uint8_t>(host::kMainLoop.site), 0xE8) << "a second call must not patch again";
 
   sim::ResetHostImage();
-  ASSERT_TRUE(WriteJump(sim::kMainLoopSite, sim::kMainLoopSite + 5, reinterpret_cast<void*>(&MainLoop_Body)));
+  ASSERT_TRUE(WriteJump(host::kMainLoop.site, host::kMainLoop.site + 5, reinterpret_cast<void*>(&MainLoop_Body)));
   sim::SetTimerResult(0xA1B2C3D4);
   const uint32_t updates = sim::TimerUpdatesRun();
-  sim::FillTraps(sim::kMainLoopSite + 5, sim::kMainLoopSite + 6);  // land right at the resume
+  sim::FillTraps(host::kMainLoop.site + 5, host::kMainLoop.site + 6);  // land right at the resume
   sim::Registers in{.eax = 1, .ebx = 0xB0B0, .ecx = sim::TimerObject(), .edx = 4, .esi = 0x5151, .edi = 0xD1D1,
                     .ebp = 0xEBEB};
-  auto out = sim::RunHost(sim::kMainLoopSite, in, {0xFEED});
-  EXPECT_EQ(out.address, sim::kMainLoopSite + 5) << out.Describe();
+  auto out = sim::RunHost(host::kMainLoop.site, in, {0xFEED});
+  EXPECT_EQ(out.address, host::kMainLoop.site + 5) << out.Describe();
   EXPECT_EQ(out.regs.eax, 0xA1B2C3D4u);
   EXPECT_EQ(out.regs.ebx, in.ebx);
   EXPECT_EQ(out.regs.esi, in.esi);
@@ -121,7 +121,7 @@ TEST(MainLoopHook, IsPlacedOnceAndKeepsTheTimerUpdatesEax) {
 
 TEST(MainLoopHook, TheFrameLoopPassesThroughIt) {
   sim::ResetHostImage();
-  ASSERT_TRUE(WriteJump(sim::kMainLoopSite, sim::kMainLoopSite + 5, reinterpret_cast<void*>(&MainLoop_Body)));
+  ASSERT_TRUE(WriteJump(host::kMainLoop.site, host::kMainLoop.site + 5, reinterpret_cast<void*>(&MainLoop_Body)));
   sim::SetTimerResult(0x0BADF00D);
   const uint32_t updates = sim::TimerUpdatesRun();
   for (int i = 0; i < 3; ++i) sim::RunFrame();

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "memory/movaps_sites.h"
 #include "plugin/apply.h"
 #include "tests/memory/memory_fixture.h"
 
@@ -37,13 +38,13 @@ TEST_F(AlignHeapAllocateHooks, AllocationArgumentsReachTheHostHeapFixed) {
   };
   for (const Case& c : cases) {
     sim::Registers in = kMarkedRegisters;
-    in.ecx = sim::kHeapObject;
-    const sim::Landing out = sim::RunHost(sim::kHeapAllocate, in, {sim::kReturnProbe, c.size, uint32_t(c.alignment), c.flag});
+    in.ecx = host::kHostHeap;
+    const sim::Landing out = sim::RunHost(host::kHeapAllocate.site, in, {sim::kReturnProbe, c.size, uint32_t(c.alignment), c.flag});
     ASSERT_EQ(out.address, sim::kReturnProbe) << out.Describe();
     EXPECT_EQ(out.regs.esp - out.entryEsp, 16u);
     ExpectCalleeSavedKept(in, out);
     const sim::HeapCall& call = sim::HostHeap().lastAllocate;
-    EXPECT_EQ(call.heap, sim::kHeapObject) << "ECX must reach the host routine";
+    EXPECT_EQ(call.heap, host::kHostHeap) << "ECX must reach the host routine";
     EXPECT_EQ(call.eaxAtTail, sim::kHeapAllocateGlobalValue) << "the overwritten MOV EAX,[global] must be redone";
     EXPECT_EQ(call.size, c.size);
     EXPECT_EQ(call.alignment, c.expectedAlignment) << "size " << c.size << " alignment " << c.alignment;
@@ -66,13 +67,13 @@ TEST_F(AlignHeapAllocateHooks, ReleaseIsAlignedExceptForTheHeapsSpecialPointers)
   };
   for (const Case& c : cases) {
     sim::Registers in = kMarkedRegisters;
-    in.ecx = sim::kHeapObject;
-    const sim::Landing out = sim::RunHost(sim::kHeapFree, in, {sim::kReturnProbe, c.pointer, c.flag});
+    in.ecx = host::kHostHeap;
+    const sim::Landing out = sim::RunHost(host::kHeapFreeEntry.site, in, {sim::kReturnProbe, c.pointer, c.flag});
     ASSERT_EQ(out.address, sim::kReturnProbe) << out.Describe();
     EXPECT_EQ(out.regs.esp - out.entryEsp, 12u);
     ExpectCalleeSavedKept(in, out);  // ESI: pushed by the body, popped by the host
     const sim::HeapCall& call = sim::HostHeap().lastFree;
-    EXPECT_EQ(call.heap, sim::kHeapObject);
+    EXPECT_EQ(call.heap, host::kHostHeap);
     EXPECT_EQ(call.pointer, c.pointer);
     EXPECT_EQ(call.eaxAtTail, c.pointer) << "the overwritten MOV EAX,[ESP+4] must be redone";
     EXPECT_EQ(call.flag, c.expectedFlag) << "pointer " << std::hex << c.pointer;
@@ -119,13 +120,13 @@ TEST_F(MovapsFixes, StretchGetsItsTwelveBytesAndNothingElse) {
   std::memcpy(before.data(), Pointer(kFrom), before.size());
   ApplyUnallocatedMovaps();
   std::vector<uint8_t> expected = before;
-  for (uint32_t store : sim::kStretchMovapsStores) expected[store + 1 - kFrom] = 0x11;
-  for (uint32_t load : sim::kStretchMovapsLoads) expected[load + 1 - kFrom] = 0x10;
+  for (const HookSite& store : host::kStretchStoreOpcodes) expected[store.site - kFrom] = 0x11;
+  for (const HookSite& load : host::kStretchLoadOpcodes) expected[load.site - kFrom] = 0x10;
   for (uint32_t address = kFrom; address < kTo; ++address) {
     EXPECT_EQ(ByteAt(address), expected[address - kFrom]) << std::hex << address;
   }
-  ExpectRunsMisaligned(sim::kStretchMovapsStores[0]);
-  ExpectRunsMisaligned(sim::kStretchMovapsLoads[6]);  // the one not followed at once by another
+  ExpectRunsMisaligned(host::kStretchStore1.site - 1);
+  ExpectRunsMisaligned(host::kStretchLoad7.site - 1);  // the one not followed at once by another
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ TEST(AllocatorBenchmark, ReportHasTwentyFiveBlocksInTestThenSizeOrder) {
   EXPECT_EQ(sim::HostHeap().frees, sim::HostHeap().allocations);
   EXPECT_EQ(sim::HostHeap().foreignFrees, 0u);
   EXPECT_EQ(sim::LiveHostHeapBlocks(), 0u);
-  EXPECT_EQ(sim::HostHeap().lastAllocate.heap, sim::kHeapObject);
+  EXPECT_EQ(sim::HostHeap().lastAllocate.heap, host::kHostHeap);
   EXPECT_EQ(sim::HostHeap().lastAllocate.alignment, 16);
   EXPECT_EQ(sim::HostHeap().lastAllocate.flag & 0xFF, 1u);
   EXPECT_EQ(sim::HostHeap().lastFree.flag & 0xFF, 1u);

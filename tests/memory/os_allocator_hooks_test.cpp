@@ -3,6 +3,7 @@
 // leave in EAX and how much stack they remove.
 #include <cstring>
 
+#include "memory/heap_sites.h"
 #include "plugin/apply.h"
 #include "tests/memory/memory_fixture.h"
 
@@ -19,7 +20,7 @@ class OsAllocatorHooks : public MemoryTest {
 
   sim::Landing Run(uint32_t site, std::initializer_list<uint32_t> stack) {
     sim::Registers in = kMarkedRegisters;
-    in.ecx = sim::kHeapObject;
+    in.ecx = host::kHostHeap;
     const sim::Landing out = sim::RunHost(site, in, stack);
     EXPECT_EQ(out.address, sim::kReturnProbe) << out.Describe();
     ExpectCalleeSavedKept(in, out);
@@ -28,7 +29,7 @@ class OsAllocatorHooks : public MemoryTest {
 };
 
 TEST_F(OsAllocatorHooks, AllocateReadsSizeAlignmentAndTheFlagsLowByte) {
-  const sim::Landing aligned = Run(sim::kHeapAllocate, {sim::kReturnProbe, 40, 32, 0xFFFFFF01});
+  const sim::Landing aligned = Run(host::kHeapAllocate.site, {sim::kReturnProbe, 40, 32, 0xFFFFFF01});
   EXPECT_EQ(aligned.regs.esp - aligned.entryEsp, 16u);
   EXPECT_EQ(OnlyCall().function, "_aligned_malloc");
   EXPECT_EQ(OnlyCall().size, 40u);
@@ -37,7 +38,7 @@ TEST_F(OsAllocatorHooks, AllocateReadsSizeAlignmentAndTheFlagsLowByte) {
   OsHeapFree(Pointer(aligned.regs.eax), true);
 
   crt.Forget();
-  const sim::Landing plain = Run(sim::kHeapAllocate, {sim::kReturnProbe, 41, 32, 0x100});
+  const sim::Landing plain = Run(host::kHeapAllocate.site, {sim::kReturnProbe, 41, 32, 0x100});
   EXPECT_EQ(OnlyCall().function, "malloc");
   EXPECT_EQ(OnlyCall().size, 41u);
   EXPECT_EQ(Pointer(plain.regs.eax), OnlyCall().result);
@@ -49,12 +50,12 @@ TEST_F(OsAllocatorHooks, FreeTakesThePointerTheHostLoadedAndRemovesEightBytes) {
   void* aligned = OsHeapAllocate(50, 16, true);
   void* plain = OsHeapAllocate(50, 0, false);
   crt.Forget();
-  const sim::Landing first = Run(sim::kHeapFree, {sim::kReturnProbe, AddressOf(aligned), 0xABCDEF01});
+  const sim::Landing first = Run(host::kHeapFreeEntry.site, {sim::kReturnProbe, AddressOf(aligned), 0xABCDEF01});
   EXPECT_EQ(first.regs.esp - first.entryEsp, 12u);
   EXPECT_EQ(OnlyCall().function, "_aligned_free");
   EXPECT_EQ(OnlyCall().pointer, aligned);
   crt.Forget();
-  Run(sim::kHeapFree, {sim::kReturnProbe, AddressOf(plain), 0x00000100});
+  Run(host::kHeapFreeEntry.site, {sim::kReturnProbe, AddressOf(plain), 0x00000100});
   EXPECT_EQ(OnlyCall().function, "free");
   EXPECT_EQ(OnlyCall().pointer, plain);
   EXPECT_EQ(sim::HostHeap().frees, 0u);
@@ -63,7 +64,7 @@ TEST_F(OsAllocatorHooks, FreeTakesThePointerTheHostLoadedAndRemovesEightBytes) {
 TEST_F(OsAllocatorHooks, ReallocateReadsFourSlotsAndRemovesSixteenBytes) {
   void* block = OsHeapAllocate(30, 16, true);
   crt.Forget();
-  const sim::Landing out = Run(sim::kHeapReallocate, {sim::kReturnProbe, AddressOf(block), 90, 16, 0x201});
+  const sim::Landing out = Run(host::kHeapReallocate.site, {sim::kReturnProbe, AddressOf(block), 90, 16, 0x201});
   EXPECT_EQ(out.regs.esp - out.entryEsp, 20u);
   EXPECT_EQ(OnlyCall().function, "_aligned_realloc");
   EXPECT_EQ(OnlyCall().pointer, block);
@@ -89,11 +90,11 @@ TEST_F(OsAllocatorHooks, FieldClearingWritesExactlyItsFieldsAroundTheHostRoutine
   sim::WatchFieldsObject(object);
   sim::Registers in = kMarkedRegisters;
   in.ecx = AddressOf(object);
-  const sim::Landing out = sim::RunHost(sim::kClearFieldsRoutine, in, {sim::kReturnProbe});
+  const sim::Landing out = sim::RunHost(host::kClearFields.site, in, {sim::kReturnProbe});
   sim::WatchFieldsObject(nullptr);
   EXPECT_EQ(out.address, sim::kReturnProbe) << out.Describe();
   EXPECT_EQ(out.regs.esp - out.entryEsp, 4u);
-  // 0x789110 changes every register and the flags; they must not reach here.
+  // kFieldsRoutine changes every register and the flags; they must not reach here.
   ExpectCalleeSavedKept(in, out);
 
   EXPECT_EQ(sim::HostHeap().fieldsRoutineRuns, 1u);
@@ -108,7 +109,7 @@ TEST_F(OsAllocatorHooks, FieldClearingWritesExactlyItsFieldsAroundTheHostRoutine
 }
 
 TEST_F(OsAllocatorHooks, NoOpRoutineReturnsAtOnceTouchingNothing) {
-  const sim::Landing out = sim::RunHost(sim::kNoOpRoutine, kMarkedRegisters, {sim::kReturnProbe, 0x1234});
+  const sim::Landing out = sim::RunHost(host::kHeapNoOp.site, kMarkedRegisters, {sim::kReturnProbe, 0x1234});
   EXPECT_EQ(out.address, sim::kReturnProbe) << out.Describe();
   EXPECT_EQ(out.regs.esp - out.entryEsp, 4u);
   EXPECT_EQ(out.regs.eax, kMarkedRegisters.eax);

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 #include <memory>
-#include <utility>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "memory/allocator_benchmark.h"
 #include "memory/memory_block.h"
 #include "memory/usage_report.h"
+#include "patch/frame_sites.h"
 #include "patch/main_loop.h"
 #include "plugin/apply.h"
 #include "sim/child.h"
@@ -159,9 +160,9 @@ TEST_F(UsageReport, HookCallsTheHostRoutineThenReportsOnItsLowByte) {
   EXPECT_TRUE(TrackHighestUsage);
 
   sim::SetUsageRoutineResult(0x12345600);
-  sim::Landing landing = sim::RunHost(sim::kUsageCallSite, kHostRegisters, {0xAAAA0001, 0xAAAA0002});
+  sim::Landing landing = sim::RunHost(host::kUsageReport.site, kHostRegisters, {0xAAAA0001, 0xAAAA0002});
   EXPECT_EQ(landing.exception, sim::kBreakpoint) << landing.Describe();
-  EXPECT_EQ(landing.address, sim::kUsageCallReturn);
+  EXPECT_EQ(landing.address, host::kUsageReport.resume);
   EXPECT_EQ(sim::UsageRoutineCalls(), 1u);
   EXPECT_EQ(sim::UsageRoutineLastEcx(), kHostRegisters.ecx);
   const sim::Registers& r = landing.regs;
@@ -173,8 +174,8 @@ TEST_F(UsageReport, HookCallsTheHostRoutineThenReportsOnItsLowByte) {
 
   sim::ClearJournal();
   sim::SetUsageRoutineResult(0x00000001);
-  landing = sim::RunHost(sim::kUsageCallSite, kHostRegisters);
-  EXPECT_EQ(landing.address, sim::kUsageCallReturn);
+  landing = sim::RunHost(host::kUsageReport.site, kHostRegisters);
+  EXPECT_EQ(landing.address, host::kUsageReport.resume);
   EXPECT_EQ(landing.regs.eax, 1u);
   EXPECT_EQ(sim::UsageRoutineCalls(), 2u);
   EXPECT_TRUE(sim::ConsoleLines().empty());
@@ -207,18 +208,17 @@ SIM_SCENARIO(BenchmarkRunsOnTheTenthFrameOnly) {
 
 SIM_SCENARIO(BothOptionsPlaceTheMainLoopHookOnce) {
   sim::PrepareGameFolder(sim::TempFolder("hook-once"), "[Patch]\nRunAllocatorBenchmark=1\n");
-  constexpr uint32_t kMainLoopSite = 0x69470D;
   ApplyMemoryInfoConsole();
-  if (sim::HostAt<uint8_t>(kMainLoopSite) != 0xE9) return 1;
+  if (sim::HostAt<uint8_t>(host::kMainLoop.site) != 0xE9) return 1;
   // Put the host's own call back: a second placement would show as a jump.
-  const uint32_t hookJump = sim::HostAt<uint32_t>(kMainLoopSite + 1);
-  sim::PlaceBytes(kMainLoopSite, {0xE8});
-  sim::PlaceWord(kMainLoopSite + 1, sim::kTimerUpdate - (kMainLoopSite + 5));
+  const uint32_t hookJump = sim::HostAt<uint32_t>(host::kMainLoop.site + 1);
+  sim::PlaceBytes(host::kMainLoop.site, {0xE8});
+  sim::PlaceWord(host::kMainLoop.site + 1, host::kTimerUpdate - (host::kMainLoop.site + 5));
   ApplyRunAllocatorBenchmark();
-  if (sim::HostAt<uint8_t>(kMainLoopSite) != 0xE8) return 2;
+  if (sim::HostAt<uint8_t>(host::kMainLoop.site) != 0xE8) return 2;
   // With the one hook back, each frame counts down once.
-  sim::PlaceBytes(kMainLoopSite, {0xE9});
-  sim::PlaceWord(kMainLoopSite + 1, hookJump);
+  sim::PlaceBytes(host::kMainLoop.site, {0xE9});
+  sim::PlaceWord(host::kMainLoop.site + 1, hookJump);
   const int frame = FramesUntilBenchmarkFile(30);
   return frame == 10 ? 0 : 100 + frame;
 }

@@ -9,6 +9,9 @@
 #include <set>
 #include <string>
 
+#include "fixes/effect_list_sites.h"
+#include "fixes/null_guards_second_sites.h"
+#include "patch/frame_sites.h"
 #include "plugin/ini_file.h"
 #include "plugin/option_table.h"
 #include "plugin/settings.h"
@@ -41,6 +44,16 @@ class OptionRules : public testing::Test {
   bool Eligible(const char* key) { return IsOptionEligible(Row(key)); }
   fs::path dir_;
 };
+
+// What the crash report's reader needs: a host address names the option
+// whose patch covers it, bytes patches included, and nothing outside.
+TEST(OptionTable, AHostAddressNamesTheOptionThatWritesIt) {
+  EXPECT_STREQ(FindOptionGuarding(host::kNullRefNode.site)->key, "NullRefNode");
+  EXPECT_STREQ(FindOptionGuarding(host::kNullRefNode.resume - 1)->key, "NullRefNode");
+  EXPECT_STREQ(FindOptionGuarding(host::kEffectListBFrameByte.site)->key, "FixUnsafeEffectList");
+  EXPECT_EQ(FindOptionGuarding(host::kNullRefNode.resume), nullptr);
+  EXPECT_EQ(FindOptionGuarding(host::kImageBegin), nullptr);
+}
 
 TEST_F(OptionRules, TableHasFiftyFourRowsWithUniqueKeysAndKnownReferences) {
   EXPECT_EQ(FindOption(-1), nullptr);

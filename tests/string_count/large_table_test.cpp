@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "fixes/string_count_sites.h"
 #include "sim/host_string_table.h"
 #include "sim/runner.h"
 #include "tests/string_count/string_count_fixture.h"
@@ -25,11 +26,11 @@ TEST_F(LargeTable, KeepsItsCountThroughAWriteAndTheReadersPath) {
   // Writing: hook 12 loads the count, hook 13 writes it from its slot.
   R in = Seeded();
   in.eax = source.Address();
-  const sim::Landing load = sim::RunHost(0xC403B9, in);
+  const sim::Landing load = sim::RunHost(host::kStringCount12.site, in);
   ASSERT_EQ(load.regs.ecx, kEntries);
   in = Seeded();
   in.edi = stream.Address();
-  ASSERT_EQ(sim::RunHost(0xC403E3, in, {0, 0, 0, 0, load.regs.ecx}).address, kCountWriteResume);
+  ASSERT_EQ(sim::RunHost(host::kStringCount13.site, in, {0, 0, 0, 0, load.regs.ecx}).address, kCountWriteResume);
   ASSERT_EQ(stream.written.size(), 6u);
 
   // Reading into a fresh table: the host has taken the first two bytes.
@@ -39,13 +40,13 @@ TEST_F(LargeTable, KeepsItsCountThroughAWriteAndTheReadersPath) {
   in = Seeded();
   in.ebx = stream.Address();
   in.esi = AddressOf(&target);
-  const sim::Landing count = sim::RunHost(0xC3FF28, in, {0, 0, 0, firstWord});
+  const sim::Landing count = sim::RunHost(host::kStringCount2.site, in, {0, 0, 0, firstWord});
   ASSERT_EQ(count.address, kCountReadResume);
   EXPECT_EQ(target.count, kEntries);
 
   // The host's test of the read succeeded: hook 3 goes on to fill the table.
   in.eflags = sim::kZeroFlag;
-  const sim::Landing check = sim::RunHost(0xC3FF48, in, {0, 0, 0, 0, 0, 0, 0x0C0C0C0C});
+  const sim::Landing check = sim::RunHost(host::kStringCount3.site, in, {0, 0, 0, 0, 0, 0, 0x0C0C0C0C});
   EXPECT_EQ(check.address, kTableFillResume);
   EXPECT_EQ(check.regs.eax, kEntries);
   EXPECT_EQ(check.Stack(2) >> 8 & 0xFF, 1u);
@@ -53,7 +54,7 @@ TEST_F(LargeTable, KeepsItsCountThroughAWriteAndTheReadersPath) {
   std::vector<uint32_t> entries(kEntries);
   in.eax = AddressOf(entries.data());
   in.ecx = 0;
-  const sim::Landing array = sim::RunHost(0xC3FF7A, in);
+  const sim::Landing array = sim::RunHost(host::kStringCount4.site, in);
   EXPECT_EQ(target.entries, AddressOf(entries.data()));
   EXPECT_TRUE(Flag(array, sim::kCarryFlag));
 
@@ -61,9 +62,9 @@ TEST_F(LargeTable, KeepsItsCountThroughAWriteAndTheReadersPath) {
   for (uint32_t index : {0u, 0xFFFEu, 0xFFFFu, 0x10000u, kEntries - 1}) {
     SCOPED_TRACE(index);
     in.edi = index;
-    const sim::Landing slot = sim::RunHost(0xC3FF86, in);
+    const sim::Landing slot = sim::RunHost(host::kStringCount5.site, in);
     EXPECT_EQ(slot.regs.ebp, AddressOf(&entries[index]));
-    const sim::Landing next = sim::RunHost(0xC3FFC8, in);
+    const sim::Landing next = sim::RunHost(host::kStringCount6.site, in);
     const bool last = index == kEntries - 1;
     EXPECT_EQ(Flag(next, sim::kZeroFlag), last);
     EXPECT_EQ(Flag(next, sim::kCarryFlag), !last);
@@ -72,13 +73,13 @@ TEST_F(LargeTable, KeepsItsCountThroughAWriteAndTheReadersPath) {
 
   // The second pass (hooks 7 to 11) counts EBP up to the same count.
   in.eax = 0x0E470000;
-  EXPECT_EQ(sim::RunHost(0xC40004, in).regs.ecx, kEntries);
+  EXPECT_EQ(sim::RunHost(host::kStringCount7.site, in).regs.ecx, kEntries);
   for (uint32_t index : {0x10000u, kEntries}) {
     in.ebp = index;
-    const sim::Landing pass = sim::RunHost(0xC4010E, in, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    const sim::Landing pass = sim::RunHost(host::kStringCount10.site, in, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(pass.Stack(9), index);
     EXPECT_EQ(Flag(pass, sim::kZeroFlag), index == kEntries);
-    EXPECT_EQ(sim::RunHost(0xC4012A, in, {0, 0, 0, 0, 0, 0, 0, 0, 0, index}).regs.eax, index);
+    EXPECT_EQ(sim::RunHost(host::kStringCount11.site, in, {0, 0, 0, 0, 0, 0, 0, 0, 0, index}).regs.eax, index);
   }
   EXPECT_EQ(target.count, kEntries);
   EXPECT_EQ(target.entries, AddressOf(entries.data()));

@@ -1,18 +1,18 @@
-#include "tests/string_count/string_count_fixture.h"
-
 #include <algorithm>
 #include <utility>
 
+#include "fixes/string_count_sites.h"
 #include "patch/hook_asm.h"
 #include "plugin/apply.h"
 #include "sim/host_memory.h"
+#include "tests/string_count/string_count_fixture.h"
 
 namespace {
-constexpr uint32_t kIndexReadSite = 0xC40168;        // hook 18
-constexpr uint32_t kSecondIndexReadSite = 0xC402A4;  // hook 21
-constexpr uint32_t kCountReadSite = 0xC3FF28;        // hook 2
-constexpr uint32_t kCountWriteSite = 0xC403E3;       // hook 13
-constexpr uint32_t kIndexWriteSite = 0xC4077E;       // hook 23
+constexpr uint32_t kIndexReadSite = host::kStringCount18.site;        // hook 18
+constexpr uint32_t kSecondIndexReadSite = host::kStringCount21.site;  // hook 21
+constexpr uint32_t kCountReadSite = host::kStringCount2.site;        // hook 2
+constexpr uint32_t kCountWriteSite = host::kStringCount13.site;       // hook 13
+constexpr uint32_t kIndexWriteSite = host::kStringCount23.site;       // hook 23
 }  // namespace
 
 // What the host does right before hooks 18 and 21: push the two-byte read's

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "fixes/string_count_sites.h"
 #include "sim/host_memory.h"
 #include "sim/host_string_table.h"
 #include "sim/runner.h"
@@ -17,16 +18,16 @@ namespace string_count_test {
 
 // Where the host continues after each hook, and the other host paths the
 // bodies take.
-constexpr uint32_t kCountReadResume = 0xC3FF31;       // hook 2
-constexpr uint32_t kCountReadCheck = 0xC3FF48;        // hook 3's site, hook 2's failure path
-constexpr uint32_t kTableFillResume = 0xC3FF69;       // hook 3
-constexpr uint32_t kEmptyTableRead = 0xC40146;        // hook 3, count 0
-constexpr uint32_t kCountWriteResume = 0xC403F3;      // hook 13
-constexpr uint32_t kIndexReadResume = 0xC40170;       // hook 18
-constexpr uint32_t kIndexCheckResume = 0xC401A0;      // hook 20
-constexpr uint32_t kIndexOutOfRange = 0xC401E3;       // hook 20
-constexpr uint32_t kSecondIndexReadResume = 0xC402AA; // hook 21
-constexpr uint32_t kIndexWriteResume = 0xC4078C;      // hook 23
+constexpr uint32_t kCountReadResume = host::kStringCount2.resume;       // hook 2
+constexpr uint32_t kCountReadCheck = host::kStringCount3.site;        // hook 3's site, hook 2's failure path
+constexpr uint32_t kTableFillResume = host::kStringCount3.resume;       // hook 3
+constexpr uint32_t kEmptyTableRead = host::kEmptyTableRead;        // hook 3, count 0
+constexpr uint32_t kCountWriteResume = host::kStringCount13.resume;      // hook 13
+constexpr uint32_t kIndexReadResume = host::kStringCount18.resume;       // hook 18
+constexpr uint32_t kIndexCheckResume = host::kStringCount20.resume;      // hook 20
+constexpr uint32_t kIndexOutOfRange = host::kIndexOutOfRange;       // hook 20
+constexpr uint32_t kSecondIndexReadResume = host::kStringCount21.resume; // hook 21
+constexpr uint32_t kIndexWriteResume = host::kStringCount23.resume;      // hook 23
 
 using Field = uint32_t sim::Registers::*;
 

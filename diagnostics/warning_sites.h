@@ -1,0 +1,26 @@
+// Host sites of the warnings.
+#pragma once
+#include <cstdint>
+
+#include "fixes/null_guards_first_sites.h"
+#include "fixes/null_guards_second_sites.h"
+#include "patch/host_site.h"
+
+namespace host {
+
+constexpr HookSite kMissingNode{0x46ECF5, 0x46ECFB};
+constexpr uint32_t kMissingNodeSkip = 0x46EE9A;  // past the host's work on the node
+constexpr HookSite kMountNode = kMountNodeCrash;  // the warning stands in for the fix there
+constexpr HookSite kFootIK{0xBFECC0, 0xBFECC5};
+constexpr HookSite kLoadedNode = kNullLoadedNodeIgnore;  // the warning stands in for the fix there
+constexpr HookSite kCombatStyle{0x8368AA, 0x8368AF};
+constexpr uint32_t kGetCombatStyle = 0x6E1500;
+
+// What each option writes.
+inline constexpr auto& kMissingNodeSites = kSitesOf<kMissingNode>;
+inline constexpr auto& kMountNodeWarnSites = kSitesOf<kMountNode>;
+inline constexpr auto& kIKCrashWarnSites = kSitesOf<kFootIK>;
+inline constexpr auto& kNullLoadedNodeNotifySites = kSitesOf<kLoadedNode>;
+inline constexpr auto& kWarnNullCombatStyleSites = kSitesOf<kCombatStyle>;
+
+}  // namespace host

@@ -1,0 +1,15 @@
+// Host sites where a texture fails to load.
+#pragma once
+#include <cstdint>
+
+#include "patch/host_site.h"
+
+namespace host {
+
+constexpr HookSite kTextureReturn{0xC9170E, 0xC91714};
+constexpr HookSite kTextureOtherReturn{0xC91724, 0xC9172A};
+
+// What each option writes.
+inline constexpr auto& kWarnTextureFailureSites = kSitesOf<kTextureReturn, kTextureOtherReturn>;
+
+}  // namespace host

@@ -1,0 +1,16 @@
+// Host sites of the pool usage report.
+#pragma once
+#include <cstdint>
+
+#include "patch/frame_sites.h"
+#include "patch/host_site.h"
+
+namespace host {
+
+constexpr HookSite kUsageReport{0x847241, 0x847246};  // the host's call of kUsageRoutine
+constexpr uint32_t kUsageRoutine = 0xA5CE90;
+
+// What each option writes.
+inline constexpr auto& kMemoryInfoConsoleSites = kSitesOf<kUsageReport, kMainLoop>;
+
+}  // namespace host
