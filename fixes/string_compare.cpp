@@ -7,8 +7,9 @@
 
 // The one comparison walk, instantiated under the guard and without it; name
 // prefixes its labels. Entered with ECX = a, EDX = b; answers in EAX and
-// changes only EAX, ECX and EDX, as the host's routine may. Every read comes
-// after the three pushes, so the guarded copy lands on "pop them, answer 1".
+// changes only EAX, ECX and EDX, as the host's routine may. The guarded copy
+// has two landings: "answer 1" for the head's reads, before anything is
+// saved, and "pop them, answer 1" for the word walk's, after three pushes.
 //
 // The answer is the byte walk's: the first byte that differs or ends both
 // strings decides. Every word read is aligned and holds a byte the byte walk
@@ -25,14 +26,35 @@
   "  cmovz edx, ecx\n" /* a null a makes b null: one test answers both */         \
   "  test edx, edx\n"                                                              \
   "  jz " name "_Null\n"                                                           \
+  /* a's bytes up to its first aligned word need no saved register, so */         \
+  /* short strings pay nothing for the word walk's set-up */                      \
+  name "_Head:\n"                                                                  \
+  "  test ecx, 3\n"                                                                \
+  "  jz " name "_Save\n"                                                           \
+  "  movzx eax, byte ptr [ecx]\n"                                                  \
+  "  cmp al, byte ptr [edx]\n"                                                     \
+  "  jne " name "_Differ\n"                                                        \
+  "  test al, al\n"                                                                \
+  "  jz " name "_Equal\n"                                                          \
+  "  inc ecx\n"                                                                    \
+  "  inc edx\n"                                                                    \
+  "  jmp " name "_Head\n"                                                          \
+  name "_Differ:\n"                                                                \
+  "  sbb eax, eax\n" /* the unsigned compare's carry: -1 below, else 1 */          \
+  "  or eax, 1\n"                                                                  \
+  "  ret\n"                                                                        \
+  name "_Equal:\n"                                                                 \
+  "  xor eax, eax\n"                                                               \
+  "  ret\n"                                                                        \
+  name "_Save:\n"                                                                  \
   "  push ebx\n"                                                                   \
   "  push esi\n"                                                                   \
   "  push edi\n"                                                                   \
   "  mov esi, ecx\n"                                                               \
   "  mov edi, edx\n"                                                               \
   "  sub edi, ecx\n"                                                               \
-  "  test esi, 3\n"                                                                \
-  "  jz " name "_Words\n"                                                          \
+  "  jmp " name "_Words\n"                                                         \
+  /* b's 4 bytes that would start a new page, one at a time */                     \
   name "_Bytes:\n"                                                                 \
   "  movzx eax, byte ptr [esi]\n"                                                  \
   "  movzx edx, byte ptr [esi+edi]\n"                                              \
@@ -117,9 +139,11 @@ _SafeStrCmp_Landing:
   .att_syntax prefix
 )");
 
+extern "C" char SafeStrCmp_Save[] asm("SafeStrCmp_Save"), SafeStrCmp_Null[] asm("SafeStrCmp_Null");
 namespace {
 [[maybe_unused]] const bool g_compareGuardRegistered =
-    (RegisterFaultLanding(SafeStrCmp_Begin, SafeStrCmp_End, SafeStrCmp_Landing), true);
+    (RegisterFaultLanding(SafeStrCmp_Begin, SafeStrCmp_Save, SafeStrCmp_Null),
+     RegisterFaultLanding(SafeStrCmp_Save, SafeStrCmp_End, SafeStrCmp_Landing), true);
 }
 
 asm(R"(

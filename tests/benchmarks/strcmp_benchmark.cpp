@@ -3,8 +3,8 @@
 // runtime's strcmp, side by side in one process. The strings are path-like
 // names of 1 to 64 bytes that share a prefix of 0 to 60 bytes, each operand
 // at every alignment. Prints nanoseconds per call and the ratios for short
-// (1-7 bytes) and longer (8-64 bytes) strings, and a line for each target
-// missed.
+// (1-7 bytes) and longer (8-64 bytes) strings, what one more byte walked
+// costs each, and a line for each target missed.
 #include <windows.h>
 
 #include <algorithm>
@@ -51,14 +51,11 @@ struct Pair {
 };
 
 // Each string in its own 16-byte-aligned slot at an offset of 0 to 15, the
-// two operands' offsets cycling independently.
-std::vector<Pair> PairsOfLength(int minLength, int maxLength, std::vector<char>& arena) {
+// two operands' offsets cycling independently. A shape is a length and the
+// shared prefix; the strings are equal when the prefix is the whole length.
+std::vector<Pair> PairsOfShapes(const std::vector<std::pair<int, int>>& shapes, std::vector<char>& arena) {
   const char stem[] = "meshes\\actors\\character\\behaviors\\0_master_WeaponIronSword.hkx";
   constexpr size_t kSlot = 96;
-  std::vector<std::pair<int, int>> shapes;  // length, shared prefix
-  for (int length = minLength; length <= maxLength; ++length) {
-    for (int prefix = 0; prefix <= std::min(length, 60); prefix += length < 8 ? 1 : 4) shapes.push_back({length, prefix});
-  }
   arena.assign(shapes.size() * 2 * kSlot + 16, 0);
   char* base = arena.data() + (16 - reinterpret_cast<uintptr_t>(arena.data()) % 16) % 16;
   std::vector<Pair> pairs;
@@ -68,10 +65,23 @@ std::vector<Pair> PairsOfLength(int minLength, int maxLength, std::vector<char>&
     char* b = base + (2 * i + 1) * kSlot + (i * 7 + 3) % 16;
     std::memcpy(a, stem, length);
     std::memcpy(b, stem, length);
-    if (prefix < length) b[prefix] = static_cast<char>(b[prefix] + 1);  // equal when the prefix is everything
+    if (prefix < length) b[prefix] = static_cast<char>(b[prefix] + 1);
     pairs.push_back({a, b});
   }
   return pairs;
+}
+
+std::vector<Pair> PairsOfLength(int minLength, int maxLength, std::vector<char>& arena) {
+  std::vector<std::pair<int, int>> shapes;
+  for (int length = minLength; length <= maxLength; ++length) {
+    for (int prefix = 0; prefix <= std::min(length, 60); prefix += length < 8 ? 1 : 4) shapes.push_back({length, prefix});
+  }
+  return PairsOfShapes(shapes, arena);
+}
+
+// Equal strings of one length at 64 pairs of alignments: every byte is walked.
+std::vector<Pair> EqualPairs(int length, std::vector<char>& arena) {
+  return PairsOfShapes(std::vector<std::pair<int, int>>(64, {length, length}), arena);
 }
 
 template <int32_t (*compare)(const char*, const char*)>
@@ -90,29 +100,25 @@ double NanosecondsPerCall(const std::vector<Pair>& pairs, int32_t& checksum) {
   return 1e9 * static_cast<double>(stop.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart) / calls;
 }
 
-struct Candidate {
-  const char* name;
-  double (*measure)(const std::vector<Pair>&, int32_t&);
-  double best;
-};
-
 // The candidates take turns in short slices, and each keeps its best, so
 // that a busy machine taking the processor away lands on none of them.
-// Answers the hook's ratio to the byte loop.
-double Report(const char* title, const std::vector<Pair>& pairs, int slices) {
-  Candidate candidates[] = {{"byte loop", &NanosecondsPerCall<ByteLoop>, 1e300},
-                            {"C runtime strcmp", &NanosecondsPerCall<CrtCompare>, 1e300},
-                            {"the hook", &NanosecondsPerCall<HookCompare>, 1e300}};
+struct Bests {
+  double byteLoop = 1e300, crt = 1e300, hook = 1e300;
+};
+
+Bests Measure(const char* title, const std::vector<Pair>& pairs, int slices) {
+  Bests best;
   int32_t checksum = 0;
   for (int slice = 0; slice < slices; ++slice) {
-    for (Candidate& c : candidates) c.best = std::min(c.best, c.measure(pairs, checksum));
+    best.byteLoop = std::min(best.byteLoop, NanosecondsPerCall<ByteLoop>(pairs, checksum));
+    best.crt = std::min(best.crt, NanosecondsPerCall<CrtCompare>(pairs, checksum));
+    best.hook = std::min(best.hook, NanosecondsPerCall<HookCompare>(pairs, checksum));
   }
-  const double hook = candidates[2].best;
   std::printf("%s: %zu pairs, best of %d slices (checksum %d)\n", title, pairs.size(), slices, checksum);
-  for (const Candidate& c : candidates) {
-    std::printf("  %-17s %7.2f ns/call  the hook %.3fx it\n", c.name, c.best, hook / c.best);
-  }
-  return hook / candidates[0].best;
+  std::printf("  %-17s %7.2f ns/call  the hook %.3fx it\n", "byte loop", best.byteLoop, best.hook / best.byteLoop);
+  std::printf("  %-17s %7.2f ns/call  the hook %.3fx it\n", "C runtime strcmp", best.crt, best.hook / best.crt);
+  std::printf("  %-17s %7.2f ns/call\n", "the hook", best.hook);
+  return best;
 }
 
 }  // namespace
@@ -121,9 +127,19 @@ int main(int argc, char** argv) {
   const int slices = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
   sim::ResetHostImage();
   ApplyStrCmp();
-  std::vector<char> shortArena, longArena;
-  const double shortRatio = Report("1-7 bytes", PairsOfLength(1, 7, shortArena), slices);
-  const double longRatio = Report("8-64 bytes", PairsOfLength(8, 64, longArena), slices);
+  std::vector<char> shortArena, longArena, arena8, arena64;
+  const Bests shorter = Measure("1-7 bytes", PairsOfLength(1, 7, shortArena), slices);
+  const Bests longer = Measure("8-64 bytes", PairsOfLength(8, 64, longArena), slices);
+  // What one more byte costs, the call around the walk taken out: the
+  // difference between equal strings of 64 and of 8 bytes, per byte.
+  const Bests equal8 = Measure("equal, 8 bytes", EqualPairs(8, arena8), slices);
+  const Bests equal64 = Measure("equal, 64 bytes", EqualPairs(64, arena64), slices);
+  const double hookPerByte = (equal64.hook - equal8.hook) / 56;
+  const double loopPerByte = (equal64.byteLoop - equal8.byteLoop) / 56;
+  std::printf("per byte walked: the hook %.3f ns, the byte loop %.3f ns, the hook %.3fx it\n", hookPerByte,
+              loopPerByte, hookPerByte / loopPerByte);
+  const double shortRatio = shorter.hook / shorter.byteLoop;
+  const double longRatio = longer.hook / longer.byteLoop;
   if (shortRatio > 1.0) std::printf("target missed: %.3fx the byte loop on 1-7 bytes, at most 1x\n", shortRatio);
   if (longRatio > 0.5) std::printf("target missed: %.3fx the byte loop on 8-64 bytes, at most 0.5x\n", longRatio);
   return 0;

@@ -120,6 +120,10 @@ TEST(SafeStrCmp, UnreadableMemoryAnswersOneAndTheThreadCarriesOn) {
   EXPECT_EQ(SafeStrCmp(StringAgainstUnreadable("abc"), "abcd"), 1);
   // A difference before the unreadable end is still a plain answer.
   EXPECT_EQ(SafeStrCmp(StringAgainstUnreadable("abc"), "abd"), -1);
+  // Faults before the word walk, while a is still walked to its alignment.
+  alignas(4) const char misaligned[] = " abc";
+  EXPECT_EQ(SafeStrCmp(unreadable + 1, misaligned + 1), 1);
+  EXPECT_EQ(SafeStrCmp(misaligned + 1, unreadable + 1), 1);
   EXPECT_EQ(SafeStrCmp("same", "same"), 0);
 }
 
