@@ -56,6 +56,7 @@ char g_reportPath[260];
 char g_partialPath[260];
 char g_dumpPath[260];
 char g_dumpNote[160];
+char g_logLine[80];
 StackWordsText g_usefulWords;
 StackWordsText g_allWords;
 char g_report[2 * kStackWordsTextSize + 512];
@@ -236,19 +237,22 @@ void WriteCrashReport(EXCEPTION_POINTERS* exception) {
     ShowMessage("Failed to open file for writing: \"%s\"", g_reportPath);
     return;
   }
-  // The report is whole on disk before the dump, which may not finish.
+  // The report and its log line are whole on disk before the dump, which
+  // may not finish.
+  TextBuilder(g_logLine).Append("Game has crashed with exception address 0x").AppendHex(context.Eip).Append("!");
+  LogMessageToFile(g_logLine);
   if (WriteDump) NoteFailedMinidump(WriteMinidump(exception, g_dumpPath));
-  TextBuilder(g_reportPath).Append("Game has crashed with exception address 0x").AppendHex(context.Eip).Append("!");
-  LogMessageToFile(g_reportPath);
 }
 
 namespace {
 
 // The writing thread itself may come back here (a fault the guard did not
 // contain); it must not wait for itself.
+// A dump belongs to the report: its writer gets its own bound on top.
 void WaitForReportToClose() {
   if (g_reportingThread.load(std::memory_order_relaxed) == GetCurrentThreadId()) return;
-  for (DWORD waited = 0; waited < kReportWaitMilliseconds; waited += kReportPollMilliseconds) {
+  const DWORD bound = kReportWaitMilliseconds + (WriteDump ? kMinidumpWaitMilliseconds : 0);
+  for (DWORD waited = 0; waited < bound; waited += kReportPollMilliseconds) {
     if (g_reportClosed.load(std::memory_order_acquire)) return;
     Sleep(kReportPollMilliseconds);
   }
