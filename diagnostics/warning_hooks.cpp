@@ -150,21 +150,15 @@ HOOK_BODY(WarnNullCombatStyle_Body,
           CONTINUE_AFTER(kCombatStyle),
           HOST_ADDRESS(kGetCombatStyle), RESUME_OF(kCombatStyle), PLUGIN_FUNCTION(WarnNullCombatStyle))
 
-void ApplyMissingNode() {
+bool ApplyMissingNode() {
   g_missingNodeWarns = GetSetting("MissingNode", -1) == 1;
-  WriteJump(kMissingNode.site, kMissingNode.resume, reinterpret_cast<const void*>(&MissingNode_Body));
+  return InstallPatches({{kMissingNode, &MissingNode_Body}});
 }
 
-void ApplyMountNodeWarn() {
-  WriteJump(kMountNode.site, kMountNode.resume, reinterpret_cast<const void*>(&MountNodeWarn_Body));
-}
+bool ApplyMountNodeWarn() { return InstallPatches({{kMountNode, &MountNodeWarn_Body}}); }
 
-void ApplyIKCrashWarn() { WriteJump(kFootIK.site, kFootIK.resume, reinterpret_cast<const void*>(&IKCrashWarn_Body)); }
+bool ApplyIKCrashWarn() { return InstallPatches({{kFootIK, &IKCrashWarn_Body}}); }
 
-void ApplyNullLoadedNodeNotify() {
-  WriteJump(kLoadedNode.site, kLoadedNode.resume, reinterpret_cast<const void*>(&NullLoadedNodeNotify_Body));
-}
+bool ApplyNullLoadedNodeNotify() { return InstallPatches({{kLoadedNode, &NullLoadedNodeNotify_Body}}); }
 
-void ApplyWarnNullCombatStyle() {
-  WriteJump(kCombatStyle.site, kCombatStyle.resume, reinterpret_cast<const void*>(&WarnNullCombatStyle_Body));
-}
+bool ApplyWarnNullCombatStyle() { return InstallPatches({{kCombatStyle, &WarnNullCombatStyle_Body}}); }

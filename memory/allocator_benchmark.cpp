@@ -264,7 +264,7 @@ void RunAllocatorBenchmark() {
   ShowText((closing + kClosingAdvice).c_str());
 }
 
-void ApplyRunAllocatorBenchmark() {
-  InstallMainLoopHook();
+bool ApplyRunAllocatorBenchmark() {
   BenchmarkCountdown = kFramesBeforeRun;
+  return InstallMainLoopHook();
 }

@@ -23,8 +23,7 @@ HOOK_BODY(MainLoop_Body,
           CONTINUE_AFTER(kMainLoop),
           HOST_ADDRESS(kTimerUpdate), RESUME_OF(kMainLoop), PLUGIN_FUNCTION(OnFrameUpdate))
 
-void InstallMainLoopHook() {
-  if (g_mainLoopHookInstalled) return;
-  g_mainLoopHookInstalled = true;
-  WriteJump(kMainLoop.site, kMainLoop.resume, reinterpret_cast<const void*>(&MainLoop_Body));
+bool InstallMainLoopHook() {
+  if (!g_mainLoopHookInstalled) g_mainLoopHookInstalled = InstallPatches({{kMainLoop, &MainLoop_Body}});
+  return g_mainLoopHookInstalled;
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 #include "patch/frame_sites.h"
 #include "patch/messages.h"
 #include "patch/patch_writer.h"
@@ -23,6 +25,21 @@ constexpr const char* kTooLateFormat = TOO_LATE_FORMAT(ORRISBANE_EARLY_LOADER_UR
 // One set per loaded copy of the library.
 int32_t g_doubleLoadState = 0;  // 0 undecided, 1 duplicate, -1 the only copy
 bool g_earlyPassDone = false;
+
+// An option that could not take effect is left out, and the log says why.
+void Apply(const OptionEntry& row) {
+  TakePatchFailure();
+  if (row.apply()) return;
+  const PatchFailure failure = TakePatchFailure();
+  char text[256];
+  if (failure.reason != nullptr) {
+    std::snprintf(text, sizeof text, "\"%s\" was not applied: host code at 0x%X %s.", row.key, failure.address,
+                  failure.reason);
+  } else {
+    std::snprintf(text, sizeof text, "\"%s\" was not applied: its set-up failed.", row.key);
+  }
+  LogMessageToFile(text);
+}
 
 }  // namespace
 
@@ -55,7 +72,7 @@ int ApplyEarlyOptions() {
   for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
     if (!row->early || !IsOptionEligible(*row)) continue;
     if (!late) {
-      if (row->apply != nullptr) row->apply();
+      if (row->apply != nullptr) Apply(*row);
       continue;
     }
     if (!errorShown) {
@@ -70,7 +87,7 @@ int ApplyEarlyOptions() {
 bool ApplyNormalOptions() {
   if (CheckDoubleLoad()) return false;
   for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
-    if (!row->early && row->apply != nullptr && IsOptionEligible(*row)) row->apply();
+    if (!row->early && row->apply != nullptr && IsOptionEligible(*row)) Apply(*row);
   }
   return true;
 }

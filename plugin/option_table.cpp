@@ -25,7 +25,7 @@
 #else
 // Builds that only judge eligibility (the native build, the configuration
 // doctor) carry a marker in place of each apply function.
-void ApplyNothingNatively() {}
+bool ApplyNothingNatively() { return true; }
 #define APPLY(function) &ApplyNothingNatively
 #endif
 

@@ -78,7 +78,7 @@ LPTOP_LEVEL_EXCEPTION_FILTER ObservedRecorder() { return g_recorder; }
 
 void ResumeFirstCrashAt(uint32_t address) { g_resumeAddress = address; }
 
-sim::Landing ExpectSameAsHost(uint32_t site, void (*apply)(), const sim::Registers& registers,
+sim::Landing ExpectSameAsHost(uint32_t site, bool (*apply)(), const sim::Registers& registers,
                               std::initializer_list<uint32_t> stack, HostCallClobbers clobbers) {
   sim::ResetHostImage();
   const sim::Landing host = sim::RunHost(site, registers, stack);

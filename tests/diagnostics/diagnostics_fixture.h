@@ -42,7 +42,7 @@ void ResumeFirstCrashAt(uint32_t address);
 // hooked site with the same registers and stack; expects the same landing,
 // registers, ESP and stack words. The hooked landing is returned.
 enum class HostCallClobbers { kNothing, kFlags, kScratchRegistersAndFlags };
-sim::Landing ExpectSameAsHost(uint32_t site, void (*apply)(), const sim::Registers& registers,
+sim::Landing ExpectSameAsHost(uint32_t site, bool (*apply)(), const sim::Registers& registers,
                               std::initializer_list<uint32_t> stack,
                               HostCallClobbers clobbers = HostCallClobbers::kNothing);
 

@@ -2,7 +2,10 @@
 #include <windows.h>
 
 #include <cstring>
+#include <vector>
 
+#include "fixes/effect_list_sites.h"
+#include "patch/frame_sites.h"
 #include "patch/main_loop.h"
 #include "patch/patch_writer.h"
 #include "sim/host_frame.h"
@@ -77,6 +80,32 @@ TEST(WriteJump, KeepsTheOldProtectionAndFailsWhereItCannotChangeIt) {
   EXPECT_FALSE(WriteJump(site, site + 5, reinterpret_cast<void*>(0x600000)));
   const uint8_t bytes[2] = {1, 2};
   EXPECT_FALSE(WriteBytes(site, bytes, 2));
+  VirtualFree(reserved, 0, MEM_RELEASE);
+}
+
+// An entry of the effect list patched without its exit takes a lock that is
+// never given back: with one span of the set unwritable, none is written.
+TEST(InstallPatches, ASetWithOneUnwritableSpanWritesNothing) {
+  sim::ResetHostImage();
+  std::vector<uint8_t> before(host::kImageLast + 1 - host::kImageBegin);
+  std::memcpy(before.data(), reinterpret_cast<const void*>(host::kImageBegin), before.size());
+  static const std::vector<uint8_t> fill(64, 0x5A);
+  std::vector<Patch> set;
+  for (const HookSite& span : host::kFixUnsafeEffectListSites) set.push_back({span, nullptr, fill.data()});
+  void* reserved = VirtualAlloc(nullptr, 0x10000, MEM_RESERVE, PAGE_NOACCESS);
+  const auto unwritable = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(reserved));
+  set.insert(set.begin() + 12, Patch{{unwritable, unwritable + 4}, nullptr, fill.data()});
+
+  EXPECT_FALSE(InstallPatches(set));
+  const PatchFailure failure = TakePatchFailure();
+  EXPECT_EQ(failure.address, unwritable);
+  EXPECT_STREQ(failure.reason, "cannot be made writable");
+  EXPECT_EQ(std::memcmp(before.data(), reinterpret_cast<const void*>(host::kImageBegin), before.size()), 0);
+  EXPECT_EQ(TakePatchFailure().reason, nullptr) << "a failure is told once";
+
+  set.erase(set.begin() + 12);
+  ASSERT_TRUE(InstallPatches(set));
+  for (const HookSite& span : host::kFixUnsafeEffectListSites) EXPECT_EQ(HostAt<uint8_t>(span.site), 0x5A);
   VirtualFree(reserved, 0, MEM_RELEASE);
 }
 
