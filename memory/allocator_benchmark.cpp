@@ -264,7 +264,13 @@ void RunAllocatorBenchmark() {
   ShowText((closing + kClosingAdvice).c_str());
 }
 
+namespace {
+void CountDownToBenchmark() {
+  if (BenchmarkCountdown > 0 && --BenchmarkCountdown == 0) RunAllocatorBenchmark();
+}
+}  // namespace
+
 bool ApplyRunAllocatorBenchmark() {
   BenchmarkCountdown = kFramesBeforeRun;
-  return InstallMainLoopHook();
+  return RunEveryFrame(&CountDownToBenchmark);
 }

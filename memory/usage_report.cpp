@@ -67,5 +67,5 @@ HOOK_BODY(MemoryInfoConsole_Body,
 
 bool ApplyMemoryInfoConsole() {
   TrackHighestUsage = true;
-  return InstallMainLoopHook() && InstallPatches({{kUsageReport, &MemoryInfoConsole_Body}});
+  return RunEveryFrame(&SampleHighestUsage) && InstallPatches({{kUsageReport, &MemoryInfoConsole_Body}});
 }

@@ -15,7 +15,7 @@
 #include "memory/array_allocator_sites.h"
 #include "memory/heap_sites.h"
 #include "memory/movaps_sites.h"
-#include "memory/texture_warning_sites.h"
+#include "diagnostics/texture_warning_sites.h"
 #include "memory/usage_report_sites.h"
 #include "plugin/apply.h"
 #include "plugin/settings.h"

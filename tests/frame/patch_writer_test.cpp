@@ -119,14 +119,17 @@ TEST(WriteBytes, CopiesExactlyTheGivenBytes) {
   EXPECT_EQ(HostAt<uint8_t>(kSite + 4), sim::kTrap);
 }
 
+int g_frames = 0;
+void CountFrame() { ++g_frames; }
+
 TEST(MainLoopHook, IsPlacedOnceAndKeepsTheTimerUpdatesEax) {
   sim::ResetHostImage();
-  InstallMainLoopHook();
+  ASSERT_TRUE(RunEveryFrame(&CountFrame));
   ASSERT_EQ(HostAt<uint8_t>(host::kMainLoop.site), 0xE9);
   EXPECT_EQ(host::kMainLoop.site + 5 + DisplacementAt(host::kMainLoop.site),
             static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&MainLoop_Body)));
   HostAt<uint8_t>(host::kMainLoop.site) = 0xE8;  // as if never placed
-  InstallMainLoopHook();
+  ASSERT_TRUE(RunEveryFrame(&CountFrame));
   EXPECT_EQ(HostAt<uint8_t>(host::kMainLoop.site), 0xE8) << "a second call must not patch again";
 
   sim::ResetHostImage();
@@ -153,8 +156,11 @@ TEST(MainLoopHook, TheFrameLoopPassesThroughIt) {
   ASSERT_TRUE(WriteJump(host::kMainLoop.site, host::kMainLoop.site + 5, reinterpret_cast<void*>(&MainLoop_Body)));
   sim::SetTimerResult(0x0BADF00D);
   const uint32_t updates = sim::TimerUpdatesRun();
+  ASSERT_TRUE(RunEveryFrame(&CountFrame));
+  const int frames = g_frames;
   for (int i = 0; i < 3; ++i) sim::RunFrame();
   EXPECT_EQ(sim::TimerUpdatesRun(), updates + 3);
+  EXPECT_EQ(g_frames, frames + 3) << "a callback added twice runs once per frame";
   EXPECT_EQ(sim::LastTimerResult(), 0x0BADF00Du);
 }
 

@@ -14,7 +14,7 @@
 #include "sim/host_frame.h"
 #include "sim/host_memory.h"
 #include "sim/runner.h"
-#include "tests/config_timers/landing_checks.h"
+#include "tests/landing_checks.h"
 
 namespace {
 

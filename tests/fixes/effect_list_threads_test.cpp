@@ -9,8 +9,8 @@
 
 #include "plugin/apply.h"
 #include "sim/host_memory.h"
-#include "tests/config_timers/effect_list_fixture.h"
-#include "tests/config_timers/landing_checks.h"
+#include "tests/fixes/effect_list_fixture.h"
+#include "tests/landing_checks.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // want of video memory; say so before it does.
 #include <cstdint>
 
-#include "memory/texture_warning_sites.h"
+#include "diagnostics/texture_warning_sites.h"
 #include "patch/hook_asm.h"
 #include "patch/messages.h"
 #include "patch/patch_writer.h"

@@ -14,7 +14,7 @@
 #include "sim/journal.h"
 #include "sim/loader.h"
 #include "sim/runner.h"
-#include "tests/config_timers/landing_checks.h"
+#include "tests/landing_checks.h"
 
 namespace {
 
