@@ -11,7 +11,8 @@ include(cmake/portable_parts.cmake)
 target_include_directories(orrisbane_portable PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(orrisbane_portable PRIVATE -Wall -Wextra)
 
-add_executable(orrisbane-doctor doctor/main.cpp doctor/doctor.cpp)
+file(GLOB DOCTOR_SOURCES CONFIGURE_DEPENDS doctor/*.cpp)
+add_executable(orrisbane-doctor ${DOCTOR_SOURCES})
 target_link_libraries(orrisbane-doctor PRIVATE orrisbane_portable)
 
 add_executable(portable_tests tests/portable/option_rules_test.cpp)

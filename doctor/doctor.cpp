@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
+#include <string_view>
+#include <unordered_map>
 
+#include "doctor/crash_info.h"
+#include "doctor/settings_text.h"
 #include "plugin/ini_file.h"
 #include "plugin/option_table.h"
 #include "plugin/settings.h"
@@ -27,12 +30,22 @@ std::string RuledOutBecause(const OptionEntry& row) {
   return "";
 }
 
+// RecordCrashInfo is applied whenever it is above 0, but without its bit 0x01
+// the recorder installs nothing: for the player that option is off.
+bool InstallsNothing(const OptionEntry& row) {
+  return std::string_view(row.key) == "RecordCrashInfo" && !WritesCrashReports(GetSetting(row.key, 0));
+}
+
+bool TakesEffect(const OptionEntry& row) { return IsOptionEligible(row) && !InstallsNothing(row); }
+
 std::vector<OptionVerdict> JudgeOptions() {
   std::vector<OptionVerdict> verdicts;
   for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
     OptionVerdict v{row->key, Verdict::kOff, "", row->early};
-    if (IsOptionEligible(*row)) {
+    if (TakesEffect(*row)) {
       v.verdict = Verdict::kOn;
+    } else if (IsOptionEligible(*row)) {
+      v.why = "writes no crash report: bit 0x01 is clear";
     } else if (IsOn(row->key)) {
       v.verdict = Verdict::kRuledOut;
       v.why = RuledOutBecause(*row);
@@ -49,7 +62,7 @@ void JudgeLateCase(std::vector<OptionVerdict>& verdicts) {
     if (row->early && IsOptionEligible(*row)) StoreSettingOverride(row->key, 0);
   }
   for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
-    const bool onLate = !row->early && IsOptionEligible(*row);
+    const bool onLate = !row->early && TakesEffect(*row);
     verdicts[i].offWhenLate = verdicts[i].verdict == Verdict::kOn && !onLate;
     verdicts[i].onWhenLate = verdicts[i].verdict != Verdict::kOn && onLate;
   }
@@ -87,35 +100,95 @@ bool IsWholeNumber(const std::string& text) {
   return StartsWithNumber(text) && std::to_string(ProfileTextToInt(text)) == text;
 }
 
-void CheckKeysAndValues(const std::vector<IniEntry>& entries, Diagnosis& d) {
-  const auto known = KnownKeys();
-  bool anyPatchSection = false;
-  for (const auto& e : entries) {
-    if (!EqualsIgnoringCase(e.section, kSettingsSection)) continue;
-    anyPatchSection = true;
-    const bool isKnown = std::any_of(known.begin(), known.end(), [&](const std::string& k) { return k == e.key; });
-    if (!isKnown) {
-      const std::string nearest = NearestKnownKey(e.key);
-      if (EqualsIgnoringCase(nearest, e.key)) {
-        d.findings.push_back({"line " + std::to_string(e.line) + ": \"" + e.key + "\" is read as \"" + nearest +
-                                  "\" (letter case does not matter in the file)",
-                              false});
-      } else {
-        d.findings.push_back({"line " + std::to_string(e.line) + ": unknown key \"" + e.key +
-                              "\", so nothing reads it; did you mean \"" + nearest + "\"?"});
-      }
+// Findings about single lines, added after the others: once the output is
+// full they are only counted, and their text (a nearest-key search among it)
+// is never composed.
+class LineFindings {
+ public:
+  explicit LineFindings(Diagnosis& d) : d_(d) {}
+
+  template <typename Describe>
+  void Add(int line, bool needsAttention, Describe describe) {
+    if (d_.findings.size() >= kShownFindings) {
+      ++d_.unshownFindings;
+      d_.unshownNeedAttention = d_.unshownNeedAttention || needsAttention;
+      return;
     }
-    // Text after a number (a comment, say) is ignored by the reader; a value
-    // that does not start with a number silently reads as 0.
-    if (!e.value.empty() && !IsWholeNumber(e.value)) {
-      d.findings.push_back({"line " + std::to_string(e.line) + ": \"" + e.key + "=" + e.value +
-                                "\" reads as " + std::to_string(ProfileTextToInt(e.value)),
-                            !StartsWithNumber(e.value)});
-    }
+    d_.findings.push_back({"line " + std::to_string(line) + ": " + describe(), needsAttention});
   }
-  if (!anyPatchSection) {
+
+ private:
+  Diagnosis& d_;
+};
+
+std::string Quoted(std::string_view text) { return "\"" + Printable(text) + "\""; }
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+void CheckEntry(const IniEntry& e, const std::vector<std::string>& known, LineFindings& lines) {
+  const bool exact = std::find(known.begin(), known.end(), e.key) != known.end();
+  const auto caseOnly = std::find_if(known.begin(), known.end(), [&](const std::string& k) {
+    return EqualsIgnoringCase(k, e.key);
+  });
+  if (!exact && caseOnly != known.end()) {
+    lines.Add(e.line, false, [&] {
+      return Quoted(e.key) + " is read as " + Quoted(*caseOnly) + " (letter case does not matter in the file)";
+    });
+  } else if (!exact) {
+    lines.Add(e.line, true, [&] {
+      return "unknown key " + Quoted(e.key) + ", so nothing reads it; did you mean " +
+             Quoted(NearestKnownKey(e.key)) + "?";
+    });
+  }
+  // Text after a number (a comment, say) is ignored by the reader; a value
+  // that does not start with a number silently reads as 0.
+  if (!e.value.empty() && !IsWholeNumber(e.value)) {
+    lines.Add(e.line, !StartsWithNumber(e.value), [&] {
+      return Quoted(e.key + "=" + e.value) + " reads as " + std::to_string(ProfileTextToInt(e.value));
+    });
+  }
+}
+
+// The plugin reads the first [Patch] section and, in it, the first line of
+// each key; whatever repeats them is ignored, and the player should know.
+void CheckKeysAndValues(const IniFile& ini, Diagnosis& d) {
+  const IniSection* patch = FindIniSection(ini, kSettingsSection);
+  if (patch == nullptr || patch->entries.empty()) {
     d.findings.push_back({"no [Patch] section with settings: every option is off"});
   }
+  if (patch == nullptr) return;
+  LineFindings lines(d);
+  const auto known = KnownKeys();
+  std::unordered_map<std::string, int> firstLines;
+  for (const auto& e : patch->entries) {
+    const auto [first, isFirst] = firstLines.emplace(Lower(e.key), e.line);
+    if (isFirst) {
+      CheckEntry(e, known, lines);
+    } else {
+      lines.Add(e.line, true, [&] {
+        return Quoted(e.key) + " again: only line " + std::to_string(first->second) + " counts";
+      });
+    }
+  }
+  for (const auto& section : ini) {
+    if (&section == patch || !EqualsIgnoringCase(section.name, kSettingsSection)) continue;
+    lines.Add(section.line, true, [&] {
+      return "another [" + Printable(section.name) + "] section: only the one at line " +
+             std::to_string(patch->line) + " is read, so its " + std::to_string(section.entries.size()) +
+             " settings are ignored";
+    });
+  }
+}
+
+// The value is a set of bits that players set by number; say what each one
+// set does, and that without 0x01 none of them matters.
+void CheckCrashInfo(Diagnosis& d) {
+  const int32_t value = GetSetting("RecordCrashInfo", 0);
+  if (value > 0) d.findings.push_back({ExplainCrashInfo(value), !WritesCrashReports(value)});
 }
 
 void CheckValues(const std::vector<OptionVerdict>& verdicts, Diagnosis& d) {
@@ -135,8 +208,11 @@ void CheckValues(const std::vector<OptionVerdict>& verdicts, Diagnosis& d) {
     for (const char* key : {"CountAllocatorBenchmark", "TimesAllocatorBenchmark", "ThreadsAllocatorBenchmark"}) {
       const int value = GetSetting(key, -1);
       if (value < 1) {
+        // Times below 1 is a dry run; the other two size the work.
+        const bool dryRun = std::string_view(key) == "TimesAllocatorBenchmark";
         d.findings.push_back({std::string(key) + " is " + (value == -1 ? "missing" : std::to_string(value)) +
-                              ": the benchmark needs it at 1 or more and will refuse to run"});
+                              (dryRun ? ": the benchmark measures nothing and reports averages of 0"
+                                      : ": the benchmark needs it at 1 or more and will refuse to run")});
       }
     }
     d.findings.push_back({"RunAllocatorBenchmark is on: not for normal play, it turns the memory options off"});
@@ -145,8 +221,8 @@ void CheckValues(const std::vector<OptionVerdict>& verdicts, Diagnosis& d) {
 
 // enblocal.ini's [MEMORY] flags, read as the plugin reads them: a value cut
 // to 31 characters, blanks trimmed, true/1 and false/0 in any letter case.
-int EnbBool(const std::vector<IniEntry>& entries, const char* key, bool& found) {
-  auto value = FindIniValue(entries, "MEMORY", key);
+int EnbBool(const IniFile& enb, const char* key, bool& found) {
+  auto value = FindIniValue(enb, "MEMORY", key);
   if (!value || value->empty()) return 0;
   found = true;
   std::string text = value->substr(0, 31);
@@ -161,12 +237,20 @@ void CheckEnb(const std::string& enbPath, const std::vector<OptionVerdict>& verd
   const bool warns = std::any_of(verdicts.begin(), verdicts.end(), [](const OptionVerdict& v) {
     return v.key == "WarnBadENB" && v.verdict == Verdict::kOn;
   });
-  if (enbPath.empty() || !warns) return;
-  std::ifstream in(enbPath, std::ios::binary);
-  if (!in) return;  // no enblocal.ini: the plugin shows nothing either
-  std::stringstream text;
-  text << in.rdbuf();
-  const auto entries = ParseIni(text.str());
+  if (enbPath.empty()) return;
+  if (!warns) {
+    d.findings.push_back({"enblocal.ini not read: WarnBadENB is off, so Orrisbane does not look at it", false});
+    return;
+  }
+  // The plugin shows nothing without an enblocal.ini, but a player who names
+  // one expects it checked: say it was not rather than that all is well.
+  const SettingsText text = ReadSettingsText(enbPath);
+  if (!text.bytes) {
+    d.enbUnreadable = true;
+    d.findings.push_back({"enblocal.ini not read: " + text.problem});
+    return;
+  }
+  const IniFile entries = ParseIni(*text.bytes);
   bool found = false;
   if (EnbBool(entries, "ExpandSystemMemoryX64", found) == 1) {
     d.findings.push_back({"enblocal.ini: ExpandSystemMemoryX64 is true; Orrisbane will warn that it must be false"});
@@ -185,6 +269,7 @@ const char* VerdictText(Verdict v) {
 }  // namespace
 
 bool Diagnosis::NeedsAttention() const {
+  if (unshownNeedAttention) return true;
   if (std::any_of(options.begin(), options.end(), [](const OptionVerdict& v) { return v.verdict == Verdict::kRuledOut; })) {
     return true;
   }
@@ -206,22 +291,21 @@ std::string NearestKnownKey(const std::string& key) {
 
 Diagnosis Diagnose(const std::string& iniPath, const std::string& enbPath) {
   Diagnosis d;
-  std::ifstream in(iniPath, std::ios::binary);
-  if (!in) {
+  const SettingsText text = ReadSettingsText(iniPath);
+  if (!text.bytes) {
     d.unreadable = true;
-    d.findings.push_back({"cannot read " + iniPath});
+    d.findings.push_back({text.problem});
     return d;
   }
-  std::stringstream text;
-  text << in.rdbuf();
   // The profile reader looks for a bare file name in the system folder.
   static std::string absolute;
   absolute = std::filesystem::absolute(iniPath).string();
   UseSettingsFile(absolute.c_str());
   d.options = JudgeOptions();
-  CheckKeysAndValues(ParseIni(text.str()), d);
+  CheckCrashInfo(d);
   CheckValues(d.options, d);
   CheckEnb(enbPath, d.options, d);
+  CheckKeysAndValues(ParseIni(*text.bytes), d);  // last: its findings are capped
   JudgeLateCase(d.options);  // last: it stores overrides for the rest of the run
   return d;
 }
@@ -248,12 +332,17 @@ std::string Render(const Diagnosis& d) {
   if (!d.findings.empty()) {
     out << "\nFindings:\n";
     for (const auto& f : d.findings) out << "  " << (f.needsAttention ? "! " : "- ") << f.text << "\n";
+    if (d.unshownFindings > 0) out << "  and " << d.unshownFindings << " more\n";
   }
-  out << "\n" << (d.unreadable ? "Cannot check." : d.NeedsAttention() ? "Something needs attention." : "All good.")
+  out << "\n"
+      << (d.unreadable        ? "Cannot check."
+          : d.enbUnreadable   ? "Checked without enblocal.ini."
+          : d.NeedsAttention() ? "Something needs attention."
+                               : "All good.")
       << "\n";
   return out.str();
 }
 
-int ExitCode(const Diagnosis& d) { return d.unreadable ? 2 : d.NeedsAttention() ? 1 : 0; }
+int ExitCode(const Diagnosis& d) { return d.unreadable || d.enbUnreadable ? 2 : d.NeedsAttention() ? 1 : 0; }
 
 }  // namespace doctor

@@ -23,18 +23,25 @@ struct Finding {
 };
 
 struct Diagnosis {
-  bool unreadable = false;
+  bool unreadable = false;     // the settings file
+  bool enbUnreadable = false;  // the enblocal.ini named on the command line
   std::vector<OptionVerdict> options;
-  std::vector<Finding> findings;
+  std::vector<Finding> findings;  // at most kShownFindings
+  size_t unshownFindings = 0;     // counted beyond the cap, never composed
+  bool unshownNeedAttention = false;
   bool NeedsAttention() const;
 };
+
+// A file of thousands of bad lines would bury everything else.
+constexpr size_t kShownFindings = 50;
 
 // iniPath: the player's Orrisbane.ini; enbPath: their enblocal.ini, or empty.
 Diagnosis Diagnose(const std::string& iniPath, const std::string& enbPath);
 
 std::string Render(const Diagnosis& diagnosis);
 
-// 0: nothing needs attention; 1: something does; 2: a file cannot be read.
+// 0: nothing needs attention; 1: something does; 2: a file cannot be read
+// (or is too large to be a settings file).
 int ExitCode(const Diagnosis& diagnosis);
 
 // The known key closest to a misspelt one, ignoring letter case.

@@ -1,15 +1,12 @@
 #include "memory/memory_block.h"
 
 #include <cstdlib>
-#include <new>
-#include <thread>
 #ifdef _WIN32
 #include <malloc.h>
 #endif
 
 namespace {
 
-constexpr uint32_t kRingSlack = 33;
 constexpr uint32_t kPoolAlignment = 32;
 constexpr int32_t kLargestTotalMb = 1024;
 
@@ -30,98 +27,7 @@ void ReleasePool(void* p) {
 #endif
 }
 
-// The ring never wraps a 64-bit position, but a 64-bit division is costly on
-// the 32-bit target; positions below 2^32 take the cheap path.
-inline uint32_t EntryOf(uint64_t position, uint32_t capacity) {
-  if ((position >> 32) == 0) return static_cast<uint32_t>(position) % capacity;
-  return static_cast<uint32_t>(position % capacity);
-}
-
-constexpr int kWriterPatience = 64;
-
-inline void CpuRelax() {
-#if defined(__i386__) || defined(__x86_64__)
-  __builtin_ia32_pause();
-#endif
-}
-
-void WaitForTurn(const std::atomic<uint32_t>& turn, uint32_t expected) {
-  for (int spins = 0; turn.load(std::memory_order_acquire) != expected; ++spins) {
-    if (spins < kWriterPatience) {
-      CpuRelax();
-    } else {
-      std::this_thread::yield();
-    }
-  }
-}
-
 }  // namespace
-
-FreeSlotRing::FreeSlotRing(uint32_t slots, uint64_t firstPosition)
-    : entries(nullptr),
-      capacity(slots + kRingSlack),
-      slotCount(slots),
-      takeCounter(firstPosition),
-      putCounter(firstPosition),
-      available(0) {
-  const uint64_t bytes = uint64_t(capacity) * sizeof(Entry);
-  if (slots > UINT32_MAX - kRingSlack || bytes > UINT32_MAX) return;
-  entries = static_cast<Entry*>(std::malloc(static_cast<size_t>(bytes)));
-  if (entries == nullptr) return;
-  // Every entry first waits for the giver of its position in the first lap.
-  for (uint64_t position = firstPosition; position < firstPosition + capacity; ++position) {
-    Entry& entry = entries[EntryOf(position, capacity)];
-    new (&entry.turn) std::atomic<uint32_t>(static_cast<uint32_t>(position));
-    entry.slotIndex = kNoSlot;
-  }
-}
-
-FreeSlotRing::~FreeSlotRing() { std::free(entries); }
-
-uint32_t FreeSlotRing::Take() {
-  if (available.fetch_sub(1, std::memory_order_acq_rel) <= 0) {
-    available.fetch_add(1, std::memory_order_relaxed);
-    return kNoSlot;
-  }
-  // The reservation proves that a giver has claimed the next position, not
-  // that it has written it yet. A position is claimed only once its entry is
-  // written; a taker that meets one still being written waits a moment for
-  // it, then gives up rather than wait on a giver preempted there.
-  uint64_t position = takeCounter.load(std::memory_order_relaxed);
-  for (int patience = kWriterPatience;;) {
-    Entry& entry = entries[EntryOf(position, capacity)];
-    const uint32_t turn = entry.turn.load(std::memory_order_acquire);
-    const auto lag = static_cast<int32_t>(turn - static_cast<uint32_t>(position + 1));
-    if (lag < 0 && patience-- > 0) {
-      CpuRelax();
-      position = takeCounter.load(std::memory_order_relaxed);
-      continue;
-    }
-    if (lag < 0) {
-      available.fetch_add(1, std::memory_order_relaxed);
-      return kNoSlot;
-    }
-    if (lag > 0) {
-      position = takeCounter.load(std::memory_order_relaxed);  // taken by another taker
-    } else if (takeCounter.compare_exchange_weak(position, position + 1, std::memory_order_relaxed)) {
-      const uint32_t slot = entry.slotIndex;
-      entry.slotIndex = kNoSlot;
-      entry.turn.store(static_cast<uint32_t>(position + capacity), std::memory_order_release);
-      return slot;
-    }
-  }
-}
-
-void FreeSlotRing::Give(uint32_t slotIndex) {
-  const uint64_t position = putCounter.fetch_add(1, std::memory_order_relaxed);
-  Entry& entry = entries[EntryOf(position, capacity)];
-  // The taker of the previous lap may still be between claiming this entry
-  // and releasing it: two instructions, unless it was preempted there.
-  WaitForTurn(entry.turn, static_cast<uint32_t>(position));
-  entry.slotIndex = slotIndex;
-  entry.turn.store(static_cast<uint32_t>(position + 1), std::memory_order_release);
-  available.fetch_add(1, std::memory_order_release);
-}
 
 MemoryBlock::MemoryBlock(uint32_t slotBytes, uint32_t totalBytes, uint64_t firstRingPosition)
     : slotSize(slotBytes),
@@ -130,36 +36,27 @@ MemoryBlock::MemoryBlock(uint32_t slotBytes, uint32_t totalBytes, uint64_t first
       begin(nullptr),
       end(nullptr),
       slotCount(slotBytes == 0 ? 0 : totalBytes / slotBytes),
-      ring(new FreeSlotRing(slotCount, firstRingPosition)) {
+      ring(new FreeSlotRing(slotCount, firstRingPosition)),
+      caches(nullptr) {
   // Without a ring the pool can never be used, so it reserves nothing.
-  if (slotBytes == 0 || ring->entries == nullptr) return;
-  begin = static_cast<char*>(ReservePool(totalBytes));
-  if (begin == nullptr) return;
-  end = begin + totalBytes;
-  for (uint32_t slot = 0; slot < slotCount; ++slot) ring->Give(slot);
+  if (slotBytes != 0 && ring->entries != nullptr) begin = static_cast<char*>(ReservePool(totalBytes));
+  if (begin != nullptr) {
+    end = begin + totalBytes;
+    for (uint32_t slot = 0; slot < slotCount; ++slot) ring->Give(slot);
+  }
+  caches = new SlotCaches(*ring, begin, slotSize);
 }
 
 MemoryBlock::~MemoryBlock() {
   ReleasePool(begin);
+  delete caches;
   delete ring;
 }
 
 bool MemoryBlock::Usable() const { return begin != nullptr && ring->entries != nullptr; }
 
-void* MemoryBlock::Allocate() {
-  const uint32_t slot = ring->Take();
-  if (slot >= slotCount) return nullptr;
-  return begin + uintptr_t(slot) * slotSize;
-}
-
-bool MemoryBlock::Contains(const void* p) const {
-  const auto address = reinterpret_cast<uintptr_t>(p);
-  return reinterpret_cast<uintptr_t>(begin) <= address && address < reinterpret_cast<uintptr_t>(end);
-}
-
-void MemoryBlock::Free(void* p) {
-  if (!Contains(p)) return;
-  ring->Give(static_cast<uint32_t>((static_cast<char*>(p) - begin) / slotSize));
+uint32_t MemoryBlock::FreeSlotCount() const {
+  return static_cast<uint32_t>(ring->AvailableCount()) + caches->CachedCount();
 }
 
 MemoryBlock** MemoryBlockTable = nullptr;

@@ -5,51 +5,15 @@
 #include <atomic>
 #include <cstdint>
 
-// A ring of the free slot indices of one pool, shared by every thread
-// without a lock.
-//
-// Positions are 64-bit so that position -> entry (position mod capacity)
-// never jumps when a 32-bit counter would wrap. Each entry carries the
-// position it was last written or released for, so a taker never reads an
-// entry that a giver has claimed but not yet written (it answers "no slot"
-// instead when that giver is slow to write), and a giver never overwrites an
-// entry whose previous slot has not been taken yet.
-struct FreeSlotRing {
-  struct Entry {
-    std::atomic<uint32_t> turn;  // low 32 bits of the position this entry waits for
-    uint32_t slotIndex;          // kNoSlot when the entry holds no slot
-  };
-  static constexpr uint32_t kNoSlot = 0xFFFFFFFFu;
-
-  // Entries come from malloc; a failed (or overflowing) request leaves
-  // entries null and the ring unusable. firstPosition lets tests start the
-  // counters just below a 32-bit wrap.
-  FreeSlotRing(uint32_t slotCount, uint64_t firstPosition = 0);
-  ~FreeSlotRing();
-  FreeSlotRing(const FreeSlotRing&) = delete;
-  FreeSlotRing& operator=(const FreeSlotRing&) = delete;
-
-  // Slot index, or kNoSlot when none is free or the next one is still being
-  // given back.
-  uint32_t Take();
-  void Give(uint32_t slotIndex);
-
-  // Free slots not yet reserved by a taker; a snapshot, possibly stale.
-  int32_t AvailableCount() const { return available.load(std::memory_order_acquire); }
-
-  Entry* entries;
-  uint32_t capacity;   // slot count + 33
-  uint32_t slotCount;
-  std::atomic<uint64_t> takeCounter;
-  std::atomic<uint64_t> putCounter;
-  std::atomic<int32_t> available;
-};
+#include "memory/free_slot_ring.h"
+#include "memory/slot_cache.h"
 
 // One pool: a single 32-byte-aligned reservation cut into equal slots with no
-// header; a slot's index is found by address arithmetic.
+// header; a slot's index is found by address arithmetic. Its free slots are
+// in the ring and in the threads' caches in front of it.
 struct MemoryBlock {
   MemoryBlock(uint32_t slotSize, uint32_t totalSize, uint64_t firstRingPosition = 0);
-  // Returns the reservation, the ring's entries and the ring.
+  // Returns the reservation, the caches, the ring's entries and the ring.
   ~MemoryBlock();
   MemoryBlock(const MemoryBlock&) = delete;
   MemoryBlock& operator=(const MemoryBlock&) = delete;
@@ -58,11 +22,21 @@ struct MemoryBlock {
   // hands out nothing and must not be published.
   bool Usable() const;
 
-  // A free slot, or null when the pool is exhausted (for the moment).
-  void* Allocate();
-  // Gives p's slot back; a pointer outside [begin, end) is ignored.
-  void Free(void* p);
-  bool Contains(const void* p) const;
+  // A free slot, or null when both the ring and the calling thread's cache
+  // are empty (other threads' caches may still hold some).
+  void* Allocate() { return caches->Take(); }
+  // Gives back the slot holding p, into the calling thread's cache; a
+  // pointer outside [begin, end) is ignored.
+  void Free(void* p) {
+    if (Contains(p)) caches->GiveContaining(p);
+  }
+  bool Contains(const void* p) const {
+    const auto address = reinterpret_cast<uintptr_t>(p);
+    return reinterpret_cast<uintptr_t>(begin) <= address && address < reinterpret_cast<uintptr_t>(end);
+  }
+  // Slots in the ring and in every thread's cache; exact once no thread is
+  // taking or giving, else off by up to a batch per thread at work.
+  uint32_t FreeSlotCount() const;
 
   uint32_t slotSize;
   float highestUsage;  // percent, written only by the per-frame sampling
@@ -71,6 +45,7 @@ struct MemoryBlock {
   char* end;
   uint32_t slotCount;
   FreeSlotRing* ring;
+  SlotCaches* caches;
 };
 
 // Indexed by slot size / 4; entries 2..9 hold the pools of 8..36 bytes.

@@ -1,8 +1,12 @@
 #include "memory/os_allocator.h"
 
+#include <malloc.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <malloc.h>
 
 #include "memory/heap_sites.h"
 #include "memory/memory_block.h"
@@ -33,8 +37,43 @@ constexpr const char* kAllocationFailureText =
     "5. If it's during ShowRaceMenu then disable UseOSAllocators=1 and re-enable after character creation is "
     "completed.";
 
-void* RuntimeAlignedAllocate(size_t size, size_t alignment) { return _aligned_malloc(size, alignment); }
-void* RuntimeAlignedReallocate(void* p, size_t size, size_t alignment) { return _aligned_realloc(p, size, alignment); }
+// The runtime's aligned functions add the alignment (at least a pointer's
+// worth) and the pointer they save to the size without checking, so a request
+// near 4 GiB wraps round to a tiny block. Refused here, it fails like any
+// other request the heap cannot serve.
+bool FitsAlignedRuntime(size_t size, size_t alignment) {
+  return size <= SIZE_MAX - std::max(alignment, sizeof(void*)) - sizeof(void*);
+}
+
+void* RuntimeAlignedAllocate(size_t size, size_t alignment) {
+  return FitsAlignedRuntime(size, alignment) ? _aligned_malloc(size, alignment) : nullptr;
+}
+void* RuntimeAlignedReallocate(void* p, size_t size, size_t alignment) {
+  return FitsAlignedRuntime(size, alignment) ? _aligned_realloc(p, size, alignment) : nullptr;
+}
+
+// The runtime records no alignment or size for an aligned block, only, in the
+// pointer-sized slot below it, the plain block that holds it. The bytes from
+// the aligned block to that holder's end are all a copy may take.
+size_t AlignedBlockCapacity(void* block) {
+  const uintptr_t slot = reinterpret_cast<uintptr_t>(block) & ~(sizeof(void*) - 1);
+  char* const holder = *(reinterpret_cast<char**>(slot) - 1);
+  return static_cast<size_t>(holder + _msize(holder) - static_cast<char*>(block));
+}
+
+// The runtime refuses (EINVAL) to reallocate a block that sits where another
+// alignment placed it, which would read as running out of memory; such a
+// block moves to a new one instead.
+void* AlignedReallocate(void* pointer, size_t size, size_t alignment) {
+  errno = 0;
+  void* block = CrtHeap.alignedReallocate(pointer, size, alignment);
+  if (block != nullptr || errno != EINVAL) return block;
+  block = CrtHeap.alignedAllocate(size, alignment);
+  if (block == nullptr) return nullptr;
+  std::memcpy(block, pointer, std::min(size, AlignedBlockCapacity(pointer)));
+  CrtHeap.alignedRelease(pointer);
+  return block;
+}
 
 void Normalise(int32_t& alignment, bool& aligned) {
   if (AlignMode == 0) return;
@@ -118,7 +157,7 @@ void* OsHeapReallocate(void* pointer, uint32_t size, int32_t alignment, bool ali
   // The runtime frees the block and answers null for size 0, which would
   // read as running out of memory; one byte keeps a live block instead.
   const size_t runtimeSize = size == 0 ? 1 : size;
-  void* block = aligned ? CrtHeap.alignedReallocate(pointer, runtimeSize, AlignmentForRuntime(alignment))
+  void* block = aligned ? AlignedReallocate(pointer, runtimeSize, AlignmentForRuntime(alignment))
                         : CrtHeap.reallocate(pointer, runtimeSize);
   if (block != nullptr) return block;
   EndAfterAllocationFailure(size, aligned ? alignment : 0);

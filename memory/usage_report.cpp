@@ -24,11 +24,11 @@ void ForEachPool(Visit visit) {
 bool TrackHighestUsage = false;
 
 float PoolUsagePercent(const MemoryBlock& pool) {
-  // Takers reserve by driving the count down first, so it can dip below
-  // zero for a moment: that is a full pool, not a negative free count.
-  const int32_t available = pool.ring->AvailableCount();
-  if (available <= 0) return 100.0f;
-  const auto free = static_cast<uint32_t>(available);
+  // Slots in the threads' caches are free too. Read while threads take and
+  // give, the count can be off by up to one batch (32 slots) per thread at
+  // work in the pool, either way: never below zero, but possibly above the
+  // pool's size for a moment.
+  const uint32_t free = pool.FreeSlotCount();
   if (free >= pool.slotCount) return 0.0f;
   const double used = static_cast<double>(pool.slotCount - free) / static_cast<double>(pool.slotCount);
   return static_cast<float>(used) * 100.0f;

@@ -8,7 +8,9 @@ struct MemoryBlock;
 // Set by MemoryInfoConsole; until then the frame update samples nothing.
 extern bool TrackHighestUsage;
 
-// The share of the pool's slots that are handed out, in percent.
+// The share of the pool's slots that are handed out, in percent; slots
+// cached by threads count as free. Approximate while threads run: see the
+// definition for how far off it can be.
 float PoolUsagePercent(const MemoryBlock& pool);
 
 // One console line per pool, only when the host routine answered 0.

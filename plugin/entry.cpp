@@ -2,5 +2,9 @@
 #include <windows.h>
 
 #include "plugin/load_sequence.h"
+#include "plugin/thread_exit.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return ApplyEarlyOptions(); }
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_THREAD_DETACH) RunThreadExitCallbacks();
+  return ApplyEarlyOptions();
+}

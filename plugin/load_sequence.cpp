@@ -15,30 +15,46 @@ namespace {
 constexpr const char* kDoubleLoadText =
     "Trying to load Orrisbane.dll more than once! Is this file in multiple locations?";
 
-#define TOO_LATE_FORMAT(url)                                                                                   \
-  "Error: \"%s\" option could not be applied because the game has already initialized! Either disable that " \
-  "option or follow these steps:\r\n"                                                                          \
-  "1. Download and install \"" url "\" - Fennick.\r\n"                                                          \
-  "2. Make sure you installed it correctly to Vellmoor root directory and not Data."
-constexpr const char* kTooLateFormat = TOO_LATE_FORMAT(ORRISBANE_EARLY_LOADER_URL);
+// The address is an argument, never part of the format: a release address
+// may carry percent-encoding, which printf would read as directives.
+constexpr const char* kTooLateFormat =
+    "Error: \"%s\" option could not be applied because the game has already initialized! Either disable that "
+    "option or follow these steps:\r\n"
+    "1. Download and install \"%s\" - Fennick.\r\n"
+    "2. Make sure you installed it correctly to Vellmoor root directory and not Data.";
+
+// What became of a row goes to the debug channel, one line each: a debugger
+// or the host simulator then shows what the plugin did rather than what the
+// rules would suggest (the late case stores overrides that change them).
+void ReportRow(const char* key, const char* outcome) {
+  char line[160];
+  std::snprintf(line, sizeof line, "%s%s: %s", kRowReportPrefix, key, outcome);
+  OutputDebugStringA(line);
+}
 
 // One set per loaded copy of the library.
 int32_t g_doubleLoadState = 0;  // 0 undecided, 1 duplicate, -1 the only copy
 bool g_earlyPassDone = false;
 
-// An option that could not take effect is left out, and the log says why.
-void Apply(const OptionEntry& row) {
+// An option that could not take effect is left out; the log and the row
+// report say why.
+void Apply(const OptionEntry& row, const char* outcome) {
   TakePatchFailure();
-  if (row.apply()) return;
-  const PatchFailure failure = TakePatchFailure();
-  char text[256];
-  if (failure.reason != nullptr) {
-    std::snprintf(text, sizeof text, "\"%s\" was not applied: host code at 0x%X %s.", row.key, failure.address,
-                  failure.reason);
-  } else {
-    std::snprintf(text, sizeof text, "\"%s\" was not applied: its set-up failed.", row.key);
+  if (row.apply()) {
+    ReportRow(row.key, outcome);
+    return;
   }
+  const PatchFailure failure = TakePatchFailure();
+  char why[160];
+  if (failure.reason != nullptr) {
+    std::snprintf(why, sizeof why, "not applied: host code at 0x%X %s", failure.address, failure.reason);
+  } else {
+    std::snprintf(why, sizeof why, "not applied: its set-up failed");
+  }
+  char text[256];
+  std::snprintf(text, sizeof text, "\"%s\" was %s.", row.key, why);
   LogMessageToFile(text);
+  ReportRow(row.key, why);
 }
 
 }  // namespace
@@ -72,14 +88,15 @@ int ApplyEarlyOptions() {
   for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
     if (!row->early || !IsOptionEligible(*row)) continue;
     if (!late) {
-      if (row->apply != nullptr) Apply(*row);
+      if (row->apply != nullptr) Apply(*row, kRowAppliedEarly);
       continue;
     }
     if (!errorShown) {
       errorShown = true;
-      ShowMessage(kTooLateFormat, row->key);
+      ShowMessage(kTooLateFormat, row->key, kEarlyLoaderUrl);
     }
     StoreSettingOverride(row->key, 0);
+    ReportRow(row->key, kRowTooLate);
   }
   return TRUE;
 }
@@ -87,7 +104,7 @@ int ApplyEarlyOptions() {
 bool ApplyNormalOptions() {
   if (CheckDoubleLoad()) return false;
   for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
-    if (!row->early && row->apply != nullptr && IsOptionEligible(*row)) Apply(*row);
+    if (!row->early && row->apply != nullptr && IsOptionEligible(*row)) Apply(*row, kRowAppliedAtLoad);
   }
   return true;
 }
@@ -95,7 +112,7 @@ bool ApplyNormalOptions() {
 extern "C" bool QORVPlugin_Query(const LoaderInterface* loader, PluginInfo* info) {
   info->infoVersion = 1;
   info->name = "Orrisbane";
-  info->version = 1;
+  info->version = ORRISBANE_VERSION_MAJOR;  // the project version's first number, from CMake
   return loader->isEditor == 0 && loader->runtimeVersion == host::kRuntimeVersion;
 }
 

@@ -22,6 +22,13 @@ struct LoaderInterface {
 #endif
 constexpr const char* kEarlyLoaderUrl = ORRISBANE_EARLY_LOADER_URL;
 
+// Each row the passes act on is reported on the debug channel as
+// kRowReportPrefix, the key, ": " and one of the outcomes.
+constexpr const char* kRowReportPrefix = "Orrisbane option ";
+constexpr const char* kRowAppliedEarly = "early, from the entry point";
+constexpr const char* kRowAppliedAtLoad = "at load";
+constexpr const char* kRowTooLate = "early: too late, not applied (stored 0)";
+
 // True when this copy of the library is a duplicate and must do nothing.
 bool CheckDoubleLoad();
 // Body of the library entry point; always TRUE.

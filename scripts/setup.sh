@@ -10,7 +10,9 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
   apt_updated=0
 fi
-for p in cmake ninja-build g++-mingw-w64-i686 wine wine32:i386 wine64 googletest \
+# g++ and libgtest-dev are for the native build of scripts/test.sh; the
+# cross build compiles googletest from its sources.
+for p in cmake ninja-build g++ g++-mingw-w64-i686 wine wine32:i386 wine64 googletest libgtest-dev \
          libbenchmark-dev libmimalloc-dev zip unzip binutils-mingw-w64-i686; do
   have "$p" || need_packages+=("$p")
 done

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <sstream>
 
@@ -40,12 +41,22 @@ std::string Unescape(const std::string& s) {
   return out;
 }
 
+// Indexed by JournalEntry::Kind.
+constexpr const char* kKindNames[] = {"box", "console", "debug"};
+
+JournalEntry::Kind KindNamed(const std::string& name) {
+  for (int kind = 0; kind < static_cast<int>(std::size(kKindNames)); ++kind) {
+    if (name == kKindNames[kind]) return static_cast<JournalEntry::Kind>(kind);
+  }
+  return JournalEntry::kConsoleLine;
+}
+
 // Opened and closed per entry: a process that ends abruptly keeps every line.
 void Mirror(const JournalEntry& e) {
   const char* path = std::getenv("ORRISBANE_JOURNAL");
   if (path == nullptr || *path == '\0') return;
   if (FILE* f = std::fopen(path, "ab")) {
-    std::fprintf(f, "%s\t%s\t%s\t%X\n", e.kind == JournalEntry::kMessageBox ? "box" : "console",
+    std::fprintf(f, "%s\t%s\t%s\t%X\n", kKindNames[e.kind],
                  Escape(e.text).c_str(), Escape(e.caption).c_str(), e.style);
     std::fclose(f);
   }
@@ -77,12 +88,32 @@ void RecordConsoleLine(const std::string& printed, const std::string& raw) {
   Add({JournalEntry::kConsoleLine, printed, raw, 0});
 }
 
+namespace {
+
+// OutputDebugString raises this exception first; continuing it tells the
+// caller a debugger took the line.
+LONG CALLBACK TakeDebugLine(EXCEPTION_POINTERS* info) {
+  const EXCEPTION_RECORD* record = info->ExceptionRecord;
+  if (record->ExceptionCode != DBG_PRINTEXCEPTION_C || record->NumberParameters < 2) return EXCEPTION_CONTINUE_SEARCH;
+  const auto* text = reinterpret_cast<const char*>(record->ExceptionInformation[1]);
+  Add({JournalEntry::kDebugLine, text ? text : "", "", 0});
+  return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+}  // namespace
+
+void ListenToDebugChannel() {
+  static PVOID handler = AddVectoredExceptionHandler(0, TakeDebugLine);
+  (void)handler;
+}
+
 std::vector<JournalEntry> Journal() {
   std::lock_guard lock(g_mutex);
   return g_entries;
 }
 std::vector<JournalEntry> MessageBoxes() { return Only(JournalEntry::kMessageBox); }
 std::vector<JournalEntry> ConsoleLines() { return Only(JournalEntry::kConsoleLine); }
+std::vector<JournalEntry> DebugLines() { return Only(JournalEntry::kDebugLine); }
 
 void ClearJournal() {
   std::lock_guard lock(g_mutex);
@@ -102,7 +133,7 @@ std::vector<JournalEntry> ReadJournalFile(const std::string& path) {
     std::getline(fields, text, '\t');
     std::getline(fields, caption, '\t');
     std::getline(fields, style, '\t');
-    out.push_back({kind == "box" ? JournalEntry::kMessageBox : JournalEntry::kConsoleLine, Unescape(text),
+    out.push_back({KindNamed(kind), Unescape(text),
                    Unescape(caption), static_cast<uint32_t>(std::strtoul(style.c_str(), nullptr, 16))});
   }
   return out;

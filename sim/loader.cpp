@@ -5,6 +5,7 @@
 
 #include "sim/host_frame.h"
 #include "sim/host_memory.h"
+#include "sim/journal.h"
 
 namespace sim {
 
@@ -51,7 +52,8 @@ void PrepareGameFolder(const std::string& dir, const std::string& iniText) {
 
 LoadOutcome LoadPluginAsQorv(const LoadRequest& request) {
   LoadOutcome outcome;
-  HostAt<uint8_t>(host::kHostHeap) = request.gameInitialized ? 1 : 0;
+  HostAt<uint8_t>(host::kGameInitializedFlag) = request.gameInitialized ? 1 : 0;
+  ListenToDebugChannel();  // the plugin reports there what it did with each option
   outcome.module = LoadLibraryA(request.dllPath.c_str());
   if (outcome.module == nullptr) {
     outcome.error = "LoadLibrary failed with " + std::to_string(GetLastError());

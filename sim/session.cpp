@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/option_table.h"
+#include "plugin/load_sequence.h"
 #include "sim/host_frame.h"
 #include "sim/host_memory.h"
 #include "sim/journal.h"
@@ -14,7 +14,35 @@
 namespace sim {
 namespace {
 
-// Host code that differs from the snapshot, counted as separate stretches.
+// The debug lines were listed with the options.
+void PrintJournal() {
+  for (const auto& e : Journal()) {
+    if (e.kind == JournalEntry::kMessageBox) {
+      std::printf("[message box] %s (style 0x%X)\n%s\n\n", e.caption.c_str(), e.style, e.text.c_str());
+    } else if (e.kind == JournalEntry::kConsoleLine) {
+      std::printf("[console] %s\n", e.text.c_str());
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<ReportedOption> ReportedOptions() {
+  const std::string prefix = kRowReportPrefix;
+  std::vector<ReportedOption> options;
+  for (const auto& e : DebugLines()) {
+    const size_t colon = e.text.find(": ", prefix.size());
+    if (e.text.compare(0, prefix.size(), prefix) != 0 || colon == std::string::npos) continue;
+    options.push_back({e.text.substr(prefix.size(), colon - prefix.size()), e.text.substr(colon + 2)});
+  }
+  return options;
+}
+
+std::vector<uint8_t> SnapshotHostCode() {
+  return {reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostBegin)),
+          reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostDataBegin))};
+}
+
 int CountPatchedSites(const std::vector<uint8_t>& before) {
   const auto* now = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostBegin));
   int sites = 0;
@@ -26,18 +54,6 @@ int CountPatchedSites(const std::vector<uint8_t>& before) {
   }
   return sites;
 }
-
-void PrintJournal() {
-  for (const auto& e : Journal()) {
-    if (e.kind == JournalEntry::kMessageBox) {
-      std::printf("[message box] %s (style 0x%X)\n%s\n\n", e.caption.c_str(), e.style, e.text.c_str());
-    } else {
-      std::printf("[console] %s\n", e.text.c_str());
-    }
-  }
-}
-
-}  // namespace
 
 int RunSession(const SessionOptions& options) {
   ResetHostImage();
@@ -51,8 +67,7 @@ int RunSession(const SessionOptions& options) {
   std::printf("Game folder: %s\n", folder.c_str());
   std::printf("Loading Orrisbane.dll %s the game initialised.\n\n", options.late ? "after" : "before");
 
-  std::vector<uint8_t> before(reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostBegin)),
-                              reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostDataBegin)));
+  const std::vector<uint8_t> before = SnapshotHostCode();
   const LoadOutcome outcome = LoadPluginAsQorv({installed, options.late});
   if (!outcome.error.empty()) {
     std::printf("The loader failed: %s\n", outcome.error.c_str());
@@ -62,18 +77,10 @@ int RunSession(const SessionOptions& options) {
               outcome.info.name ? outcome.info.name : "", outcome.info.version,
               outcome.loadResult ? "active" : "inactive");
 
-  // The same rules the plugin used, read from the same file: the early rows
-  // are judged before the late case stored its overrides, as the entry did.
   std::printf("\nOptions on:\n");
-  int on = 0;
-  for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
-    if (row->apply == nullptr || !IsOptionEligible(*row)) continue;
-    ++on;
-    std::printf("  %-46s %s\n", row->key,
-                row->early ? (options.late ? "early: too late, not applied" : "early, from the entry point")
-                           : "at load");
-  }
-  if (on == 0) std::printf("  (none)\n");
+  const std::vector<ReportedOption> reported = ReportedOptions();
+  for (const auto& option : reported) std::printf("  %-46s %s\n", option.key.c_str(), option.outcome.c_str());
+  if (reported.empty()) std::printf("  (none)\n");
   std::printf("Host sites patched: %d\n\n", CountPatchedSites(before));
 
   int frames = 0;

@@ -1,7 +1,9 @@
 // The simulator's main job: a game session with the plugin loaded from the
 // game's Data folder, as a player would run it.
 #pragma once
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace sim {
 
@@ -15,6 +17,18 @@ struct SessionOptions {
   bool untilFileExists = false; // keep running frames until this file exists
   std::string waitForFile;
 };
+
+// An option as the plugin reported it on the debug channel while it loaded.
+struct ReportedOption {
+  std::string key;
+  std::string outcome;  // one of the load sequence's kRow... texts
+};
+std::vector<ReportedOption> ReportedOptions();
+
+// The host's code before a load, and the separate stretches of it that
+// differ now: the sites the plugin patched.
+std::vector<uint8_t> SnapshotHostCode();
+int CountPatchedSites(const std::vector<uint8_t>& before);
 
 // Runs the session and prints what a user wants to see; returns the exit code.
 int RunSession(const SessionOptions& options);

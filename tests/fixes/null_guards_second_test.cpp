@@ -362,7 +362,7 @@ TEST(NullRefNode, ClearsEcxAndEbpAndCopiesEaxToEbxOnBothPaths) {
   for (uint32_t node : {0x0BADF00Du, 0u}) {
     auto in = With(kHostRegisters, {{&R::eax, node}});
     ExpectHook(host::kNullRefNode.site, in, {},
-               {node ? 0x46CA06u : 0x46CA53u, With(in, {{&R::ebx, node}, {&R::ecx, 0}, {&R::ebp, 0}})});
+               {node ? host::kNullRefNode.resume : host::kNullRefNodeSkip, With(in, {{&R::ebx, node}, {&R::ecx, 0}, {&R::ebp, 0}})});
   }
 }
 
@@ -413,7 +413,7 @@ TEST(NullParentNode, LoadsTheParentsTableOrSkipsWithoutOne) {
 TEST(SarnothSpecific, BothRoutinesReturnAtTheSiteRemovingSixteenBytes) {
   sim::ResetHostImage();
   ApplySarnothSpecific();
-  for (uint32_t site : {0xEBC0A6u, 0xECD92Eu}) {
+  for (uint32_t site : {host::kSarnothSpecific1.site, host::kSarnothSpecific2.site}) {
     SCOPED_TRACE(site);
     auto out = ExpectHook(sim::EarlyReturnRoutineEntry(site), kHostRegisters,
                           {sim::kReturnProbe, 1, 2, 3, 4, 0xCA11E4}, {sim::kReturnProbe, kHostRegisters, 20});

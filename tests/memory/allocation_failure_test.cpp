@@ -1,10 +1,14 @@
 // A request the C runtime cannot serve: three attempts, the explanation, and
 // an end of the process that is not reported as a crash. Each case runs in a
-// child process, since the process really ends.
+// child process, since the process really ends. A request it can serve, only
+// not in place, must not end that way.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <map>
 
 #include "plugin/apply.h"
 #include "plugin/known_crash.h"
@@ -30,16 +34,29 @@ void* CountedRealloc(void* p, size_t size) {
 }
 
 constexpr uint32_t kImpossible = 0x7FFFFFF0;  // more than a 32-bit process can ever hold
+constexpr uint32_t kWrapping = 0xFFFFFFF0;    // wraps round 32 bits once alignment and bookkeeping are added
 
-// args: the game folder, the AlignHeapAllocate mode, then "allocate" or "reallocate".
+const std::map<std::string, std::function<void*()>> kRequests = {
+    {"allocate", [] { return OsHeapAllocate(kImpossible, 8, false); }},
+    {"reallocate", [] { return OsHeapReallocate(OsHeapAllocate(16, 0, false), kImpossible, 0, false); }},
+    {"wrapping-aligned", [] { return OsHeapAllocate(kWrapping, 16, true); }},
+    {"wrapping-plain", [] { return OsHeapAllocate(kWrapping, 0, false); }},
+    {"wrapping-reallocate", [] { return OsHeapReallocate(OsHeapAllocate(16, 16, true), kWrapping, 16, true); }},
+    {"wrapping-array",
+     [] {
+       ApplyOverwriteArrayAllocator();
+       return Pointer(sim::RunHost(host::kArrayAllocate.site, {}, {sim::kReturnProbe, kWrapping, 0}).regs.eax);
+     }},
+};
+
+// args: the game folder, the AlignHeapAllocate mode, then one of kRequests.
 SIM_SCENARIO(allocation_failure) {
   sim::PrepareGameFolder(args.at(0), "[Patch]\nLogMessageToFile=1\nRecordCrashInfo=1\n");
   ApplyRecordCrashInfo();
   AlignMode = std::atoi(args.at(1).c_str());
   CrtHeap = CrtHeapFunctions{&CountedMalloc, kRuntimeCrtHeap.release, &CountedRealloc, &CountedAlignedMalloc,
                              kRuntimeCrtHeap.alignedRelease, kRuntimeCrtHeap.alignedReallocate};
-  void* block = args.at(2) == "allocate" ? OsHeapAllocate(kImpossible, 8, false)
-                                         : OsHeapReallocate(OsHeapAllocate(16, 0, false), kImpossible, 0, false);
+  void* block = kRequests.at(args.at(2))();
   std::fprintf(stderr, "returned %p\n", block);
   return 0;
 }
@@ -107,6 +124,43 @@ TEST(AllocationFailure, ReallocationGetsOneAttempt) {
   const FailureOutcome outcome = Fail("allocfail_realloc", "0", "reallocate");
   EXPECT_EQ(outcome.attempts, 2) << "the first allocation, then one reallocation: " << outcome.child.output;
   ExpectKnownCrashEnd(outcome, "2147483632 / 0");
+}
+
+using AlignedRuntime = MemoryTest;
+
+TEST_F(AlignedRuntime, WrappingRequestsFailAndAlignmentChangesMoveTheBlock) {
+  const struct {
+    const char *mode, *request;
+  } wrapping[] = {{"0", "wrapping-aligned"}, {"1", "wrapping-plain"}, {"0", "wrapping-reallocate"},
+                  {"0", "wrapping-array"}};
+  for (const auto& [mode, request] : wrapping) {
+    SCOPED_TRACE(request);
+    ExpectKnownCrashEnd(Fail(request, mode, request), "-16 / 16");
+  }
+  const struct {
+    int32_t mode, alignment;
+    bool aligned;
+    uint32_t newAlignment, size, newSize;
+  } moves[] = {{0, 8, true, 16, 100, 200}, {0, 0, true, 16, 200, 100}, {1, 16, false, 32, 300, 50}};
+  for (const auto& move : moves) {
+    SCOPED_TRACE(move.newAlignment);
+    AlignMode = move.mode;
+    // The runtime refuses to reallocate in place a block whose address the
+    // new alignment does not fit; the blocks passed over stay live meanwhile.
+    std::vector<void*> blocks;
+    do {
+      blocks.push_back(OsHeapAllocate(move.size, move.alignment, move.aligned));
+    } while (AddressOf(blocks.back()) % move.newAlignment == 0 && blocks.size() < 64);
+    auto* old = static_cast<uint8_t*>(blocks.back());
+    ASSERT_NE(AddressOf(old) % move.newAlignment, 0u);
+    for (uint32_t i = 0; i < move.size; ++i) old[i] = uint8_t(i * 7 + 1);
+    auto* moved = static_cast<uint8_t*>(OsHeapReallocate(old, move.newSize, move.newAlignment, move.aligned));
+    EXPECT_EQ(AddressOf(moved) % move.newAlignment, 0u);
+    for (uint32_t i = 0; i < std::min(move.size, move.newSize); ++i) ASSERT_EQ(moved[i], uint8_t(i * 7 + 1)) << i;
+    blocks.back() = moved;
+    for (void* block : blocks) OsHeapFree(block, move.aligned);
+    EXPECT_EQ(crt.LiveBlocks(), 0u) << "the old block must be released";
+  }
 }
 
 }  // namespace

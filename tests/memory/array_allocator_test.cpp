@@ -57,9 +57,9 @@ TEST_F(ArrayAllocator, SixteenByteArraysComeFromAndReturnToTheirPool) {
   MemoryBlock* pool = MemoryBlockTable[4];
   const sim::Landing out = Run(host::kArrayAllocate.site, {sim::kReturnProbe, 16, 0}, 12);
   EXPECT_TRUE(pool->Contains(Pointer(out.regs.eax)));
-  EXPECT_EQ(pool->ring->AvailableCount(), int32_t(pool->slotCount) - 1);
+  EXPECT_EQ(pool->FreeSlotCount(), pool->slotCount - 1);
   Run(host::kArrayRelease.site, {sim::kReturnProbe, out.regs.eax}, 8);
-  EXPECT_EQ(pool->ring->AvailableCount(), int32_t(pool->slotCount));
+  EXPECT_EQ(pool->FreeSlotCount(), pool->slotCount);
   EXPECT_TRUE(crt.Calls().empty());
 }
 

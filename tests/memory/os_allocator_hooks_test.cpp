@@ -80,7 +80,7 @@ TEST_F(OsAllocatorHooks, HostCallersGetPooledBlocksThroughTheHeapRoutines) {
   void* block = sim::CallHeapAllocate(16, 16, true);
   EXPECT_TRUE(MemoryBlockTable[4]->Contains(block));
   sim::CallHeapFree(block, true);
-  EXPECT_EQ(MemoryBlockTable[4]->ring->AvailableCount(), int32_t(MemoryBlockTable[4]->slotCount));
+  EXPECT_EQ(MemoryBlockTable[4]->FreeSlotCount(), MemoryBlockTable[4]->slotCount);
   EXPECT_TRUE(crt.Calls().empty());
 }
 

@@ -130,7 +130,7 @@ TEST_F(OsHeap, ExhaustedPoolFallsBackAndRecoversAfterOneRelease) {
   void* overflow = OsHeapAllocate(8, 0, false);
   EXPECT_EQ(OnlyCall().function, "malloc");
   EXPECT_FALSE(pool->Contains(overflow));
-  EXPECT_EQ(pool->ring->AvailableCount(), 0);
+  EXPECT_EQ(pool->FreeSlotCount(), 0u);
 
   OsHeapFree(pooled.back(), true);  // the host's aligned flag does not send it elsewhere
   pooled.pop_back();
@@ -140,7 +140,7 @@ TEST_F(OsHeap, ExhaustedPoolFallsBackAndRecoversAfterOneRelease) {
   pooled.push_back(again);
   for (void* block : pooled) OsHeapFree(block, false);
   OsHeapFree(overflow, false);
-  EXPECT_EQ(pool->ring->AvailableCount(), int32_t(pool->slotCount));
+  EXPECT_EQ(pool->FreeSlotCount(), pool->slotCount);
 }
 
 TEST_F(OsHeap, ReallocationOutOfAPoolCopiesTheSlotOnly) {
@@ -153,7 +153,7 @@ TEST_F(OsHeap, ReallocationOutOfAPoolCopiesTheSlotOnly) {
   EXPECT_EQ(OnlyCall().function, "malloc");
   for (int i = 0; i < 12; ++i) EXPECT_EQ(grown[i], i + 1);
   for (int i = 12; i < 100; ++i) ASSERT_EQ(grown[i], kFreshByte) << "byte " << i << " was copied";
-  EXPECT_EQ(MemoryBlockTable[3]->ring->AvailableCount(), int32_t(MemoryBlockTable[3]->slotCount));
+  EXPECT_EQ(MemoryBlockTable[3]->FreeSlotCount(), MemoryBlockTable[3]->slotCount);
   OsHeapFree(grown, false);
 }
 
@@ -185,7 +185,7 @@ TEST_F(OsHeap, AlignedLayoutPoolsServeAlignedModeAndReleaseThroughTheirRange) {
   OsHeapFree(wide, false);
   OsHeapFree(notPooled, false);
   EXPECT_EQ(crt.Calls().back().function, "_aligned_free");
-  EXPECT_EQ(MemoryBlockTable[4]->ring->AvailableCount(), int32_t(MemoryBlockTable[4]->slotCount));
+  EXPECT_EQ(MemoryBlockTable[4]->FreeSlotCount(), MemoryBlockTable[4]->slotCount);
 }
 
 }  // namespace

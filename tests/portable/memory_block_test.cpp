@@ -2,6 +2,7 @@
 // pool for a request, and the ring across the 32-bit wrap of its counters.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "memory/memory_block.h"
 
@@ -84,6 +86,10 @@ TEST(MemoryBlock, HandsOutEverySlotOnceThenRecoversAfterOneRelease) {
   void* released = *taken.begin();
   pool.Free(released);
   EXPECT_EQ(pool.Allocate(), released);
+  pool.Free(static_cast<char*>(released) + 11);  // a pointer inside a slot gives that slot back
+  EXPECT_EQ(pool.Allocate(), released);
+  pool.Free(pool.begin + 62);  // the tail past the last whole slot is no slot
+  EXPECT_EQ(pool.Allocate(), nullptr);
 }
 
 TEST(MemoryBlock, IgnoresPointersOutsideItsReservation) {
@@ -140,7 +146,7 @@ TEST(FreeSlotRing, KeepsEveryEntryRightAcrossThe32BitWrap) {
   EXPECT_GT(built->ring->putCounter.load(), uint64_t(1) << 32);
 }
 
-TEST(FreeSlotRing, NeverHandsOutAnEntryItsGiverHasNotWrittenYet) {
+TEST(FreeSlotRing, WaitsForAnEntryItsGiverHasNotWrittenYet) {
   FreeSlotRing ring(2);
   ring.Give(0);
   ring.Give(1);
@@ -151,11 +157,51 @@ TEST(FreeSlotRing, NeverHandsOutAnEntryItsGiverHasNotWrittenYet) {
     ASSERT_EQ(ring.Take(), 1u);
   }
   // A giver claims that entry's next position and stalls before writing it;
-  // a later giver completes, so a reservation succeeds.
-  ring.putCounter.fetch_add(1);
+  // a later giver completes, so a reservation succeeds and lands on the
+  // stalled position. The taker must neither hand out the stale entry nor
+  // answer null while a slot is free: it waits.
+  const uint64_t stalled = ring.putCounter.fetch_add(1);
   ring.Give(1);
-  EXPECT_EQ(ring.Take(), FreeSlotRing::kNoSlot) << "handed out an entry that was never written";
-  EXPECT_EQ(ring.AvailableCount(), 1) << "the reservation of a take that found nothing must be returned";
+  std::atomic<uint32_t> taken{0xABCDu};
+  WithinSeconds(20, [&] {
+    std::thread taker([&] { taken.store(ring.Take(), std::memory_order_release); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(taken.load(std::memory_order_acquire), 0xABCDu) << "handed out an entry that was never written";
+    FreeSlotRing::Entry& entry = ring.entries[stalled % ring.capacity];
+    entry.slotIndex = 0;
+    entry.turn.store(static_cast<uint32_t>(stalled + 1), std::memory_order_release);
+    ring.available.fetch_add(1, std::memory_order_release);
+    taker.join();
+  });
+  EXPECT_EQ(taken.load(std::memory_order_acquire), 0u);
+  EXPECT_EQ(ring.Take(), 1u);
+  EXPECT_EQ(ring.Take(), FreeSlotRing::kNoSlot);
+  EXPECT_EQ(ring.AvailableCount(), 0) << "a take that found nothing must leave the count as it was";
+}
+
+TEST(FreeSlotRing, BatchesTakeAndGiveInRingOrderWithOneReservationEach) {
+  FreeSlotRing ring(40);
+  const uint32_t given[] = {7, 3, 39, 0, 12};
+  ring.GiveBatch(given, 5);
+  EXPECT_EQ(ring.putCounter.load(), 5u);
+  EXPECT_EQ(ring.AvailableCount(), 5);
+  uint32_t taken[FreeSlotRing::kLargestBatch];
+  ASSERT_EQ(ring.TakeBatch(taken, 3), 3u);
+  EXPECT_EQ(ring.takeCounter.load(), 3u);
+  EXPECT_EQ(std::vector<uint32_t>(taken, taken + 3), std::vector<uint32_t>({7, 3, 39}));
+  // Asked for more than it holds, it hands out what it has.
+  ASSERT_EQ(ring.TakeBatch(taken, FreeSlotRing::kLargestBatch), 2u);
+  EXPECT_EQ(std::vector<uint32_t>(taken, taken + 2), std::vector<uint32_t>({0, 12}));
+  EXPECT_EQ(ring.TakeBatch(taken, 1), 0u);
+  EXPECT_EQ(ring.AvailableCount(), 0);
+  // Batches across the end of the entries array, lap after lap.
+  for (uint32_t lap = 0; lap < 6; ++lap) {
+    uint32_t slots[FreeSlotRing::kLargestBatch];
+    for (uint32_t i = 0; i < FreeSlotRing::kLargestBatch; ++i) slots[i] = (i + lap) % 40;
+    ring.GiveBatch(slots, FreeSlotRing::kLargestBatch);
+    ASSERT_EQ(ring.TakeBatch(taken, FreeSlotRing::kLargestBatch), FreeSlotRing::kLargestBatch);
+    for (uint32_t i = 0; i < FreeSlotRing::kLargestBatch; ++i) ASSERT_EQ(taken[i], slots[i]) << "lap " << lap;
+  }
 }
 
 // One character per request size 0..37: the slot size / 4 of the pool that

@@ -3,4 +3,5 @@ target_sources(portable_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/portable/doctor_
 target_compile_definitions(portable_tests PRIVATE ORRISBANE_DOCTOR="$<TARGET_FILE:orrisbane-doctor>"
   ORRISBANE_SHIPPED_INI="${CMAKE_SOURCE_DIR}/dist/Orrisbane.ini")
 add_dependencies(portable_tests orrisbane-doctor)
-target_sources(portable_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/portable/memory_block_test.cpp ${CMAKE_SOURCE_DIR}/tests/portable/ring_stress_test.cpp)
+target_sources(portable_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/portable/memory_block_test.cpp ${CMAKE_SOURCE_DIR}/tests/portable/ring_stress_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/portable/slot_cache_test.cpp)

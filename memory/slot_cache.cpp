@@ -1,0 +1,149 @@
+#include "memory/slot_cache.h"
+
+#include <cassert>
+#include <new>
+#include <thread>
+
+namespace {
+
+// Stored for a thread that found every number taken: it uses the rings.
+constexpr uint32_t kNoCacheForThread = kCachedThreads + 1;
+// A pool's slots divided by this give its batch, so that a small pool is not
+// drained into a few threads' caches.
+constexpr uint32_t kPoolSlotsPerBatchSlot = 128;
+constexpr uint32_t kRecordBytes = sizeof(SlotCache) * kCachedThreads;
+
+std::atomic<bool> numberTaken[kCachedThreads];
+// No number above this was ever handed out: the count of cached slots stops there.
+std::atomic<uint32_t> highestNumber{0};
+
+// The live caches, walked by exiting threads, and whether the thread slot
+// could be made; both change only under the lock.
+SlotCaches* liveCaches = nullptr;
+bool slotPrepared = false;
+bool slotUsable = false;
+std::atomic_flag liveLock = ATOMIC_FLAG_INIT;
+
+class LiveListLock {
+ public:
+  LiveListLock() {
+    while (liveLock.test_and_set(std::memory_order_acquire)) std::this_thread::yield();
+  }
+  ~LiveListLock() { liveLock.clear(std::memory_order_release); }
+};
+
+void ReturnExitingThreadSlots(uint32_t number) {
+  if (number > kCachedThreads) return;
+  {
+    LiveListLock lock;
+    for (SlotCaches* caches = liveCaches; caches != nullptr; caches = caches->nextLive) caches->ReturnThreadSlots(number);
+  }
+  // The next thread to claim the number finds its caches empty.
+  numberTaken[number - 1].store(false, std::memory_order_release);
+}
+
+uint32_t BatchFor(uint32_t slotCount) {
+  const uint32_t batch = slotCount / kPoolSlotsPerBatchSlot;
+  if (batch < 1) return 1;
+  return batch < FreeSlotRing::kLargestBatch ? batch : FreeSlotRing::kLargestBatch;
+}
+
+}  // namespace
+
+uint32_t SlotCaches::ClaimThreadNumber() {
+  uint32_t number = kNoCacheForThread;
+  for (uint32_t i = 0; i < kCachedThreads; ++i) {
+    if (!numberTaken[i].load(std::memory_order_relaxed) && !numberTaken[i].exchange(true, std::memory_order_acquire)) {
+      number = i + 1;
+      break;
+    }
+  }
+  if (number <= kCachedThreads) {
+    uint32_t highest = highestNumber.load(std::memory_order_relaxed);
+    while (highest < number &&
+           !highestNumber.compare_exchange_weak(highest, number, std::memory_order_release, std::memory_order_relaxed)) {
+    }
+  }
+  SetThreadSlotValue(number);
+  return number;
+}
+
+SlotCaches::SlotCaches(FreeSlotRing& ring, char* begin, uint32_t slotSize)
+    : nextLive(nullptr),
+      ring_(ring),
+      begin_(begin),
+      slotSize_(slotSize),
+      reciprocal_(slotSize >= 8 ? 0xFFFFFFFFu / (slotSize / 4) + 1 : 0),
+      batch_(BatchFor(ring.slotCount)),
+      limit_(2 * batch_),
+      caches_(nullptr) {
+  static_assert(2 * FreeSlotRing::kLargestBatch <= kSlotCacheCapacity);
+  if (begin == nullptr) return;
+  assert(slotSize >= 8 && slotSize % 4 == 0 && uint64_t{ring.slotCount} * slotSize < (uint64_t{1} << 30));
+  LiveListLock lock;
+  if (!slotPrepared) {
+    slotUsable = PrepareThreadSlot(&ReturnExitingThreadSlots);
+    slotPrepared = true;
+  }
+  if (!slotUsable) return;
+  void* records = ReserveThreadRecords(kRecordBytes);
+  if (records == nullptr) return;
+  caches_ = static_cast<SlotCache*>(records);
+  for (uint32_t i = 0; i < kCachedThreads; ++i) new (&caches_[i].count) std::atomic<uint32_t>(0);
+  nextLive = liveCaches;
+  liveCaches = this;
+}
+
+SlotCaches::~SlotCaches() {
+  if (caches_ == nullptr) return;
+  {
+    LiveListLock lock;
+    SlotCaches** link = &liveCaches;
+    while (*link != this) link = &(*link)->nextLive;
+    *link = nextLive;
+  }
+  ReleaseThreadRecords(caches_, kRecordBytes);
+}
+
+uint32_t SlotCaches::Refill(SlotCache& cache) {
+  uint32_t indices[FreeSlotRing::kLargestBatch];
+  const uint32_t count = ring_.TakeBatch(indices, batch_);
+  for (uint32_t i = 0; i < count; ++i) cache.slots[i] = SlotAt(indices[i]);
+  return count;
+}
+
+void SlotCaches::GiveToRing(void* const* from, uint32_t count) {
+  uint32_t indices[FreeSlotRing::kLargestBatch];
+  for (uint32_t i = 0; i < count; ++i) {
+    indices[i] = IndexOf(from[i]);
+    assert(SlotAt(indices[i]) == from[i]);
+  }
+  ring_.GiveBatch(indices, count);
+}
+
+uint32_t SlotCaches::Spill(SlotCache& cache) {
+  assert(cache.count.load(std::memory_order_relaxed) == limit_);
+  const uint32_t kept = limit_ - batch_;
+  GiveToRing(cache.slots + kept, batch_);
+  return kept;
+}
+
+uint32_t SlotCaches::CachedCount() const {
+  if (caches_ == nullptr) return 0;
+  const uint32_t numbers = highestNumber.load(std::memory_order_acquire);
+  uint32_t cached = 0;
+  for (uint32_t i = 0; i < numbers; ++i) cached += caches_[i].count.load(std::memory_order_relaxed);
+  return cached;
+}
+
+void SlotCaches::ReturnThreadSlots(uint32_t number) {
+  if (caches_ == nullptr) return;
+  SlotCache& cache = caches_[number - 1];
+  uint32_t count = cache.count.load(std::memory_order_relaxed);
+  while (count > 0) {
+    const uint32_t moved = count < FreeSlotRing::kLargestBatch ? count : FreeSlotRing::kLargestBatch;
+    count -= moved;
+    GiveToRing(cache.slots + count, moved);
+  }
+  cache.count.store(0, std::memory_order_relaxed);
+}
