@@ -1,8 +1,11 @@
 #include "diagnostics/crash_recorder.h"
 
+#include <atomic>
 #include <ctime>
 
+#include "diagnostics/crash_details.h"
 #include "diagnostics/crash_recorder_sites.h"
+#include "diagnostics/minidump_writer.h"
 #include "diagnostics/text_builder.h"
 #include "patch/fault_guard.h"
 #include "patch/frame_sites.h"
@@ -26,19 +29,33 @@ constexpr int32_t kFixedFileBit = 0x02;
 constexpr int32_t kReportKnownCrashBit = 0x04;
 constexpr int32_t kAppendBit = 0x08;
 constexpr int32_t kForceExecuteBit = 0x10;
+constexpr int32_t kDetailsBit = 0x20;
+constexpr int32_t kMinidumpBit = 0x40;
 
 // Written by the apply function at load, read by the filter.
 bool TimestampedCrashFile = true;
 bool SkipKnownCrash = true;
 bool AppendCrashFile = false;
 bool ForceExecuteHandler = false;
+bool WriteDetails = false;
+bool WriteDump = false;
 LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = nullptr;
+
+// Taken by the first thread in the filter; a thread that finds it taken
+// waits until the report is closed, because its answer may end the process.
+std::atomic<bool> g_filterEntered{false};
+std::atomic<bool> g_reportClosed{false};
+std::atomic<DWORD> g_reportingThread{0};
+constexpr DWORD kReportWaitMilliseconds = 5000;
+constexpr DWORD kReportPollMilliseconds = 10;
 
 // The filter may run on a thread that has overflowed its stack, so all it
 // builds lives here rather than in locals.
-volatile LONG g_filterEntered = 0;
 char g_timeText[80];
 char g_reportPath[260];
+char g_partialPath[260];
+char g_dumpPath[260];
+char g_dumpNote[160];
 StackWordsText g_usefulWords;
 StackWordsText g_allWords;
 char g_report[2 * kStackWordsTextSize + 512];
@@ -51,14 +68,25 @@ void FormatCrashTime() {
   }
 }
 
-void BuildReportPath() {
-  TextBuilder path(g_reportPath);
-  path.Append(kCrashFolder);
+// A new report is written under a name of its own and renamed into place
+// once complete, so that an older crash_last.txt is never emptied for a
+// report that the end of the process then cuts short. The minidump takes
+// the report's name.
+void BuildPath(char (&path)[260], const char* ending) {
+  TextBuilder text(path);
+  text.Append(kCrashFolder);
   if (TimestampedCrashFile) {
-    path.Append("/crash_").Append(g_timeText).Append(".txt");
+    text.Append("/crash_").Append(g_timeText);
   } else {
-    path.Append("/crash_last.txt");
+    text.Append("/crash_last");
   }
+  text.Append(ending);
+}
+
+void BuildReportPaths() {
+  BuildPath(g_reportPath, ".txt");
+  BuildPath(g_partialPath, ".txt.partial");
+  BuildPath(g_dumpPath, ".dmp");
 }
 
 void AppendRegister(TextBuilder& report, const char* name, DWORD value) {
@@ -82,6 +110,18 @@ DWORD ComposeReport(const CONTEXT& context) {
   report.Append("\n\nNot so useful info (don't post unless asked):\n");
   report.Append("STACK_FULL(").Append(FormatStackWords(context.Esp, false, g_allWords)).Append(");\n");
   return report.Length();
+}
+
+void NoteFailedMinidump(const char* failure) {
+  if (failure == nullptr) return;
+  HANDLE file = CreateFileA(g_reportPath, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  const DWORD length = TextBuilder(g_dumpNote, TextBuilder::kCrLf).Append("Minidump not written: ").Append(failure)
+                           .Append("\n").Length();
+  DWORD written = 0;
+  WriteFile(file, g_dumpNote, length, &written, nullptr);
+  CloseHandle(file);
 }
 
 uint32_t WriteCrashReportGuarded(void* exception) {
@@ -132,15 +172,21 @@ _RunOnReserveStack:
 
 namespace {
 
-bool LittleStackLeft() {
+// A host that switched to a stack of its own runs the filter outside the
+// thread's limits, where the room left is unknown and the guard's exception
+// frame would not count as valid: that is treated as a stack running out.
+bool StackUnfitForReport() {
   const char here = 0;
   uintptr_t bottom;  // the TEB's DeallocationStack: the lowest address the stack may reach
+  uintptr_t top;     // the TIB's StackBase
   asm("movl %%fs:0xE0C, %0" : "=r"(bottom));
-  return reinterpret_cast<uintptr_t>(&here) - bottom < kStackNeededForReport;
+  asm("movl %%fs:4, %0" : "=r"(top));
+  const auto esp = reinterpret_cast<uintptr_t>(&here);
+  return esp < bottom + kStackNeededForReport || esp >= top;
 }
 
 void WriteCrashReportWithEnoughStack(EXCEPTION_POINTERS* exception) {
-  if (LittleStackLeft()) {
+  if (StackUnfitForReport()) {
     RunOnReserveStack(WriteCrashReportContained, exception, g_reserveStack + sizeof g_reserveStack, g_reserveStack);
   } else {
     WriteCrashReportContained(exception);
@@ -164,8 +210,11 @@ const char* FormatStackWords(uint32_t start, bool hostImageOnly, StackWordsText&
 void WriteCrashReport(EXCEPTION_POINTERS* exception) {
   const CONTEXT& context = *exception->ContextRecord;
   FormatCrashTime();
-  BuildReportPath();
-  HANDLE file = CreateFileA(g_reportPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+  BuildReportPaths();
+  // Appending goes straight to the report: a partial append destroys
+  // nothing written before it.
+  const char* writtenPath = AppendCrashFile ? g_reportPath : g_partialPath;
+  HANDLE file = CreateFileA(writtenPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                             AppendCrashFile ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     ShowMessage("Failed to open file for writing: \"%s\"", g_reportPath);
@@ -175,22 +224,52 @@ void WriteCrashReport(EXCEPTION_POINTERS* exception) {
   if (AppendCrashFile) SetFilePointer(file, 0, nullptr, FILE_END);
   DWORD written = 0;
   WriteFile(file, g_report, length, &written, nullptr);
+  if (WriteDetails) {
+    DWORD detailsLength = 0;
+    const char* details = ComposeCrashDetails(*exception, &detailsLength);
+    WriteFile(file, details, detailsLength, &written, nullptr);
+  }
   // Closed before the filter returns: the process may be gone right after.
   CloseHandle(file);
+  if (!AppendCrashFile && !MoveFileExA(g_partialPath, g_reportPath, MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileA(g_partialPath);
+    ShowMessage("Failed to open file for writing: \"%s\"", g_reportPath);
+    return;
+  }
+  // The report is whole on disk before the dump, which may not finish.
+  if (WriteDump) NoteFailedMinidump(WriteMinidump(exception, g_dumpPath));
   TextBuilder(g_reportPath).Append("Game has crashed with exception address 0x").AppendHex(context.Eip).Append("!");
   LogMessageToFile(g_reportPath);
 }
 
+namespace {
+
+// The writing thread itself may come back here (a fault the guard did not
+// contain); it must not wait for itself.
+void WaitForReportToClose() {
+  if (g_reportingThread.load(std::memory_order_relaxed) == GetCurrentThreadId()) return;
+  for (DWORD waited = 0; waited < kReportWaitMilliseconds; waited += kReportPollMilliseconds) {
+    if (g_reportClosed.load(std::memory_order_acquire)) return;
+    Sleep(kReportPollMilliseconds);
+  }
+}
+
+}  // namespace
+
 LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception) {
   bool reportAttempted = false;
-  // Set before the report, so that a fault inside the writer, or a crash on
-  // another thread meanwhile, never writes a second one.
-  if (InterlockedExchange(&g_filterEntered, 1) == 0) {
+  // Taken before the report, so that a fault inside the writer, or a crash
+  // on another thread meanwhile, never writes a second one.
+  if (!g_filterEntered.exchange(true, std::memory_order_acq_rel)) {
+    g_reportingThread.store(GetCurrentThreadId(), std::memory_order_relaxed);
     const bool userWasTold = SkipKnownCrash && KnownCrashReason != 0;
     if (!userWasTold && exception->ContextRecord->Eip != kIgnoredFaultAddress) {
       WriteCrashReportWithEnoughStack(exception);
       reportAttempted = true;
     }
+    g_reportClosed.store(true, std::memory_order_release);
+  } else {
+    WaitForReportToClose();
   }
   if (g_previousFilter != nullptr) g_previousFilter(exception);
   return reportAttempted && !ForceExecuteHandler ? EXCEPTION_CONTINUE_SEARCH : EXCEPTION_EXECUTE_HANDLER;
@@ -199,8 +278,11 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception) {
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI NoOpSetFilter(LPTOP_LEVEL_EXCEPTION_FILTER) { return nullptr; }
 
 bool ApplyRecordCrashInfo() {
+  // "Already exists" may be a file of that name, where no report can go.
   for (const char* folder : kFoldersToCreate) {
-    if (!CreateDirectoryA(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    CreateDirectoryA(folder, nullptr);
+    const DWORD attributes = GetFileAttributesA(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       ShowMessage("Failed to create directory: %s", kCrashFolder);
       return false;
     }
@@ -211,6 +293,15 @@ bool ApplyRecordCrashInfo() {
   if (value & kReportKnownCrashBit) SkipKnownCrash = false;
   if (value & kAppendBit) AppendCrashFile = true;
   if (value & kForceExecuteBit) ForceExecuteHandler = true;
+  if (value & kDetailsBit) {
+    WriteDetails = true;
+    PrepareCrashDetails();
+  }
+  // A failed start is noted in the report of the crash, where it matters.
+  if (value & kMinidumpBit) {
+    WriteDump = true;
+    StartMinidumpWriter();
+  }
 
   // A second installation would find the recorder itself as the previous
   // filter and call itself for ever.

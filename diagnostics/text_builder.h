@@ -35,6 +35,23 @@ class TextBuilder {
     return *this;
   }
 
+  TextBuilder& AppendDecimal(uint32_t value) {
+    char digits[10];
+    int count = 0;
+    do {
+      digits[count++] = static_cast<char>('0' + value % 10);
+      value /= 10;
+    } while (value != 0);
+    while (count > 0) Put(digits[--count]);
+    return *this;
+  }
+
+  // Appends one character as it is, line feeds included.
+  TextBuilder& AppendChar(char c) {
+    Put(c);
+    return *this;
+  }
+
   size_t Length() const { return length_; }
 
  private:

@@ -1,12 +1,11 @@
 #include "memory/os_allocator.h"
 
-#include <malloc.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 
 #include "memory/heap_sites.h"
 #include "memory/memory_block.h"

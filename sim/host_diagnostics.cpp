@@ -12,6 +12,7 @@ namespace {
 
 constexpr uint32_t kPageSize = 0x1000;
 constexpr size_t kFaultStackArea = 64 * 1024;
+constexpr size_t kOwnStackRoom = 5 * 1024;
 
 uint32_t g_fileOpenCalls = 0;
 uint32_t g_streamReadCalls = 0;
@@ -124,13 +125,21 @@ void SetCombatStyleResult(uint32_t form) { g_combatStyleResult = form; }
 uint32_t CombatStyleCalls() { return g_combatStyleCalls; }
 
 void RaiseUnhandledFault(const UnhandledFault& fault) {
-  PlaceFaultingInstruction(fault.eip, fault.kind);
+  if (fault.callee != 0) {
+    PlaceCall(fault.eip, fault.callee);
+  } else {
+    PlaceFaultingInstruction(fault.eip, fault.kind);
+  }
   // The host's stack lies inside this thread's own, below this frame, so
   // that exception dispatch sees a normal stack; the area is committed and
-  // zeroed first.
-  auto* area = static_cast<uint8_t*>(alloca(kFaultStackArea));
+  // zeroed first. A stack of the host's own making is fresh memory instead,
+  // with the little room below ESP such a stack would have.
+  auto* area = fault.stackOutsideThread
+                   ? static_cast<uint8_t*>(VirtualAlloc(nullptr, kFaultStackArea, MEM_COMMIT, PAGE_READWRITE))
+                   : static_cast<uint8_t*>(alloca(kFaultStackArea));
   std::memset(area, 0, kFaultStackArea);
-  const uintptr_t wordsEnd = (reinterpret_cast<uintptr_t>(area) + kFaultStackArea / 2) & ~uintptr_t{kPageSize - 1};
+  const size_t roomBelow = fault.stackOutsideThread ? kOwnStackRoom : kFaultStackArea / 2;
+  const uintptr_t wordsEnd = (reinterpret_cast<uintptr_t>(area) + roomBelow) & ~uintptr_t{kPageSize - 1};
   auto* words = reinterpret_cast<uint32_t*>(wordsEnd) - fault.stack.size();
   std::copy(fault.stack.begin(), fault.stack.end(), words);
   if (fault.stackEndsAfterWords) {

@@ -57,6 +57,8 @@ struct UnhandledFault {
   Registers regs;
   std::vector<uint32_t> stack;      // words from ESP up; zeros follow for 1 KiB
   bool stackEndsAfterWords = false; // the page right after the words is unreadable
+  bool stackOutsideThread = false;  // ESP lies outside the thread's stack limits
+  uint32_t callee = 0;              // when set, the host calls it at eip instead, and it faults
 };
 
 // Enters host code at the fault with no exception frame of the simulator's

@@ -43,6 +43,7 @@ std::vector<uint8_t> SnapshotHostCode() {
           reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostDataBegin))};
 }
 
+// Host code that differs from the snapshot, counted as separate stretches.
 int CountPatchedSites(const std::vector<uint8_t>& before) {
   const auto* now = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostBegin));
   int sites = 0;

@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr uint32_t kStrCmpSite = host::kStrCmp.site;
 
 // The baseline: what the host's routine does, with no null test and no guard.
 __attribute__((noinline)) int32_t PlainCompare(const char* a, const char* b) {
@@ -40,7 +39,7 @@ using Comparison = int32_t (*)(const char*, const char*);
 using HostComparison = int32_t(__attribute__((fastcall)) *)(const char*, const char*);
 Comparison volatile g_plainCompare = &PlainCompare;
 Comparison volatile g_crtCompare = &std::strcmp;
-HostComparison volatile g_hookCompare = reinterpret_cast<HostComparison>(kStrCmpSite);
+HostComparison volatile g_hookCompare = reinterpret_cast<HostComparison>(host::kStrCmp.site);
 
 int32_t ByteLoop(const char* a, const char* b) { return g_plainCompare(a, b); }
 int32_t CrtCompare(const char* a, const char* b) { return g_crtCompare(a, b); }

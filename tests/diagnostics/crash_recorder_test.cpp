@@ -147,6 +147,36 @@ TEST(CrashRecorder, ReportsAccessViolationsIllegalInstructionsDivisionsAndStackO
   }
 }
 
+// Two threads fault at the same host instruction at once. The one that
+// finds the report being written must not let the process end before it is
+// closed, and the older crash_last.txt stays whole until its successor is.
+TEST(CrashRecorder, TwoThreadsFaultingTogetherLeaveOneCompleteReport) {
+  const std::regex completeReport(
+      "Crash info:\r\n[0-9_-]+ - 5ABC00: V\\(1\\); EAX\\([0-9A-F]+\\); EBX\\([0-9A-F]+\\); ECX\\([0-9A-F]+\\); "
+      "EDX\\([0-9A-F]+\\); ESI\\([0-9A-F]+\\); EDI\\([0-9A-F]+\\); EBP\\([0-9A-F]+\\); ESP\\([0-9A-F]+\\); "
+      "STACK\\([0-9A-F ]*\\);\r\n\r\nNot so useful info \\(don't post unless asked\\):\r\n"
+      "STACK_FULL\\([0-9A-F ]*\\);\r\n");
+  for (int run = 0; run < 20; ++run) {
+    const CrashRun crash = Crash("3", "access", kFaultAddress, "two-threads", "an older report\r\n");
+    ASSERT_EQ(crash.Reports(), std::vector<std::string>{"crash_last.txt"}) << "run " << run << crash.child.output;
+    const std::string report = crash.Report("crash_last.txt");
+    ASSERT_TRUE(std::regex_match(report, completeReport)) << "run " << run << ": " << report;
+    const std::string log = sim::ReadFile(crash.folder + "\\Data\\QORV\\Plugins\\OrrisbaneLog.txt");
+    ASSERT_NE(log.find("Game has crashed with exception address 0x5ABC00!"), std::string::npos) << "run " << run;
+  }
+}
+
+// The host may run on a stack of its own making, outside the limits the
+// thread was given; the filter then runs there too.
+TEST(CrashRecorder, AStackOutsideTheThreadsLimitsStillGivesReportAndLogLine) {
+  const CrashRun run = Crash("3", "access", kFaultAddress, "outside-stack");
+  EXPECT_EQ(run.child.exitCode, ExitCodeFor(EXCEPTION_CONTINUE_SEARCH, true)) << run.child.output;
+  EXPECT_TRUE(std::regex_match(run.Report("crash_last.txt"), ReportShape("", FullStack())))
+      << run.Report("crash_last.txt");
+  const std::string log = sim::ReadFile(run.folder + "\\Data\\QORV\\Plugins\\OrrisbaneLog.txt");
+  EXPECT_NE(log.find("Game has crashed with exception address 0x5ABC00!"), std::string::npos) << log;
+}
+
 // Nothing observes the filter here: after the report the platform's own
 // handling (under Wine its debugger in automatic mode) must end the child.
 TEST(CrashRecorder, TheSystemsOwnHandlingAfterTheReportEndsTheProcess) {
@@ -165,12 +195,22 @@ TEST(CrashRecorder, OptionWithoutInstallBitOnlyCreatesTheFolders) {
   EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
 }
 
+// A file where a folder should be: higher up it keeps the folders from
+// being created; as the crash folder itself it "already exists".
 TEST(CrashRecorder, AFolderThatCannotBeCreatedNamesTheCrashFolderAndInstallsNothing) {
-  const std::string folder = sim::TempFolder("crash-nofolder");
-  sim::WriteFile(folder + "\\Data", "a file where the folder should be");
-  const auto child = sim::RunScenarioInChild("install_only", Quoted(folder) + " 1");
-  EXPECT_EQ(child.exitCode, 0u) << child.output;
-  EXPECT_EQ(MessageTexts(child), std::vector<std::string>{"Failed to create directory: ./Data/QORV/Plugins/CrashLog"});
+  for (const char* fileInTheWay : {"\\Data", kCrashFolder}) {
+    const std::string folder = sim::TempFolder("crash-nofolder");
+    for (const char* level : {"\\Data", "\\Data\\QORV", "\\Data\\QORV\\Plugins"}) {
+      if (std::string(level) == fileInTheWay) break;
+      CreateDirectoryA((folder + level).c_str(), nullptr);
+    }
+    sim::WriteFile(folder + fileInTheWay, "a file where the folder should be");
+    const auto child = sim::RunScenarioInChild("install_only", Quoted(folder) + " 1");
+    EXPECT_EQ(child.exitCode, 0u) << fileInTheWay << child.output;
+    EXPECT_EQ(MessageTexts(child),
+              std::vector<std::string>{"Failed to create directory: ./Data/QORV/Plugins/CrashLog"})
+        << fileInTheWay;
+  }
 }
 
 TEST(CrashRecorder, UnopenableReportFileIsToldAndNothingIsLogged) {
@@ -250,8 +290,23 @@ SIM_SCENARIO(crash) {
   if (kind == "overflow") fault.kind = sim::FaultKind::kStackOverflow;
   if (options == "known") KnownCrashReason = kCrashMissingNode;
   if (options == "short") fault.stackEndsAfterWords = true;
-  if (options.rfind("blocked", 0) == 0) CreateDirectoryA("Data\\QORV\\Plugins\\CrashLog\\crash_last.txt", nullptr);
+  if (options == "blocked-dump") CreateDirectoryA("Data\\QORV\\Plugins\\CrashLog\\crash_last.dmp", nullptr);
+  if (options == "blocked" || options == "blocked-faulting-box") {
+    CreateDirectoryA("Data\\QORV\\Plugins\\CrashLog\\crash_last.txt", nullptr);
+  }
   if (options == "blocked-faulting-box") sim::PlaceBytes(host::kMessageBox, {0xA1, 0x00, 0x00, 0x00, 0x00});
+  if (options == "outside-stack") fault.stackOutsideThread = true;
+  if (options == "two-threads") {
+    sim::PlaceBytes(fault.eip, {0xA1, 0x00, 0x00, 0x00, 0x00});
+    HANDLE threads[2];
+    for (HANDLE& thread : threads) {
+      thread = CreateThread(nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(uintptr_t{fault.eip}), nullptr,
+                            CREATE_SUSPENDED, nullptr);
+    }
+    for (HANDLE thread : threads) ResumeThread(thread);
+    WaitForMultipleObjects(2, threads, TRUE, INFINITE);
+    return 6;  // the observer ends the process first
+  }
   if (options == "twice") {
     sim::PlaceBytes(kSecondFault, {0xA1, 0x00, 0x00, 0x00, 0x00});
     ResumeFirstCrashAt(kSecondFault);

@@ -71,8 +71,10 @@ void InstallObservedRecorder(const std::string& folder, const std::string& ini) 
   sim::PrepareGameFolder(folder, ini);
   SetUnhandledExceptionFilter(EarlierFilter);
   ApplyRecordCrashInfo();
-  g_recorder = SetUnhandledExceptionFilter(ObservingFilter);
+  ObserveInstalledRecorder();
 }
+
+void ObserveInstalledRecorder() { g_recorder = SetUnhandledExceptionFilter(ObservingFilter); }
 
 LPTOP_LEVEL_EXCEPTION_FILTER ObservedRecorder() { return g_recorder; }
 

@@ -32,6 +32,8 @@ constexpr uint32_t kEarlierFilterRan = 0x10;
 constexpr uint32_t ExitCodeFor(LONG answer, bool earlierFilterRan) {
   return 0x100 + static_cast<uint32_t>(answer) + (earlierFilterRan ? kEarlierFilterRan : 0);
 }
+// The same observer for a recorder installed otherwise (by a loaded plugin).
+void ObserveInstalledRecorder();
 // The filter the recorder installed, as the observer found it.
 LPTOP_LEVEL_EXCEPTION_FILTER ObservedRecorder();
 // The first crash resumes at this host address instead of ending; the

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 
+#include "memory/array_allocator_sites.h"
 #include "plugin/apply.h"
 #include "plugin/known_crash.h"
 #include "sim/child.h"

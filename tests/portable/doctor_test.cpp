@@ -2,54 +2,20 @@
 // files, judged by its output and exit code.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <ctime>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/portable/doctor_fixture.h"
 #include "tests/portable/utf16_text.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-struct DoctorRun {
-  int exitCode = -1;
-  std::string output;
-  bool Says(const std::string& text) const { return output.find(text) != std::string::npos; }
-};
-
-class Doctor : public testing::Test {
+class Doctor : public DoctorFolder {
  protected:
-  void SetUp() override {
-    static int counter = 0;
-    dir_ = fs::temp_directory_path() / ("orrisbane-doctor-" + std::to_string(std::time(nullptr)) + "-" +
-                                        std::to_string(++counter));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Write(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-    return (dir_ / name).string();
-  }
-
   DoctorRun Diagnose(const std::string& ini, const std::string& enb = "") {
-    DoctorRun run;
-    std::string command = std::string("\"") + ORRISBANE_DOCTOR + "\" \"" + ini + "\"";
-    if (!enb.empty()) command += " \"" + enb + "\"";
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    char buffer[4096];
-    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) run.output.append(buffer, n);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return enb.empty() ? RunDoctor({ini}) : RunDoctor({ini, enb});
   }
-
-  fs::path dir_;
 };
 
 TEST_F(Doctor, TheShippedFileNeedsNoAttention) {

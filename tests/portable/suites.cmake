@@ -1,5 +1,6 @@
 # Native test sources, one line per area.
-target_sources(portable_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/portable/doctor_test.cpp)
+target_sources(portable_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/portable/doctor_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/portable/crash_report_test.cpp)
 target_compile_definitions(portable_tests PRIVATE ORRISBANE_DOCTOR="$<TARGET_FILE:orrisbane-doctor>"
   ORRISBANE_SHIPPED_INI="${CMAKE_SOURCE_DIR}/dist/Orrisbane.ini")
 add_dependencies(portable_tests orrisbane-doctor)

@@ -1,0 +1,28 @@
+// Reads of process memory that may be unmapped or freed, for the crash
+// details: every byte comes through the fault guard's word read, so a bad
+// pointer ends one item and never the report.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "patch/fault_guard.h"
+
+inline bool ReadGuardedWord(uint32_t address, uint32_t* out) {
+  return GuardedReadWord(reinterpret_cast<const void*>(static_cast<uintptr_t>(address)), out);
+}
+
+// Reads the aligned word holding the byte, so that a byte at the end of a
+// readable page never touches the next one.
+inline bool ReadGuardedByte(uint32_t address, uint8_t* out) {
+  uint32_t word = 0;
+  if (!ReadGuardedWord(address & ~3u, &word)) return false;
+  *out = static_cast<uint8_t>(word >> (8 * (address & 3u)));
+  return true;
+}
+
+inline bool ReadGuardedHalf(uint32_t address, uint16_t* out) {
+  uint8_t low = 0, high = 0;
+  if (!ReadGuardedByte(address, &low) || !ReadGuardedByte(address + 1, &high)) return false;
+  *out = static_cast<uint16_t>(low | high << 8);
+  return true;
+}

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <regex>
+#include <string>
+
+#include "diagnostics/exception_description.h"
+#include "patch/frame_sites.h"
+#include "sim/host_diagnostics.h"
+#include "sim/host_memory.h"
+#include "sim/loader.h"
+#include "tests/diagnostics/diagnostics_fixture.h"
+
+using namespace diagnostics_test;
+
+namespace {
+
+constexpr uint32_t kModCallSite = 0x5ABC00;
+constexpr uint32_t kVtableInHostImage = 0x1500004;  // the word before it leads to the locator
+constexpr int kDetailsAndDump = 0x63;                // one crash_last.txt, details, minidump
+constexpr uint32_t kPageFaultUnderEmulation = 0xC000001D;
+
+std::string BesideThisProgram(const char* name) {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string folder = path;
+  return folder.substr(0, folder.find_last_of("\\/") + 1) + name;
+}
+
+std::string Hex(uint32_t value) {
+  char text[12];
+  std::snprintf(text, sizeof text, "%X", value);
+  return text;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The parts of a minidump the tests read back.
+struct Minidump {
+  std::string bytes;
+  uint32_t Word(size_t offset) const {
+    uint32_t word = 0;
+    if (offset + 4 <= bytes.size()) std::memcpy(&word, bytes.data() + offset, 4);
+    return word;
+  }
+  // The stream's offset in the file, or 0.
+  uint32_t Stream(uint32_t type) const {
+    for (uint32_t i = 0; i < Word(8); ++i) {
+      if (Word(Word(12) + 12 * i) == type) return Word(Word(12) + 12 * i + 8);
+    }
+    return 0;
+  }
+  std::string ModuleNames() const {
+    std::string names;
+    const uint32_t list = Stream(4);
+    for (uint32_t i = 0; list != 0 && i < Word(list); ++i) {
+      const uint32_t name = Word(list + 4 + 108 * i + 20);
+      for (uint32_t c = 0; c < Word(name) / 2; ++c) names += static_cast<char>(bytes[name + 4 + 2 * c]);
+      names += "\n";
+    }
+    return names;
+  }
+};
+
+std::string CrashFolderOf(const std::string& folder) { return folder + kCrashFolder; }
+
+// The real plugin, loaded as the script extender loads it, records a fault
+// inside another mod's library that the host called.
+TEST(CrashDetails, AFaultInAnotherModsLibraryIsNamedWithItsCallerObjectsAndStrings) {
+  const std::string folder = sim::TempFolder("crash-in-mod");
+  const auto child = sim::RunScenarioInChild("crash_in_mod", Quoted(folder) + " " + std::to_string(kDetailsAndDump));
+  const std::string report = sim::ReadFile(CrashFolderOf(folder) + "\\crash_last.txt");
+
+  HMODULE mod = LoadLibraryA(BesideThisProgram("CrashMod.dll").c_str());
+  ASSERT_NE(mod, nullptr);
+  const uint32_t faultOffset = AddressOf(reinterpret_cast<void*>(GetProcAddress(mod, "CrashModReadFault"))) -
+                               AddressOf(mod) + 3;
+  const uint32_t hostReturn = kModCallSite + 5 - AddressOf(GetModuleHandleA(nullptr));
+  const std::string program = "diagnostics_tests.exe";
+
+  EXPECT_TRUE(Contains(report, " - " + Hex(AddressOf(mod) + faultOffset) + ": V(1); ")) << report;
+  EXPECT_TRUE(Contains(report, ");\r\n\r\nDetails:\r\nException: 0xC0000005 access violation, reading address 0x10\r\n") ||
+              Contains(report, ");\r\n\r\nDetails:\r\nException: 0xC000001D illegal instruction\r\n"))
+      << report;
+  EXPECT_TRUE(Contains(report, "\r\nFaulting module: CrashMod.dll+0x" + Hex(faultOffset) + " 1.2.3.4\r\n")) << report;
+  EXPECT_TRUE(Contains(report, ": " + program + "+0x" + Hex(hostReturn) + " *\r\n")) << "the host's call, confirmed by "
+                                                                                     << "the frame chain\n" << report;
+  EXPECT_TRUE(Contains(report, " object of class Outer::Inner\r\n")) << report;
+  EXPECT_TRUE(Contains(report, " \"a \\\"string\\\" in ESI\\n\"\r\n")) << report;
+  EXPECT_TRUE(std::regex_search(report, std::regex("\r\n  EDX 0x[0-9A-F]+\r\n  ESI "))) << "nothing more\n" << report;
+  EXPECT_TRUE(Contains(report, " CrashMod.dll 1.2.3.4\r\n")) << "in the module list\n" << report;
+  EXPECT_TRUE(Contains(report, " Orrisbane.dll")) << report;
+  EXPECT_TRUE(Contains(report, "\r\nOrrisbane options on: LogMessageToFile, RecordCrashInfo\r\n")) << report;
+  EXPECT_EQ(report.substr(report.size() < 2 ? 0 : report.size() - 2), "\r\n");
+
+  const Minidump dump{sim::ReadFile(CrashFolderOf(folder) + "\\crash_last.dmp")};
+  ASSERT_EQ(dump.bytes.substr(0, 4), "MDMP") << child.output << report;
+  const uint32_t exception = dump.Stream(6);
+  ASSERT_NE(exception, 0u);
+  EXPECT_TRUE(dump.Word(exception + 8) == EXCEPTION_ACCESS_VIOLATION ||
+              dump.Word(exception + 8) == kPageFaultUnderEmulation)
+      << Hex(dump.Word(exception + 8));
+  EXPECT_EQ(dump.Word(exception + 24), AddressOf(mod) + faultOffset) << "the exception address";
+  EXPECT_TRUE(Contains(dump.ModuleNames(), "Orrisbane.dll")) << dump.ModuleNames();
+  FreeLibrary(mod);
+}
+
+// A crash in host code through the crash scenario of the recorder's tests,
+// with details and dump on, as the report and the dump were left.
+struct HostCrash {
+  sim::ChildResult child;
+  std::string report;
+  Minidump dump;
+};
+
+HostCrash CrashInHostWithDetailsAndDump(const std::string& kind, const std::string& options) {
+  const std::string folder = sim::TempFolder("crash-details-" + kind);
+  HostCrash crash;
+  crash.child = sim::RunScenarioInChild("crash", Quoted(folder) + " " + std::to_string(kDetailsAndDump) + " " + kind +
+                                                     " 5ABC00 " + options);
+  crash.report = sim::ReadFile(CrashFolderOf(folder) + "\\crash_last.txt");
+  crash.dump.bytes = sim::ReadFile(CrashFolderOf(folder) + "\\crash_last.dmp");
+  return crash;
+}
+
+// The faulting thread has no stack left, the recorder's reserve stack
+// carries both the details and the hand-over to the dump's thread.
+TEST(CrashDetails, AStackOverflowGetsTheClassicLinesTheDetailsAndADump) {
+  const HostCrash crash = CrashInHostWithDetailsAndDump("overflow", "-");
+  EXPECT_EQ(crash.report.rfind("Crash info:\r\n", 0), 0u) << crash.report;
+  EXPECT_TRUE(Contains(crash.report, " - 5ABC00: V(1); EAX(11); ")) << crash.report;
+  EXPECT_TRUE(Contains(crash.report, ");\r\n\r\nDetails:\r\nException: 0xC00000FD stack overflow\r\n")) << crash.report;
+  EXPECT_TRUE(Contains(crash.report, "\r\nFaulting module: diagnostics_tests.exe+0x")) << crash.report;
+  EXPECT_FALSE(Contains(crash.report, "Minidump not written")) << crash.report;
+  ASSERT_EQ(crash.dump.bytes.substr(0, 4), "MDMP") << crash.child.output;
+  EXPECT_EQ(crash.dump.Word(crash.dump.Stream(6) + 8), static_cast<uint32_t>(EXCEPTION_STACK_OVERFLOW));
+}
+
+// A dump that cannot be written costs one line after a complete report.
+TEST(CrashDetails, AFailedDumpLeavesOneLineAfterTheCompleteReport) {
+  const HostCrash crash = CrashInHostWithDetailsAndDump("access", "blocked-dump");
+  EXPECT_EQ(crash.report.rfind("Crash info:\r\n", 0), 0u) << crash.report;
+  EXPECT_TRUE(Contains(crash.report, "\r\nOrrisbane options on: LogMessageToFile, RecordCrashInfo\r\n"
+                                     "Minidump not written: the file could not be opened\r\n"))
+      << crash.report;
+}
+
+TEST(CrashDetails, ExceptionsAreNamedWithWhatTheyTriedAndTheThrownType) {
+  char text[256];
+  const auto describe = [&text](DWORD code, std::initializer_list<ULONG_PTR> parameters = {}) {
+    EXCEPTION_RECORD record{};
+    record.ExceptionCode = code;
+    for (ULONG_PTR parameter : parameters) record.ExceptionInformation[record.NumberParameters++] = parameter;
+    TextBuilder out(text);
+    AppendExceptionDescription(record, out);
+    return std::string(text);
+  };
+  EXPECT_EQ(describe(EXCEPTION_ACCESS_VIOLATION, {0, 0x10}),
+            "0xC0000005 access violation, reading address 0x10");
+  EXPECT_EQ(describe(EXCEPTION_ACCESS_VIOLATION, {1, 0xABC}),
+            "0xC0000005 access violation, writing address 0xABC");
+  EXPECT_EQ(describe(EXCEPTION_ACCESS_VIOLATION, {8, 0x5ABC00}),
+            "0xC0000005 access violation, executing address 0x5ABC00");
+  EXPECT_EQ(describe(EXCEPTION_INT_DIVIDE_BY_ZERO), "0xC0000094 integer divide by zero");
+  EXPECT_EQ(describe(EXCEPTION_PRIV_INSTRUCTION), "0xC0000096 privileged instruction");
+  EXPECT_EQ(describe(0xE0001234), "0xE0001234 unknown exception");
+
+  // Throw information as MSVC lays it out: throw info -> catchable type
+  // array -> first catchable type -> type descriptor.
+  struct {
+    uint32_t typeDescriptor[2] = {0, 0};
+    char name[32] = ".?AVbad_thing@game@@";
+    uint32_t catchableType[2] = {0, 0};
+    uint32_t catchableTypes[2] = {1, 0};
+    uint32_t throwInfo[4] = {0, 0, 0, 0};
+  } thrown;
+  thrown.catchableType[1] = AddressOf(thrown.typeDescriptor);
+  thrown.catchableTypes[1] = AddressOf(thrown.catchableType);
+  thrown.throwInfo[3] = AddressOf(thrown.catchableTypes);
+  EXPECT_EQ(describe(0xE06D7363, {0x19930520, 0, AddressOf(thrown.throwInfo)}),
+            "0xE06D7363 C++ exception, thrown type game::bad_thing");
+  EXPECT_EQ(describe(0xE06D7363, {0x19930520, 0, sim::UnreadablePage()}),
+            "0xE06D7363 C++ exception");
+}
+
+}  // namespace
+
+// A hand-built object of class Outer::Inner (its vtable in the host's
+// image), a string and a pointer to nothing, in the registers of a host
+// call into another mod's library that faults.
+SIM_SCENARIO(crash_in_mod) {
+  sim::PrepareGameFolder(args.at(0), "[Patch]\nLogMessageToFile=1\nRecordCrashInfo=" + args.at(1) + "\n");
+  const char* plugin = std::getenv("ORRISBANE_DLL");
+  if (plugin == nullptr || !sim::LoadPluginAsQorv({plugin}).loadResult) return 2;
+  HMODULE mod = LoadLibraryA(BesideThisProgram("CrashMod.dll").c_str());
+  if (mod == nullptr) return 3;
+  ObserveInstalledRecorder();
+
+  auto* memory = static_cast<uint8_t*>(VirtualAlloc(nullptr, 0x1000, MEM_COMMIT, PAGE_READWRITE));
+  const uint32_t typeDescriptor = AddressOf(memory + 0x100), locator = AddressOf(memory + 0x200);
+  std::strcpy(reinterpret_cast<char*>(memory + 0x108), ".?AVInner@Outer@@");
+  sim::HostAt<uint32_t>(locator + 12) = typeDescriptor;
+  sim::HostAt<uint32_t>(AddressOf(memory + 0x300)) = kVtableInHostImage;
+  sim::PlaceWord(kVtableInHostImage - 4, locator);
+  std::strcpy(reinterpret_cast<char*>(memory + 0x400), "a \"string\" in ESI\n");
+
+  sim::UnhandledFault fault{.eip = kModCallSite,
+                            .regs = {.eax = 0x11, .ebx = 0xB0B, .ecx = AddressOf(memory + 0x300),
+                                     .edx = sim::UnreadablePage(), .esi = AddressOf(memory + 0x400), .edi = 0xD1,
+                                     .ebp = 0xBEEF},
+                            .stack = {host::kImageBegin, host::kImageLast}};
+  fault.callee = AddressOf(reinterpret_cast<void*>(GetProcAddress(mod, "CrashModReadFault")));
+  sim::RaiseUnhandledFault(fault);
+}
