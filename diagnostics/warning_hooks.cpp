@@ -79,6 +79,7 @@ bool g_missingNodeWarns = false;
 
 }  // namespace
 
+// A null node (ESI) skips the host's work on it, after a warning when MissingNode is 1.
 HOOK_BODY(MissingNode_Body,
           "test esi, esi\n"
           "jz 1f\n"
@@ -94,6 +95,7 @@ HOOK_BODY(MissingNode_Body,
           RESUME_OF(kMissingNode), HOST_ADDRESS(kMissingNodeSkip), PLUGIN_FUNCTION(WarnMissingNode),
           [g_missingNodeWarns] "i"(&g_missingNodeWarns))
 
+// A null mount object (EAX) is not read: the user is warned instead.
 HOOK_BODY(MountNodeWarn_Body,
           "test eax, eax\n"
           "jz 1f\n"

@@ -53,6 +53,7 @@ HOOK_BODY(UnkObjRef4D4EB0_Body,
           CONTINUE_AFTER(kUnkObjRef4D4EB0),
           RESUME_OF(kUnkObjRef4D4EB0))
 
+// A null word table (at ESI+0x0C) skips the lookup instead of indexing it.
 HOOK_BODY(Unk11_Body,
           "mov esi, [esi+0x0C]\n"
           "test esi, esi\n"
@@ -132,6 +133,7 @@ HOOK_BODY(GetMainMagicEffect_Hook1,
           CONTINUE_AT(kMainMagicEffect1Skip),
           RESUME_OF(kMainMagicEffect1), HOST_ADDRESS(kMainMagicEffect1Skip))
 
+// A null effect is kept in EDI but never called on; both paths meet after the call.
 HOOK_BODY(GetMainMagicEffect_Hook2,
           "mov edi, eax\n"
           "test eax, eax\n"
@@ -142,6 +144,7 @@ HOOK_BODY(GetMainMagicEffect_Hook2,
           CONTINUE_AT(kMainMagicEffect2Continue),
           HOST_ADDRESS(kMainMagicEffect2Call), HOST_ADDRESS(kMainMagicEffect2Continue))
 
+// The lookup may find no effect: EDI is then 0 instead of a read through null.
 HOOK_BODY(GetMainMagicEffect_Hook3,
           CALL_HOST(kMainMagicEffect3Call)
           "xor edi, edi\n"
@@ -165,6 +168,7 @@ HOOK_BODY(GetMainMagicEffect_Hook4,
           CONTINUE_AFTER(kMainMagicEffect4),
           HOST_ADDRESS(kMainMagicEffect4Call), RESUME_OF(kMainMagicEffect4))
 
+// A null effect hands on ECX = 0 instead of reading its field at 0x80.
 HOOK_BODY(GetMainMagicEffect_Hook5,
           "xor ecx, ecx\n"
           "test eax, eax\n"

@@ -97,6 +97,7 @@ HOOK_BODY(NullLoadedNodeIgnore_Body,
           CONTINUE_AT(kNullLoadedNodeIgnoreSkip),
           RESUME_OF(kNullLoadedNodeIgnore), HOST_ADDRESS(kNullLoadedNodeIgnoreSkip))
 
+// An actor without a base form (EAX null) skips the work on the form.
 HOOK_BODY(NullActorBaseForm_Body,
           "test eax, eax\n"
           "jz 1f\n"
@@ -159,6 +160,8 @@ HOOK_BODY(NullBaseFormMove_Body,
           CONTINUE_AFTER(kNullBaseFormMove),
           RESUME_OF(kNullBaseFormMove))
 
+// The replaced instructions set EBX to the node and clear ECX and EBP, which the
+// skip path also expects; a null node then skips the routine's work on it.
 HOOK_BODY(NullRefNode_Body,
           "mov ebx, eax\n"
           "xor ecx, ecx\n"
@@ -196,6 +199,7 @@ HOOK_BODY(ActorDeleteNullBase_Body,
           CONTINUE_AT(kActorDeleteNullBaseSkip),
           RESUME_OF(kActorDeleteNullBase), HOST_ADDRESS(kActorDeleteNullBaseSkip))
 
+// A node without a parent (at ESI+0x18) skips instead of reading its table.
 HOOK_BODY(NullParentNode_Body,
           "mov ecx, [esi+0x18]\n"
           "test ecx, ecx\n"
