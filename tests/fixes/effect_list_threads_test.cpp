@@ -10,11 +10,11 @@
 #include "plugin/apply.h"
 #include "sim/host_memory.h"
 #include "tests/fixes/effect_list_fixture.h"
-#include "tests/landing_checks.h"
+#include "tests/hook_check.h"
 
 namespace {
 
-using landing_checks::kDistinct;
+using hook_check::kDistinct;
 using effect_list_test::RunHook;
 using namespace std::chrono_literals;
 
