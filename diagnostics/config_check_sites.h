@@ -20,3 +20,8 @@ inline constexpr auto& kWarnQORVMemoryPatchSites = kSitesOf<kHeapCheck1, kHeapCh
 inline constexpr auto& kAutoDisableMTIniSites = kMultithreadingSettings;
 
 }  // namespace host
+
+// The apply functions of the options above, rows of the option table.
+bool ApplyWarnBadENB();
+bool ApplyWarnQORVMemoryPatch();
+bool ApplyAutoDisableMTIni();

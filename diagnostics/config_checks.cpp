@@ -99,25 +99,28 @@ HOOK_BODY(WarnQORVMemoryPatch_Hook3,
           CONTINUE_AFTER(kHeapCheck3),
           PLUGIN_FUNCTION(HeapSizeCheck), RESUME_OF(kHeapCheck3))
 
-void ApplyWarnBadENB() {
+bool ApplyWarnBadENB() {
   const bool osAllocators = GetSetting("UseOSAllocators", 0) > 0;
   uint8_t found = 0;
   if (ReadEnbBool("ExpandSystemMemoryX64", &found) == 1) {
     ShowText(kExpandMemoryWarning);
-    return;
+    return true;
   }
-  if (!osAllocators) return;
+  if (!osAllocators) return true;
   const int reduce = ReadEnbBool("ReduceSystemMemoryUsage", &found);
   if (found == 1 && reduce != 1) ShowText(kReduceMemoryWarning);
+  return true;
 }
 
-void ApplyWarnQORVMemoryPatch() {
-  WriteJump(kHeapCheck1.site, kHeapCheck1.resume, reinterpret_cast<const void*>(&WarnQORVMemoryPatch_Hook1));
-  WriteJump(kHeapCheck2.site, kHeapCheck2.resume, reinterpret_cast<const void*>(&WarnQORVMemoryPatch_Hook2));
-  WriteJump(kHeapCheck3.site, kHeapCheck3.resume, reinterpret_cast<const void*>(&WarnQORVMemoryPatch_Hook3));
+bool ApplyWarnQORVMemoryPatch() {
+  return InstallPatches({{kHeapCheck1, &WarnQORVMemoryPatch_Hook1},
+                         {kHeapCheck2, &WarnQORVMemoryPatch_Hook2},
+                         {kHeapCheck3, &WarnQORVMemoryPatch_Hook3}});
 }
 
-void ApplyAutoDisableMTIni() {
+bool ApplyAutoDisableMTIni() {
   constexpr uint32_t kOff = 0;
-  for (const HookSite& setting : kMultithreadingSettings) WriteBytes(setting.site, &kOff, sizeof kOff);
+  return InstallPatches({{kMultithreadingSettings[0], nullptr, &kOff},
+                         {kMultithreadingSettings[1], nullptr, &kOff},
+                         {kMultithreadingSettings[2], nullptr, &kOff}});
 }

@@ -281,18 +281,18 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception) {
 
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI NoOpSetFilter(LPTOP_LEVEL_EXCEPTION_FILTER) { return nullptr; }
 
-void ApplyRecordCrashInfo() {
+bool ApplyRecordCrashInfo() {
   // "Already exists" may be a file of that name, where no report can go.
   for (const char* folder : kFoldersToCreate) {
     CreateDirectoryA(folder, nullptr);
     const DWORD attributes = GetFileAttributesA(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       ShowMessage("Failed to create directory: %s", kCrashFolder);
-      return;
+      return false;
     }
   }
   const int32_t value = GetSetting("RecordCrashInfo", -1);
-  if ((value & kInstallBit) == 0) return;
+  if ((value & kInstallBit) == 0) return true;
   if (value & kFixedFileBit) TimestampedCrashFile = false;
   if (value & kReportKnownCrashBit) SkipKnownCrash = false;
   if (value & kAppendBit) AppendCrashFile = true;
@@ -313,5 +313,5 @@ void ApplyRecordCrashInfo() {
   if (previous != CrashFilter) g_previousFilter = previous;
 
   const auto noOp = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&NoOpSetFilter));
-  WriteBytes(kSetFilterImportSlot.site, &noOp, sizeof noOp);
+  return InstallPatches({{kSetFilterImportSlot, nullptr, &noOp}});
 }

@@ -13,3 +13,6 @@ constexpr uint32_t kIgnoredFaultAddress = 0x55E05F;  // a fault the host survive
 inline constexpr auto& kRecordCrashInfoSites = kSitesOf<kSetFilterImportSlot>;
 
 }  // namespace host
+
+// The apply functions of the options above, rows of the option table.
+bool ApplyRecordCrashInfo();

@@ -180,8 +180,8 @@ HOOK_BODY(DebugStream_StringSet,
           CONTINUE_AFTER(kDebugStreamStringSet),
           RESUME_OF(kDebugStreamStringSet), PLUGIN_FUNCTION(GuardStringSet))
 
-void ApplyDebugStream() {
-  WriteJump(kDebugStreamOpenFile.site, kDebugStreamOpenFile.resume, reinterpret_cast<const void*>(&DebugStream_OpenFile));
-  WriteJump(kDebugStreamStreamRead.site, kDebugStreamStreamRead.resume, reinterpret_cast<const void*>(&DebugStream_StreamRead));
-  WriteJump(kDebugStreamStringSet.site, kDebugStreamStringSet.resume, reinterpret_cast<const void*>(&DebugStream_StringSet));
+bool ApplyDebugStream() {
+  return InstallPatches({{kDebugStreamOpenFile, &DebugStream_OpenFile},
+                         {kDebugStreamStreamRead, &DebugStream_StreamRead},
+                         {kDebugStreamStringSet, &DebugStream_StringSet}});
 }

@@ -16,3 +16,6 @@ constexpr HookSite kDebugStreamStringSet{0xA50A3D, 0xA50A43};
 inline constexpr auto& kDebugStreamSites = kSitesOf<kDebugStreamOpenFile, kDebugStreamStreamRead, kDebugStreamStringSet>;
 
 }  // namespace host
+
+// The apply functions of the options above, rows of the option table.
+bool ApplyDebugStream();

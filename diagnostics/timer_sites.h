@@ -18,3 +18,7 @@ inline constexpr auto& kHighFrequencyOSTimerSites = kSitesOf<kTickCountImportSlo
 inline constexpr auto& kHighFrequencyGameTimerSites = kSitesOf<kGameTimerUpdate>;
 
 }  // namespace host
+
+// The apply functions of the options above, rows of the option table.
+bool ApplyHighFrequencyOSTimer();
+bool ApplyHighFrequencyGameTimer();

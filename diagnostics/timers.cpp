@@ -65,12 +65,10 @@ HOOK_BODY(HighFrequencyGameTimer_Body,
           "ret\n",
           PLUGIN_FUNCTION(GameTimerUpdate))
 
-void ApplyHighFrequencyOSTimer() {
+bool ApplyHighFrequencyOSTimer() {
   timeBeginPeriod(1);  // held for the life of the process
   const auto forwarder = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&TimeGetTimeForwarder));
-  WriteBytes(kTickCountImportSlot.site, &forwarder, sizeof forwarder);
+  return InstallPatches({{kTickCountImportSlot, nullptr, &forwarder}});
 }
 
-void ApplyHighFrequencyGameTimer() {
-  WriteJump(kGameTimerUpdate.site, kGameTimerUpdate.resume, reinterpret_cast<const void*>(&HighFrequencyGameTimer_Body));
-}
+bool ApplyHighFrequencyGameTimer() { return InstallPatches({{kGameTimerUpdate, &HighFrequencyGameTimer_Body}}); }

@@ -79,6 +79,7 @@ bool g_missingNodeWarns = false;
 
 }  // namespace
 
+// A null node (ESI) skips the host's work on it, after a warning when MissingNode is 1.
 HOOK_BODY(MissingNode_Body,
           "test esi, esi\n"
           "jz 1f\n"
@@ -94,6 +95,7 @@ HOOK_BODY(MissingNode_Body,
           RESUME_OF(kMissingNode), HOST_ADDRESS(kMissingNodeSkip), PLUGIN_FUNCTION(WarnMissingNode),
           [g_missingNodeWarns] "i"(&g_missingNodeWarns))
 
+// A null mount object (EAX) is not read: the user is warned instead.
 HOOK_BODY(MountNodeWarn_Body,
           "test eax, eax\n"
           "jz 1f\n"
@@ -150,21 +152,15 @@ HOOK_BODY(WarnNullCombatStyle_Body,
           CONTINUE_AFTER(kCombatStyle),
           HOST_ADDRESS(kGetCombatStyle), RESUME_OF(kCombatStyle), PLUGIN_FUNCTION(WarnNullCombatStyle))
 
-void ApplyMissingNode() {
+bool ApplyMissingNode() {
   g_missingNodeWarns = GetSetting("MissingNode", -1) == 1;
-  WriteJump(kMissingNode.site, kMissingNode.resume, reinterpret_cast<const void*>(&MissingNode_Body));
+  return InstallPatches({{kMissingNode, &MissingNode_Body}});
 }
 
-void ApplyMountNodeWarn() {
-  WriteJump(kMountNode.site, kMountNode.resume, reinterpret_cast<const void*>(&MountNodeWarn_Body));
-}
+bool ApplyMountNodeWarn() { return InstallPatches({{kMountNode, &MountNodeWarn_Body}}); }
 
-void ApplyIKCrashWarn() { WriteJump(kFootIK.site, kFootIK.resume, reinterpret_cast<const void*>(&IKCrashWarn_Body)); }
+bool ApplyIKCrashWarn() { return InstallPatches({{kFootIK, &IKCrashWarn_Body}}); }
 
-void ApplyNullLoadedNodeNotify() {
-  WriteJump(kLoadedNode.site, kLoadedNode.resume, reinterpret_cast<const void*>(&NullLoadedNodeNotify_Body));
-}
+bool ApplyNullLoadedNodeNotify() { return InstallPatches({{kLoadedNode, &NullLoadedNodeNotify_Body}}); }
 
-void ApplyWarnNullCombatStyle() {
-  WriteJump(kCombatStyle.site, kCombatStyle.resume, reinterpret_cast<const void*>(&WarnNullCombatStyle_Body));
-}
+bool ApplyWarnNullCombatStyle() { return InstallPatches({{kCombatStyle, &WarnNullCombatStyle_Body}}); }

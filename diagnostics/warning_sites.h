@@ -24,3 +24,10 @@ inline constexpr auto& kNullLoadedNodeNotifySites = kSitesOf<kLoadedNode>;
 inline constexpr auto& kWarnNullCombatStyleSites = kSitesOf<kCombatStyle>;
 
 }  // namespace host
+
+// The apply functions of the options above, rows of the option table.
+bool ApplyMissingNode();
+bool ApplyMountNodeWarn();
+bool ApplyIKCrashWarn();
+bool ApplyNullLoadedNodeNotify();
+bool ApplyWarnNullCombatStyle();

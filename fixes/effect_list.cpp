@@ -163,51 +163,38 @@ HOOK_BODY(FixUnsafeEffectList_Hook20,
 
 namespace {
 
-// One patch of the option: a hook (body set) or a single byte (body null).
-struct EffectListPatch {
-  uint32_t site;
-  uint32_t resume;
-  void (*body)();
-  uint8_t byte;
-};
+// The new values of one-byte stack offsets in the routines' code.
+constexpr uint8_t kFrameSize10 = 0x10, kFrameSize14 = 0x14, kFrameSize18 = 0x18;
 
 // In the order of installation.
-const EffectListPatch kEffectListPatches[] = {
-    {kEffectListAEntry.site, kEffectListAEntry.resume, &FixUnsafeEffectList_Hook1, 0},
-    {kEffectListAExit.site, kEffectListAExit.resume, &FixUnsafeEffectList_Hook2, 0},
-    {kEffectListBEntry.site, kEffectListBEntry.resume, &FixUnsafeEffectList_Hook3, 0},
-    {kEffectListBExit.site, kEffectListBExit.resume, &FixUnsafeEffectList_Hook4And18, 0},
-    {kEffectListBFrameByte.site, 0, nullptr, 0x10},
-    {kEffectListCEntry.site, kEffectListCEntry.resume, &FixUnsafeEffectList_Hook5, 0},
-    {kEffectListCExit.site, kEffectListCExit.resume, &FixUnsafeEffectList_Hook6, 0},
-    {kEffectListDEntry.site, kEffectListDEntry.resume, &FixUnsafeEffectList_Hook7, 0},
-    {kEffectListDExit1.site, kEffectListDExit1.resume, &FixUnsafeEffectList_Hook8, 0},
-    {kEffectListDExit2.site, kEffectListDExit2.resume, &FixUnsafeEffectList_Hook9, 0},
-    {kEffectListEEntry.site, kEffectListEEntry.resume, &FixUnsafeEffectList_Hook10, 0},
-    {kEffectListEExit1.site, kEffectListEExit1.resume, &FixUnsafeEffectList_Hook11, 0},
-    {kEffectListEExit2.site, kEffectListEExit2.resume, &FixUnsafeEffectList_Hook12, 0},
-    {kEffectListFEntry.site, kEffectListFEntry.resume, &FixUnsafeEffectList_Hook13, 0},
-    {kEffectListFExit.site, kEffectListFExit.resume, &FixUnsafeEffectList_Hook14, 0},
-    {kEffectListFFrameByte1.site, 0, nullptr, 0x14},
-    {kEffectListFFrameByte2.site, 0, nullptr, 0x18},
-    {kEffectListGEntry.site, kEffectListGEntry.resume, &FixUnsafeEffectList_Hook15, 0},
-    {kEffectListGExit.site, kEffectListGExit.resume, &FixUnsafeEffectList_Hook16, 0},
-    {kEffectListGFrameByte.site, 0, nullptr, 0x14},
-    {kEffectListHEntry.site, kEffectListHEntry.resume, &FixUnsafeEffectList_Hook17, 0},
-    {kEffectListHExit.site, kEffectListHExit.resume, &FixUnsafeEffectList_Hook4And18, 0},
-    {kEffectListHFrameByte.site, 0, nullptr, 0x10},
-    {kEffectListIEntry.site, kEffectListIEntry.resume, &FixUnsafeEffectList_Hook19, 0},
-    {kEffectListIExit.site, kEffectListIExit.resume, &FixUnsafeEffectList_Hook20, 0},
+const Patch kEffectListPatches[] = {
+    {kEffectListAEntry, &FixUnsafeEffectList_Hook1},
+    {kEffectListAExit, &FixUnsafeEffectList_Hook2},
+    {kEffectListBEntry, &FixUnsafeEffectList_Hook3},
+    {kEffectListBExit, &FixUnsafeEffectList_Hook4And18},
+    {kEffectListBFrameByte, nullptr, &kFrameSize10},
+    {kEffectListCEntry, &FixUnsafeEffectList_Hook5},
+    {kEffectListCExit, &FixUnsafeEffectList_Hook6},
+    {kEffectListDEntry, &FixUnsafeEffectList_Hook7},
+    {kEffectListDExit1, &FixUnsafeEffectList_Hook8},
+    {kEffectListDExit2, &FixUnsafeEffectList_Hook9},
+    {kEffectListEEntry, &FixUnsafeEffectList_Hook10},
+    {kEffectListEExit1, &FixUnsafeEffectList_Hook11},
+    {kEffectListEExit2, &FixUnsafeEffectList_Hook12},
+    {kEffectListFEntry, &FixUnsafeEffectList_Hook13},
+    {kEffectListFExit, &FixUnsafeEffectList_Hook14},
+    {kEffectListFFrameByte1, nullptr, &kFrameSize14},
+    {kEffectListFFrameByte2, nullptr, &kFrameSize18},
+    {kEffectListGEntry, &FixUnsafeEffectList_Hook15},
+    {kEffectListGExit, &FixUnsafeEffectList_Hook16},
+    {kEffectListGFrameByte, nullptr, &kFrameSize14},
+    {kEffectListHEntry, &FixUnsafeEffectList_Hook17},
+    {kEffectListHExit, &FixUnsafeEffectList_Hook4And18},
+    {kEffectListHFrameByte, nullptr, &kFrameSize10},
+    {kEffectListIEntry, &FixUnsafeEffectList_Hook19},
+    {kEffectListIExit, &FixUnsafeEffectList_Hook20},
 };
 
 }  // namespace
 
-void ApplyFixUnsafeEffectList() {
-  for (const EffectListPatch& patch : kEffectListPatches) {
-    if (patch.body != nullptr) {
-      WriteJump(patch.site, patch.resume, reinterpret_cast<const void*>(patch.body));
-    } else {
-      WriteBytes(patch.site, &patch.byte, 1);
-    }
-  }
-}
+bool ApplyFixUnsafeEffectList() { return InstallPatches(kEffectListPatches); }

@@ -44,3 +44,6 @@ inline constexpr auto& kFixUnsafeEffectListSites = kSitesOf<
     kEffectListHEntry, kEffectListHExit, kEffectListHFrameByte, kEffectListIEntry, kEffectListIExit>;
 
 }  // namespace host
+
+// The apply functions of the options above, rows of the option table.
+bool ApplyFixUnsafeEffectList();

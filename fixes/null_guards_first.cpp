@@ -17,10 +17,6 @@ constexpr size_t kSeenDataSize = 0x2C;
 // Put back to zero on every use, in case anything wrote through the address
 // handed out before.
 volatile uint32_t g_zeroWord = 0;
-
-void Install(uint32_t site, uint32_t resume, void (*body)()) {
-  WriteJump(site, resume, reinterpret_cast<const void*>(body));
-}
 }  // namespace
 
 // ---- plain guards --------------------------------------------------------
@@ -57,6 +53,7 @@ HOOK_BODY(UnkObjRef4D4EB0_Body,
           CONTINUE_AFTER(kUnkObjRef4D4EB0),
           RESUME_OF(kUnkObjRef4D4EB0))
 
+// A null word table (at ESI+0x0C) skips the lookup instead of indexing it.
 HOOK_BODY(Unk11_Body,
           "mov esi, [esi+0x0C]\n"
           "test esi, esi\n"
@@ -136,6 +133,7 @@ HOOK_BODY(GetMainMagicEffect_Hook1,
           CONTINUE_AT(kMainMagicEffect1Skip),
           RESUME_OF(kMainMagicEffect1), HOST_ADDRESS(kMainMagicEffect1Skip))
 
+// A null effect is kept in EDI but never called on; both paths meet after the call.
 HOOK_BODY(GetMainMagicEffect_Hook2,
           "mov edi, eax\n"
           "test eax, eax\n"
@@ -146,6 +144,7 @@ HOOK_BODY(GetMainMagicEffect_Hook2,
           CONTINUE_AT(kMainMagicEffect2Continue),
           HOST_ADDRESS(kMainMagicEffect2Call), HOST_ADDRESS(kMainMagicEffect2Continue))
 
+// The lookup may find no effect: EDI is then 0 instead of a read through null.
 HOOK_BODY(GetMainMagicEffect_Hook3,
           CALL_HOST(kMainMagicEffect3Call)
           "xor edi, edi\n"
@@ -169,6 +168,7 @@ HOOK_BODY(GetMainMagicEffect_Hook4,
           CONTINUE_AFTER(kMainMagicEffect4),
           HOST_ADDRESS(kMainMagicEffect4Call), RESUME_OF(kMainMagicEffect4))
 
+// A null effect hands on ECX = 0 instead of reading its field at 0x80.
 HOOK_BODY(GetMainMagicEffect_Hook5,
           "xor ecx, ecx\n"
           "test eax, eax\n"
@@ -280,26 +280,24 @@ HOOK_BODY(ShadowNode_Body,
 
 // ---- apply functions -----------------------------------------------------
 
-void ApplyUnkUniqueId() { Install(kUnkUniqueId.site, kUnkUniqueId.resume, &UnkUniqueId_Body); }
-void ApplyRender650() { Install(kRender650.site, kRender650.resume, &Render650_Body); }
-void ApplyUnkObjRef4D4EB0() { Install(kUnkObjRef4D4EB0.site, kUnkObjRef4D4EB0.resume, &UnkObjRef4D4EB0_Body); }
-void ApplyNullSeenData() { Install(kNullSeenData.site, kNullSeenData.resume, &NullSeenData_Body); }
-void ApplyBhvGraphUpdateLoad() {
-  Install(kBhvGraphUpdateLoad.site, kBhvGraphUpdateLoad.resume, &BhvGraphUpdateLoad_Body);
+bool ApplyUnkUniqueId() { return InstallPatches({{kUnkUniqueId, &UnkUniqueId_Body}}); }
+bool ApplyRender650() { return InstallPatches({{kRender650, &Render650_Body}}); }
+bool ApplyUnkObjRef4D4EB0() { return InstallPatches({{kUnkObjRef4D4EB0, &UnkObjRef4D4EB0_Body}}); }
+bool ApplyNullSeenData() { return InstallPatches({{kNullSeenData, &NullSeenData_Body}}); }
+bool ApplyBhvGraphUpdateLoad() { return InstallPatches({{kBhvGraphUpdateLoad, &BhvGraphUpdateLoad_Body}}); }
+bool ApplyUnk11() { return InstallPatches({{kUnk11, &Unk11_Body}}); }
+bool ApplyShadowNode() { return InstallPatches({{kShadowNode, &ShadowNode_Body}}); }
+bool ApplyIndexError1() { return InstallPatches({{kIndexError1, &IndexError1_Body}}); }
+bool ApplyMovementPlannerAgentWarp() {
+  return InstallPatches({{kMovementPlannerAgentWarp, &MovementPlannerAgentWarp_Body}});
 }
-void ApplyUnk11() { Install(kUnk11.site, kUnk11.resume, &Unk11_Body); }
-void ApplyShadowNode() { Install(kShadowNode.site, kShadowNode.resume, &ShadowNode_Body); }
-void ApplyIndexError1() { Install(kIndexError1.site, kIndexError1.resume, &IndexError1_Body); }
-void ApplyMovementPlannerAgentWarp() {
-  Install(kMovementPlannerAgentWarp.site, kMovementPlannerAgentWarp.resume, &MovementPlannerAgentWarp_Body);
-}
-void ApplyCellNullCrash() { Install(kCellNullCrash.site, kCellNullCrash.resume, &CellNullCrash_Body); }
-void ApplyMountNodeCrash() { Install(kMountNodeCrash.site, kMountNodeCrash.resume, &MountNodeCrash_Body); }
+bool ApplyCellNullCrash() { return InstallPatches({{kCellNullCrash, &CellNullCrash_Body}}); }
+bool ApplyMountNodeCrash() { return InstallPatches({{kMountNodeCrash, &MountNodeCrash_Body}}); }
 
-void ApplyGetMainMagicEffect() {
-  Install(kMainMagicEffect1.site, kMainMagicEffect1.resume, &GetMainMagicEffect_Hook1);
-  Install(kMainMagicEffect2.site, kMainMagicEffect2.resume, &GetMainMagicEffect_Hook2);
-  Install(kMainMagicEffect3.site, kMainMagicEffect3.resume, &GetMainMagicEffect_Hook3);
-  Install(kMainMagicEffect4.site, kMainMagicEffect4.resume, &GetMainMagicEffect_Hook4);
-  Install(kMainMagicEffect5.site, kMainMagicEffect5.resume, &GetMainMagicEffect_Hook5);
+bool ApplyGetMainMagicEffect() {
+  return InstallPatches({{kMainMagicEffect1, &GetMainMagicEffect_Hook1},
+                         {kMainMagicEffect2, &GetMainMagicEffect_Hook2},
+                         {kMainMagicEffect3, &GetMainMagicEffect_Hook3},
+                         {kMainMagicEffect4, &GetMainMagicEffect_Hook4},
+                         {kMainMagicEffect5, &GetMainMagicEffect_Hook5}});
 }

@@ -54,3 +54,17 @@ inline constexpr auto& kGetMainMagicEffectSites =
     kSitesOf<kMainMagicEffect1, kMainMagicEffect2, kMainMagicEffect3, kMainMagicEffect4, kMainMagicEffect5>;
 
 }  // namespace host
+
+// The apply functions of the options above, rows of the option table.
+bool ApplyUnkUniqueId();
+bool ApplyRender650();
+bool ApplyUnkObjRef4D4EB0();
+bool ApplyNullSeenData();
+bool ApplyBhvGraphUpdateLoad();
+bool ApplyUnk11();
+bool ApplyShadowNode();
+bool ApplyIndexError1();
+bool ApplyMovementPlannerAgentWarp();
+bool ApplyCellNullCrash();
+bool ApplyGetMainMagicEffect();
+bool ApplyMountNodeCrash();

@@ -21,10 +21,6 @@ bool IsWordReadable(uintptr_t address) {
   uint32_t ignored;
   return GuardedReadWord(reinterpret_cast<const void*>(address), &ignored);
 }
-
-void Hook(uint32_t site, uint32_t resume, void (*body)()) {
-  WriteJump(site, resume, reinterpret_cast<const void*>(body));
-}
 }  // namespace
 
 extern "C" void* ReadableObjectOrNull(void* p) {
@@ -101,6 +97,7 @@ HOOK_BODY(NullLoadedNodeIgnore_Body,
           CONTINUE_AT(kNullLoadedNodeIgnoreSkip),
           RESUME_OF(kNullLoadedNodeIgnore), HOST_ADDRESS(kNullLoadedNodeIgnoreSkip))
 
+// An actor without a base form (EAX null) skips the work on the form.
 HOOK_BODY(NullActorBaseForm_Body,
           "test eax, eax\n"
           "jz 1f\n"
@@ -163,6 +160,8 @@ HOOK_BODY(NullBaseFormMove_Body,
           CONTINUE_AFTER(kNullBaseFormMove),
           RESUME_OF(kNullBaseFormMove))
 
+// The replaced instructions set EBX to the node and clear ECX and EBP, which the
+// skip path also expects; a null node then skips the routine's work on it.
 HOOK_BODY(NullRefNode_Body,
           "mov ebx, eax\n"
           "xor ecx, ecx\n"
@@ -200,6 +199,7 @@ HOOK_BODY(ActorDeleteNullBase_Body,
           CONTINUE_AT(kActorDeleteNullBaseSkip),
           RESUME_OF(kActorDeleteNullBase), HOST_ADDRESS(kActorDeleteNullBaseSkip))
 
+// A node without a parent (at ESI+0x18) skips instead of reading its table.
 HOOK_BODY(NullParentNode_Body,
           "mov ecx, [esi+0x18]\n"
           "test ecx, ecx\n"
@@ -221,43 +221,36 @@ HOOK_BODY(SarnothSpecific_Body,
           "pop ebp\n"
           "ret 0x10\n")
 
-void ApplyRenderSave() { Hook(kRenderSave.site, kRenderSave.resume, RenderSave_Body); }
+bool ApplyRenderSave() { return InstallPatches({{kRenderSave, &RenderSave_Body}}); }
 
-void ApplyMoveControllerCast() {
-  Hook(kMoveControllerCast.site, kMoveControllerCast.resume, MoveControllerCast_Body);
+bool ApplyMoveControllerCast() { return InstallPatches({{kMoveControllerCast, &MoveControllerCast_Body}}); }
+
+bool ApplySaveRenderCrash() { return InstallPatches({{kSaveRenderCrash, &SaveRenderCrash_Body}}); }
+
+bool ApplyNullLoadedNodeIgnore() { return InstallPatches({{kNullLoadedNodeIgnore, &NullLoadedNodeIgnore_Body}}); }
+
+bool ApplyNullActorBaseForm() { return InstallPatches({{kNullActorBaseForm, &NullActorBaseForm_Body}}); }
+
+bool ApplyAVSetCrash() {
+  return InstallPatches({{kAVSetCrash1, &AVSetCrash_Hook1},
+                         {kAVSetCrash2, &AVSetCrash_Hook2},
+                         {kAVSetCrash3, &AVSetCrash_Hook3},
+                         {kAVSetCrash4, &AVSetCrash_Hook4},
+                         {kAVSetCrash5, &AVSetCrash_Hook5}});
 }
 
-void ApplySaveRenderCrash() { Hook(kSaveRenderCrash.site, kSaveRenderCrash.resume, SaveRenderCrash_Body); }
+bool ApplyNullPlayerNode() { return InstallPatches({{kNullPlayerNode, &NullPlayerNode_Body}}); }
 
-void ApplyNullLoadedNodeIgnore() {
-  Hook(kNullLoadedNodeIgnore.site, kNullLoadedNodeIgnore.resume, NullLoadedNodeIgnore_Body);
-}
+bool ApplyNullBaseFormMove() { return InstallPatches({{kNullBaseFormMove, &NullBaseFormMove_Body}}); }
 
-void ApplyNullActorBaseForm() { Hook(kNullActorBaseForm.site, kNullActorBaseForm.resume, NullActorBaseForm_Body); }
+bool ApplyNullRefNode() { return InstallPatches({{kNullRefNode, &NullRefNode_Body}}); }
 
-void ApplyAVSetCrash() {
-  Hook(kAVSetCrash1.site, kAVSetCrash1.resume, AVSetCrash_Hook1);
-  Hook(kAVSetCrash2.site, kAVSetCrash2.resume, AVSetCrash_Hook2);
-  Hook(kAVSetCrash3.site, kAVSetCrash3.resume, AVSetCrash_Hook3);
-  Hook(kAVSetCrash4.site, kAVSetCrash4.resume, AVSetCrash_Hook4);
-  Hook(kAVSetCrash5.site, kAVSetCrash5.resume, AVSetCrash_Hook5);
-}
+bool ApplyNullOutfitEntry() { return InstallPatches({{kNullOutfitEntry, &NullOutfitEntry_Body}}); }
 
-void ApplyNullPlayerNode() { Hook(kNullPlayerNode.site, kNullPlayerNode.resume, NullPlayerNode_Body); }
+bool ApplyActorDeleteNullBase() { return InstallPatches({{kActorDeleteNullBase, &ActorDeleteNullBase_Body}}); }
 
-void ApplyNullBaseFormMove() { Hook(kNullBaseFormMove.site, kNullBaseFormMove.resume, NullBaseFormMove_Body); }
+bool ApplyNullParentNode() { return InstallPatches({{kNullParentNode, &NullParentNode_Body}}); }
 
-void ApplyNullRefNode() { Hook(kNullRefNode.site, kNullRefNode.resume, NullRefNode_Body); }
-
-void ApplyNullOutfitEntry() { Hook(kNullOutfitEntry.site, kNullOutfitEntry.resume, NullOutfitEntry_Body); }
-
-void ApplyActorDeleteNullBase() {
-  Hook(kActorDeleteNullBase.site, kActorDeleteNullBase.resume, ActorDeleteNullBase_Body);
-}
-
-void ApplyNullParentNode() { Hook(kNullParentNode.site, kNullParentNode.resume, NullParentNode_Body); }
-
-void ApplySarnothSpecific() {
-  Hook(kSarnothSpecific1.site, kSarnothSpecific1.resume, SarnothSpecific_Body);
-  Hook(kSarnothSpecific2.site, kSarnothSpecific2.resume, SarnothSpecific_Body);
+bool ApplySarnothSpecific() {
+  return InstallPatches({{kSarnothSpecific1, &SarnothSpecific_Body}, {kSarnothSpecific2, &SarnothSpecific_Body}});
 }

@@ -49,3 +49,18 @@ inline constexpr auto& kAVSetCrashSites = kSitesOf<kAVSetCrash1, kAVSetCrash2, k
 inline constexpr auto& kSarnothSpecificSites = kSitesOf<kSarnothSpecific1, kSarnothSpecific2>;
 
 }  // namespace host
+
+// The apply functions of the options above, rows of the option table.
+bool ApplyRenderSave();
+bool ApplyMoveControllerCast();
+bool ApplySaveRenderCrash();
+bool ApplyNullLoadedNodeIgnore();
+bool ApplyNullActorBaseForm();
+bool ApplyAVSetCrash();
+bool ApplyNullPlayerNode();
+bool ApplyNullBaseFormMove();
+bool ApplyNullRefNode();
+bool ApplyNullOutfitEntry();
+bool ApplyActorDeleteNullBase();
+bool ApplyNullParentNode();
+bool ApplySarnothSpecific();

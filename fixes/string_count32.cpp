@@ -316,36 +316,26 @@ HOOK_BODY(StringCount32_Hook29,
 
 namespace {
 
-struct StringCountHook {
-  uint32_t site;
-  uint32_t resume;
-  void (*body)();
-};
-
 // Groups 1 to 7, each in the order of its host routine's sites.
-constexpr StringCountHook kStringCountHooks[] = {
-    {kStringCount1.site, kStringCount1.resume, &StringCount32_Hook1},    {kStringCount2.site, kStringCount2.resume, &StringCount32_Hook2},
-    {kStringCount3.site, kStringCount3.resume, &StringCount32_Hook3},    {kStringCount4.site, kStringCount4.resume, &StringCount32_Hook4},
-    {kStringCount5.site, kStringCount5.resume, &StringCount32_Hook5},    {kStringCount6.site, kStringCount6.resume, &StringCount32_Hook6},
-    {kStringCount7.site, kStringCount7.resume, &StringCount32_Hook7},    {kStringCount8.site, kStringCount8.resume, &StringCount32_Hook8},
-    {kStringCount9.site, kStringCount9.resume, &StringCount32_Hook9},    {kStringCount10.site, kStringCount10.resume, &StringCount32_Hook10},
-    {kStringCount11.site, kStringCount11.resume, &StringCount32_Hook11},
-    {kStringCount12.site, kStringCount12.resume, &StringCount32_Hook12}, {kStringCount13.site, kStringCount13.resume, &StringCount32_Hook13},
-    {kStringCount14.site, kStringCount14.resume, &StringCount32_Hook14}, {kStringCount15.site, kStringCount15.resume, &StringCount32_Hook15},
-    {kStringCount16.site, kStringCount16.resume, &StringCount32_Hook16}, {kStringCount17.site, kStringCount17.resume, &StringCount32_Hook17},
-    {kStringCount18.site, kStringCount18.resume, &StringCount32_Hook18}, {kStringCount19.site, kStringCount19.resume, &StringCount32_Hook19},
-    {kStringCount20.site, kStringCount20.resume, &StringCount32_Hook20},
-    {kStringCount21.site, kStringCount21.resume, &StringCount32_Hook21},
-    {kStringCount22.site, kStringCount22.resume, &StringCount32_Hook22}, {kStringCount23.site, kStringCount23.resume, &StringCount32_Hook23},
-    {kStringCount24.site, kStringCount24.resume, &StringCount32_Hook24}, {kStringCount25.site, kStringCount25.resume, &StringCount32_Hook25},
-    {kStringCount26.site, kStringCount26.resume, &StringCount32_Hook26}, {kStringCount27.site, kStringCount27.resume, &StringCount32_Hook27},
-    {kStringCount28.site, kStringCount28.resume, &StringCount32_Hook28}, {kStringCount29.site, kStringCount29.resume, &StringCount32_Hook29},
+constexpr Patch kStringCountHooks[] = {
+    {kStringCount1, &StringCount32_Hook1},    {kStringCount2, &StringCount32_Hook2},
+    {kStringCount3, &StringCount32_Hook3},    {kStringCount4, &StringCount32_Hook4},
+    {kStringCount5, &StringCount32_Hook5},    {kStringCount6, &StringCount32_Hook6},
+    {kStringCount7, &StringCount32_Hook7},    {kStringCount8, &StringCount32_Hook8},
+    {kStringCount9, &StringCount32_Hook9},    {kStringCount10, &StringCount32_Hook10},
+    {kStringCount11, &StringCount32_Hook11},
+    {kStringCount12, &StringCount32_Hook12}, {kStringCount13, &StringCount32_Hook13},
+    {kStringCount14, &StringCount32_Hook14}, {kStringCount15, &StringCount32_Hook15},
+    {kStringCount16, &StringCount32_Hook16}, {kStringCount17, &StringCount32_Hook17},
+    {kStringCount18, &StringCount32_Hook18}, {kStringCount19, &StringCount32_Hook19},
+    {kStringCount20, &StringCount32_Hook20},
+    {kStringCount21, &StringCount32_Hook21},
+    {kStringCount22, &StringCount32_Hook22}, {kStringCount23, &StringCount32_Hook23},
+    {kStringCount24, &StringCount32_Hook24}, {kStringCount25, &StringCount32_Hook25},
+    {kStringCount26, &StringCount32_Hook26}, {kStringCount27, &StringCount32_Hook27},
+    {kStringCount28, &StringCount32_Hook28}, {kStringCount29, &StringCount32_Hook29},
 };
 
 }  // namespace
 
-void ApplyStringCount32() {
-  for (const StringCountHook& hook : kStringCountHooks) {
-    WriteJump(hook.site, hook.resume, reinterpret_cast<const void*>(hook.body));
-  }
-}
+bool ApplyStringCount32() { return InstallPatches(kStringCountHooks); }

@@ -54,3 +54,6 @@ inline constexpr auto& kStringCount32Sites = kSitesOf<kStringCount1, kStringCoun
     kStringCount25, kStringCount26, kStringCount27, kStringCount28, kStringCount29>;
 
 }  // namespace host
+
+// The apply functions of the options above, rows of the option table.
+bool ApplyStringCount32();

@@ -43,18 +43,12 @@ HOOK_BODY(StringRefSetNull_Body,
           CONTINUE_AFTER(kStringRefSetNull),
           RESUME_OF(kStringRefSetNull))
 
-void ApplyStrCmp() { WriteJump(kStrCmp.site, kStrCmp.resume, reinterpret_cast<const void*>(&StrCmp_Body)); }
+bool ApplyStrCmp() { return InstallPatches({{kStrCmp, &StrCmp_Body}}); }
 
-void ApplyStrCmpNoTry() {
-  WriteJump(kStrCmp.site, kStrCmp.resume, reinterpret_cast<const void*>(&StrCmpNoTry_Body));
-}
+bool ApplyStrCmpNoTry() { return InstallPatches({{kStrCmp, &StrCmpNoTry_Body}}); }
 
-void ApplyStrLen() { WriteJump(kStrLen.site, kStrLen.resume, reinterpret_cast<const void*>(&StrLen_Body)); }
+bool ApplyStrLen() { return InstallPatches({{kStrLen, &StrLen_Body}}); }
 
-void ApplySkipStrLenCrash() {
-  WriteJump(kSkipStrLenCrash.site, kSkipStrLenCrash.resume, reinterpret_cast<const void*>(&SkipStrLenCrash_Body));
-}
+bool ApplySkipStrLenCrash() { return InstallPatches({{kSkipStrLenCrash, &SkipStrLenCrash_Body}}); }
 
-void ApplyStringRefSetNull() {
-  WriteJump(kStringRefSetNull.site, kStringRefSetNull.resume, reinterpret_cast<const void*>(&StringRefSetNull_Body));
-}
+bool ApplyStringRefSetNull() { return InstallPatches({{kStringRefSetNull, &StringRefSetNull_Body}}); }

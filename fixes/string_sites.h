@@ -18,3 +18,10 @@ inline constexpr auto& kSkipStrLenCrashSites = kSitesOf<kSkipStrLenCrash>;
 inline constexpr auto& kStringRefSetNullSites = kSitesOf<kStringRefSetNull>;
 
 }  // namespace host
+
+// The apply functions of the options above, rows of the option table.
+bool ApplyStrCmp();
+bool ApplyStrCmpNoTry();
+bool ApplyStrLen();
+bool ApplySkipStrLenCrash();
+bool ApplyStringRefSetNull();

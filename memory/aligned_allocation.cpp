@@ -65,7 +65,7 @@ HOOK_BODY(AlignHeapAllocate_FreeBody,
           CONTINUE_AFTER(kHeapFreeEntry),
           PLUGIN_FUNCTION(AlignHeapAllocate_FixRelease), RESUME_OF(kHeapFreeEntry))
 
-void ApplyAlignHeapAllocate() {
-  WriteJump(kHeapAllocate.site, kHeapAllocate.resume, reinterpret_cast<const void*>(&AlignHeapAllocate_AllocateBody));
-  WriteJump(kHeapFreeEntry.site, kHeapFreeEntry.resume, reinterpret_cast<const void*>(&AlignHeapAllocate_FreeBody));
+bool ApplyAlignHeapAllocate() {
+  return InstallPatches({{kHeapAllocate, &AlignHeapAllocate_AllocateBody},
+                         {kHeapFreeEntry, &AlignHeapAllocate_FreeBody}});
 }

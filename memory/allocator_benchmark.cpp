@@ -269,7 +269,13 @@ void RunAllocatorBenchmark() {
   ShowText((closing + kClosingAdvice).c_str());
 }
 
-void ApplyRunAllocatorBenchmark() {
-  InstallMainLoopHook();
+namespace {
+void CountDownToBenchmark() {
+  if (BenchmarkCountdown > 0 && --BenchmarkCountdown == 0) RunAllocatorBenchmark();
+}
+}  // namespace
+
+bool ApplyRunAllocatorBenchmark() {
   BenchmarkCountdown = kFramesBeforeRun;
+  return RunEveryFrame(&CountDownToBenchmark);
 }

@@ -45,15 +45,17 @@ HOOK_BODY(ArrayAllocator_Return8Body, "ret 8\n")
 
 HOOK_BODY(ArrayAllocator_SkipBody, CONTINUE_AT(kArraySkipTarget), HOST_ADDRESS(kArraySkipTarget))
 
-void ApplyOverwriteArrayAllocator() {
+bool ApplyOverwriteArrayAllocator() {
   std::memset(g_nops, 0x90, sizeof g_nops);
-  WriteJump(kArrayAllocate.site, kArrayAllocate.resume, reinterpret_cast<const void*>(&ArrayAllocator_AllocateBody));
-  WriteJump(kArrayRelease.site, kArrayRelease.resume, reinterpret_cast<const void*>(&ArrayAllocator_ReleaseBody));
-  for (const HookSite& fill : kArrayNopFills) WriteBytes(fill.site, g_nops, fill.resume - fill.site);
-  WriteJump(kArrayZeroRoutineA.site, kArrayZeroRoutineA.resume, reinterpret_cast<const void*>(&ArrayAllocator_ReturnZeroBody));
-  WriteJump(kArrayZeroRoutineB.site, kArrayZeroRoutineB.resume, reinterpret_cast<const void*>(&ArrayAllocator_ReturnZeroBody));
-  WriteJump(kArrayEmptyRoutine.site, kArrayEmptyRoutine.resume, reinterpret_cast<const void*>(&ArrayAllocator_ReturnBody));
-  WriteJump(kArrayEmptyRoutineWithArguments.site, kArrayEmptyRoutineWithArguments.resume,
-            reinterpret_cast<const void*>(&ArrayAllocator_Return8Body));
-  WriteJump(kArraySkip.site, kArraySkip.resume, reinterpret_cast<const void*>(&ArrayAllocator_SkipBody));
+  return InstallPatches({{kArrayAllocate, &ArrayAllocator_AllocateBody},
+                         {kArrayRelease, &ArrayAllocator_ReleaseBody},
+                         {kArrayBookkeeping1, nullptr, g_nops},
+                         {kArrayBookkeeping2, nullptr, g_nops},
+                         {kArrayBookkeeping3, nullptr, g_nops},
+                         {kArrayBookkeeping4, nullptr, g_nops},
+                         {kArrayZeroRoutineA, &ArrayAllocator_ReturnZeroBody},
+                         {kArrayZeroRoutineB, &ArrayAllocator_ReturnZeroBody},
+                         {kArrayEmptyRoutine, &ArrayAllocator_ReturnBody},
+                         {kArrayEmptyRoutineWithArguments, &ArrayAllocator_Return8Body},
+                         {kArraySkip, &ArrayAllocator_SkipBody}});
 }

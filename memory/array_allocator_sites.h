@@ -28,3 +28,6 @@ inline constexpr auto& kOverwriteArrayAllocatorSites =
              kArrayEmptyRoutineWithArguments, kArraySkip>;
 
 }  // namespace host
+
+// The apply functions of the options above, rows of the option table.
+bool ApplyOverwriteArrayAllocator();

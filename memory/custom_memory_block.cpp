@@ -5,6 +5,7 @@
 #include "plugin/apply.h"
 #include "plugin/settings.h"
 
-void ApplyCustomMemoryBlock() {
+bool ApplyCustomMemoryBlock() {
   BuildMemoryBlocks(GetSetting("CustomMemoryBlockTotalSizeMb", -1), AlignMode > 0);
+  return true;
 }

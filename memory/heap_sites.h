@@ -24,3 +24,9 @@ inline constexpr auto& kAlignHeapAllocateSites = kSitesOf<kHeapAllocate, kHeapFr
 inline constexpr auto& kRunAllocatorBenchmarkSites = kSitesOf<kMainLoop>;
 
 }  // namespace host
+
+// The apply functions of the options above, rows of the option table.
+bool ApplyUseOSAllocators();
+bool ApplyAlignHeapAllocate();
+bool ApplyCustomMemoryBlock();
+bool ApplyRunAllocatorBenchmark();

@@ -31,3 +31,7 @@ inline constexpr auto& kUnallocatedMovapsSites =
              kStretchLoad2, kStretchLoad3, kStretchLoad4, kStretchLoad5, kStretchLoad6, kStretchLoad7>;
 
 }  // namespace host
+
+// The apply functions of the options above, rows of the option table.
+bool ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled();
+bool ApplyUnallocatedMovaps();

@@ -215,12 +215,11 @@ HOOK_BODY(UseOSAllocators_ReallocateBody,
           "ret 0x10\n",
           PLUGIN_FUNCTION(OsHeapReallocate))
 
-void ApplyUseOSAllocators() {
+bool ApplyUseOSAllocators() {
   AlignMode = GetSetting("AlignHeapAllocate", 0);
-  WriteJump(kClearFields.site, kClearFields.resume, reinterpret_cast<const void*>(&UseOSAllocators_ClearFieldsBody));
-  WriteJump(kHeapNoOp.site, kHeapNoOp.resume, reinterpret_cast<const void*>(&UseOSAllocators_NoOpBody));
-  WriteJump(kHeapAllocate.site, kHeapAllocate.resume, reinterpret_cast<const void*>(&UseOSAllocators_AllocateBody));
-  WriteJump(kHeapFree.site, kHeapFree.resume, reinterpret_cast<const void*>(&UseOSAllocators_FreeBody));
-  WriteJump(kHeapReallocate.site, kHeapReallocate.resume,
-            reinterpret_cast<const void*>(&UseOSAllocators_ReallocateBody));
+  return InstallPatches({{kClearFields, &UseOSAllocators_ClearFieldsBody},
+                         {kHeapNoOp, &UseOSAllocators_NoOpBody},
+                         {kHeapAllocate, &UseOSAllocators_AllocateBody},
+                         {kHeapFree, &UseOSAllocators_FreeBody},
+                         {kHeapReallocate, &UseOSAllocators_ReallocateBody}});
 }

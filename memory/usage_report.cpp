@@ -65,8 +65,7 @@ HOOK_BODY(MemoryInfoConsole_Body,
           CONTINUE_AFTER(kUsageReport),
           HOST_ADDRESS(kUsageRoutine), RESUME_OF(kUsageReport), PLUGIN_FUNCTION(MemoryUsageReport))
 
-void ApplyMemoryInfoConsole() {
+bool ApplyMemoryInfoConsole() {
   TrackHighestUsage = true;
-  InstallMainLoopHook();
-  WriteJump(kUsageReport.site, kUsageReport.resume, reinterpret_cast<const void*>(&MemoryInfoConsole_Body));
+  return RunEveryFrame(&SampleHighestUsage) && InstallPatches({{kUsageReport, &MemoryInfoConsole_Body}});
 }

@@ -14,3 +14,6 @@ constexpr uint32_t kUsageRoutine = 0xA5CE90;
 inline constexpr auto& kMemoryInfoConsoleSites = kSitesOf<kUsageReport, kMainLoop>;
 
 }  // namespace host
+
+// The apply functions of the options above, rows of the option table.
+bool ApplyMemoryInfoConsole();

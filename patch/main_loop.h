@@ -1,8 +1,12 @@
-// The once-per-frame hook on the host's main loop.
+// The once-per-frame hook on the host's main loop, and the callbacks it runs.
 #pragma once
 
-// Places the main-loop hook on the first call; later calls do nothing.
-void InstallMainLoopHook();
+using FrameCallback = void (*)();
 
-// Runs once per frame on the main-loop thread.
-void OnFrameUpdate();
+// Adds a callback that runs once per frame on the main-loop thread, after
+// the ones added before it (a callback added twice runs once), and places
+// the main-loop hook. False when the hook cannot be placed or the list is full.
+bool RunEveryFrame(FrameCallback callback);
+
+// Runs the callbacks; the main-loop hook calls it each frame.
+extern "C" void RunFrameCallbacks();

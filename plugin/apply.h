@@ -1,63 +1,19 @@
-// Apply functions of the options, one per row of the option table. Each
-// reads its own further settings and installs its hooks.
+// Every option's apply function, each declared in its area's sites header
+// beside the spans it writes: one include for the option table and tests.
 #pragma once
 
-// String fixes
-void ApplyStrCmp();
-void ApplyStrCmpNoTry();
-void ApplyStrLen();
-void ApplySkipStrLenCrash();
-void ApplyStringRefSetNull();
-// String count 32
-void ApplyStringCount32();
-// Null and bad-reference guards
-void ApplyUnkUniqueId();
-void ApplyRender650();
-void ApplyUnkObjRef4D4EB0();
-void ApplyNullSeenData();
-void ApplyBhvGraphUpdateLoad();
-void ApplyUnk11();
-void ApplyShadowNode();
-void ApplyIndexError1();
-void ApplyMovementPlannerAgentWarp();
-void ApplyCellNullCrash();
-void ApplyGetMainMagicEffect();
-void ApplyMountNodeCrash();
-void ApplyRenderSave();
-void ApplyMoveControllerCast();
-void ApplySaveRenderCrash();
-void ApplyNullLoadedNodeIgnore();
-void ApplyNullActorBaseForm();
-void ApplyAVSetCrash();
-void ApplyNullPlayerNode();
-void ApplyNullBaseFormMove();
-void ApplyNullRefNode();
-void ApplyNullOutfitEntry();
-void ApplyActorDeleteNullBase();
-void ApplyNullParentNode();
-void ApplySarnothSpecific();
-// Unsafe effect list
-void ApplyFixUnsafeEffectList();
-// Diagnostics
-void ApplyRecordCrashInfo();
-void ApplyDebugStream();
-void ApplyMissingNode();
-void ApplyMountNodeWarn();
-void ApplyIKCrashWarn();
-void ApplyNullLoadedNodeNotify();
-void ApplyWarnNullCombatStyle();
-void ApplyWarnBadENB();
-void ApplyWarnQORVMemoryPatch();
-void ApplyAutoDisableMTIni();
-void ApplyHighFrequencyOSTimer();
-void ApplyHighFrequencyGameTimer();
-// Memory
-void ApplyUseOSAllocators();
-void ApplyAlignHeapAllocate();
-void ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled();
-void ApplyUnallocatedMovaps();
-void ApplyCustomMemoryBlock();
-void ApplyOverwriteArrayAllocator();
-void ApplyMemoryInfoConsole();
-void ApplyRunAllocatorBenchmark();
-void ApplyWarnTextureFailure();
+#include "diagnostics/config_check_sites.h"
+#include "diagnostics/crash_recorder_sites.h"
+#include "diagnostics/debug_stream_sites.h"
+#include "diagnostics/texture_warning_sites.h"
+#include "diagnostics/timer_sites.h"
+#include "diagnostics/warning_sites.h"
+#include "fixes/effect_list_sites.h"
+#include "fixes/null_guards_first_sites.h"
+#include "fixes/null_guards_second_sites.h"
+#include "fixes/string_count_sites.h"
+#include "fixes/string_sites.h"
+#include "memory/array_allocator_sites.h"
+#include "memory/heap_sites.h"
+#include "memory/movaps_sites.h"
+#include "memory/usage_report_sites.h"

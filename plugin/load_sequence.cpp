@@ -36,6 +36,27 @@ void ReportRow(const char* key, const char* outcome) {
 int32_t g_doubleLoadState = 0;  // 0 undecided, 1 duplicate, -1 the only copy
 bool g_earlyPassDone = false;
 
+// An option that could not take effect is left out; the log and the row
+// report say why.
+void Apply(const OptionEntry& row, const char* outcome) {
+  TakePatchFailure();
+  if (row.apply()) {
+    ReportRow(row.key, outcome);
+    return;
+  }
+  const PatchFailure failure = TakePatchFailure();
+  char why[160];
+  if (failure.reason != nullptr) {
+    std::snprintf(why, sizeof why, "not applied: host code at 0x%X %s", failure.address, failure.reason);
+  } else {
+    std::snprintf(why, sizeof why, "not applied: its set-up failed");
+  }
+  char text[256];
+  std::snprintf(text, sizeof text, "\"%s\" was %s.", row.key, why);
+  LogMessageToFile(text);
+  ReportRow(row.key, why);
+}
+
 }  // namespace
 
 bool CheckDoubleLoad() {
@@ -67,9 +88,7 @@ int ApplyEarlyOptions() {
   for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
     if (!row->early || !IsOptionEligible(*row)) continue;
     if (!late) {
-      if (row->apply == nullptr) continue;
-      row->apply();
-      ReportRow(row->key, kRowAppliedEarly);
+      if (row->apply != nullptr) Apply(*row, kRowAppliedEarly);
       continue;
     }
     if (!errorShown) {
@@ -85,9 +104,7 @@ int ApplyEarlyOptions() {
 bool ApplyNormalOptions() {
   if (CheckDoubleLoad()) return false;
   for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
-    if (row->early || row->apply == nullptr || !IsOptionEligible(*row)) continue;
-    row->apply();
-    ReportRow(row->key, kRowAppliedAtLoad);
+    if (!row->early && row->apply != nullptr && IsOptionEligible(*row)) Apply(*row, kRowAppliedAtLoad);
   }
   return true;
 }

@@ -15,7 +15,7 @@
 #include "memory/array_allocator_sites.h"
 #include "memory/heap_sites.h"
 #include "memory/movaps_sites.h"
-#include "memory/texture_warning_sites.h"
+#include "diagnostics/texture_warning_sites.h"
 #include "memory/usage_report_sites.h"
 #include "plugin/apply.h"
 #include "plugin/settings.h"
@@ -25,7 +25,7 @@
 #else
 // Builds that only judge eligibility (the native build, the configuration
 // doctor) carry a marker in place of each apply function.
-void ApplyNothingNatively() {}
+bool ApplyNothingNatively() { return true; }
 #define APPLY(function) &ApplyNothingNatively
 #endif
 

@@ -6,7 +6,7 @@
 
 #include "patch/host_site.h"
 
-using ApplyFunction = void (*)();
+using ApplyFunction = bool (*)();
 
 struct OptionEntry {
   const char* key;

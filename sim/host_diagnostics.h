@@ -15,7 +15,7 @@
 #include "diagnostics/warning_sites.h"
 #include "fixes/null_guards_first_sites.h"
 #include "fixes/null_guards_second_sites.h"
-#include "memory/texture_warning_sites.h"
+#include "diagnostics/texture_warning_sites.h"
 #include "sim/runner.h"
 
 namespace sim {

@@ -5,7 +5,6 @@ orrisbane_test(string_count_tests string_count)
 orrisbane_test(diagnostics_tests diagnostics)
 orrisbane_test(memory_tests memory portable/memory_block_test.cpp portable/ring_stress_test.cpp
   portable/slot_cache_test.cpp)
-orrisbane_test(config_timer_tests config_timers)
 orrisbane_program(pool_speed benchmarks/pool_speed.cpp)
 orrisbane_program(strcmp_benchmark benchmarks/strcmp_benchmark.cpp)
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "diagnostics/exception_description.h"
+#include "patch/frame_sites.h"
 #include "sim/host_diagnostics.h"
 #include "sim/host_memory.h"
 #include "sim/loader.h"
@@ -207,7 +208,7 @@ SIM_SCENARIO(crash_in_mod) {
                             .regs = {.eax = 0x11, .ebx = 0xB0B, .ecx = AddressOf(memory + 0x300),
                                      .edx = sim::UnreadablePage(), .esi = AddressOf(memory + 0x400), .edi = 0xD1,
                                      .ebp = 0xBEEF},
-                            .stack = {0x400000, 0x106A319}};
+                            .stack = {host::kImageBegin, host::kImageLast}};
   fault.callee = AddressOf(reinterpret_cast<void*>(GetProcAddress(mod, "CrashModReadFault")));
   sim::RaiseUnhandledFault(fault);
 }

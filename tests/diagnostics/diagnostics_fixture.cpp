@@ -80,30 +80,6 @@ LPTOP_LEVEL_EXCEPTION_FILTER ObservedRecorder() { return g_recorder; }
 
 void ResumeFirstCrashAt(uint32_t address) { g_resumeAddress = address; }
 
-sim::Landing ExpectSameAsHost(uint32_t site, void (*apply)(), const sim::Registers& registers,
-                              std::initializer_list<uint32_t> stack, HostCallClobbers clobbers) {
-  sim::ResetHostImage();
-  const sim::Landing host = sim::RunHost(site, registers, stack);
-  apply();
-  const sim::Landing hooked = sim::RunHost(site, registers, stack);
-  EXPECT_EQ(hooked.exception, host.exception) << hooked.Describe();
-  EXPECT_EQ(hooked.address, host.address) << hooked.Describe();
-  EXPECT_EQ(hooked.regs.eax, host.regs.eax);
-  EXPECT_EQ(hooked.regs.ebx, host.regs.ebx);
-  EXPECT_EQ(hooked.regs.esi, host.regs.esi);
-  EXPECT_EQ(hooked.regs.edi, host.regs.edi);
-  EXPECT_EQ(hooked.regs.ebp, host.regs.ebp);
-  EXPECT_EQ(hooked.regs.esp - hooked.entryEsp, host.regs.esp - host.entryEsp);
-  if (clobbers != HostCallClobbers::kScratchRegistersAndFlags) {
-    EXPECT_EQ(hooked.regs.ecx, host.regs.ecx);
-    EXPECT_EQ(hooked.regs.edx, host.regs.edx);
-  }
-  if (clobbers == HostCallClobbers::kNothing) {
-    EXPECT_EQ(hooked.regs.eflags & sim::kArithmeticFlags, host.regs.eflags & sim::kArithmeticFlags);
-  }
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(hooked.Stack(i), host.Stack(i)) << "stack word " << i;
-  return hooked;
-}
 
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }

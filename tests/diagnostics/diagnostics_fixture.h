@@ -10,6 +10,7 @@
 #include "sim/host_memory.h"
 #include "sim/child.h"
 #include "sim/runner.h"
+#include "tests/hook_check.h"
 
 namespace diagnostics_test {
 
@@ -40,13 +41,8 @@ LPTOP_LEVEL_EXCEPTION_FILTER ObservedRecorder();
 // second ends with 0x100 + 0x10 * first answer + second answer.
 void ResumeFirstCrashAt(uint32_t address);
 
-// Runs the site as the host has it, then applies the option and runs the
-// hooked site with the same registers and stack; expects the same landing,
-// registers, ESP and stack words. The hooked landing is returned.
-enum class HostCallClobbers { kNothing, kFlags, kScratchRegistersAndFlags };
-sim::Landing ExpectSameAsHost(uint32_t site, void (*apply)(), const sim::Registers& registers,
-                              std::initializer_list<uint32_t> stack,
-                              HostCallClobbers clobbers = HostCallClobbers::kNothing);
+using hook_check::ExpectSameAsHost;
+using hook_check::HostCallClobbers;
 
 using sim::AddressOf;
 

@@ -215,7 +215,7 @@ const Form kBase(0xABC, 0x80);
 const Form kReference(0x1234, 0x3E, &kBase);
 const Form kReferenceWithoutBase(0x1234, 0x3E);
 
-void RunAtSite(void (*apply)(), uint32_t site, const sim::Registers& registers,
+void RunAtSite(bool (*apply)(), uint32_t site, const sim::Registers& registers,
                std::initializer_list<uint32_t> stack = {}) {
   apply();
   sim::RunHost(site, registers, stack);

@@ -17,52 +17,23 @@
 #include "sim/journal.h"
 #include "sim/loader.h"
 #include "sim/runner.h"
+#include "tests/hook_check.h"
 
 extern "C" void NullLoadedNodeIgnore_Body();
 
 namespace {
 
-using R = sim::Registers;
+using namespace hook_check;
 
 using sim::AddressOf;
 
 constexpr R kHostRegisters{.eax = 0xA0A0A0A0, .ebx = 0xB0B0B0B0, .ecx = 0xC0C0C0C0, .edx = 0xD0D0D0D0,
                            .esi = 0x51515151, .edi = 0xD1D1D1D1, .ebp = 0xBEBEBEBE};
 
-R With(R regs, std::initializer_list<std::pair<uint32_t R::*, uint32_t>> changes) {
-  for (const auto& [reg, value] : changes) regs.*reg = value;
-  return regs;
-}
-
-// Every general register but ESP must be as wanted; ESP is checked apart,
-// against the pushes and pops a body is allowed.
-void ExpectRegisters(const sim::Landing& out, const R& want) {
-  constexpr std::pair<const char*, uint32_t R::*> kGeneral[] = {
-      {"EAX", &R::eax}, {"EBX", &R::ebx}, {"ECX", &R::ecx}, {"EDX", &R::edx},
-      {"ESI", &R::esi}, {"EDI", &R::edi}, {"EBP", &R::ebp}};
-  for (const auto& [name, reg] : kGeneral) {
-    EXPECT_EQ(out.regs.*reg, want.*reg) << name << ": " << out.Describe();
-  }
-}
-
 void ExpectLanding(const sim::Landing& out, uint32_t address, int espDelta = 0) {
   EXPECT_EQ(out.exception, sim::kBreakpoint) << out.Describe();
   EXPECT_EQ(out.address, address) << out.Describe();
   EXPECT_EQ(out.regs.esp, out.entryEsp + espDelta) << out.Describe();
-}
-
-struct Expected {
-  uint32_t landing;
-  R regs;
-  int espDelta = 0;
-};
-
-// Enters the site and checks the landing, ESP and every general register.
-sim::Landing ExpectHook(uint32_t site, const R& in, std::initializer_list<uint32_t> stack, const Expected& want) {
-  auto out = sim::RunHost(site, in, stack);
-  ExpectLanding(out, want.landing, want.espDelta);
-  ExpectRegisters(out, want.regs);
-  return out;
 }
 
 bool Flag(const sim::Landing& out, uint32_t flag) { return (out.regs.eflags & flag) != 0; }
@@ -133,8 +104,7 @@ TEST(RenderSave, PushesTheObjectsFloatAndLoadsTheStackWord) {
   object.Float(0x88, -1.0f);
   auto in = With(kHostRegisters, {{&R::eax, object.Address()}});
   auto out = sim::RunHostWithEmptyX87(host::kRenderSave.site, in, kRenderSaveStack);
-  ExpectLanding(out, host::kRenderSave.resume + sim::kX87ProbeLength);
-  ExpectRegisters(out, With(in, {{&R::ecx, 0x5AFE}}));
+  ExpectLanded(out, host::kRenderSave.resume + sim::kX87ProbeLength, With(in, {{&R::ecx, 0x5AFE}}), 0, false);
   const auto x87 = sim::X87AtLastProbe();
   EXPECT_EQ(x87.depth, 1);
   EXPECT_EQ(x87.top, 2.75);
@@ -145,8 +115,7 @@ TEST(RenderSave, ANullObjectSkipsWithNothingOnTheX87Stack) {
   ApplyRenderSave();
   auto in = With(kHostRegisters, {{&R::eax, 0}});
   auto out = sim::RunHostWithEmptyX87(host::kRenderSave.site, in, kRenderSaveStack);
-  ExpectLanding(out, host::kRenderSaveSkip + sim::kX87ProbeLength);
-  ExpectRegisters(out, in);
+  ExpectLanded(out, host::kRenderSaveSkip + sim::kX87ProbeLength, in, 0, false);
   EXPECT_EQ(sim::X87AtLastProbe().depth, 0);
 }
 
@@ -362,7 +331,7 @@ TEST(NullRefNode, ClearsEcxAndEbpAndCopiesEaxToEbxOnBothPaths) {
   for (uint32_t node : {0x0BADF00Du, 0u}) {
     auto in = With(kHostRegisters, {{&R::eax, node}});
     ExpectHook(host::kNullRefNode.site, in, {},
-               {node ? 0x46CA06u : 0x46CA53u, With(in, {{&R::ebx, node}, {&R::ecx, 0}, {&R::ebp, 0}})});
+               {node ? host::kNullRefNode.resume : host::kNullRefNodeSkip, With(in, {{&R::ebx, node}, {&R::ecx, 0}, {&R::ebp, 0}})});
   }
 }
 
@@ -413,7 +382,7 @@ TEST(NullParentNode, LoadsTheParentsTableOrSkipsWithoutOne) {
 TEST(SarnothSpecific, BothRoutinesReturnAtTheSiteRemovingSixteenBytes) {
   sim::ResetHostImage();
   ApplySarnothSpecific();
-  for (uint32_t site : {0xEBC0A6u, 0xECD92Eu}) {
+  for (uint32_t site : {host::kSarnothSpecific1.site, host::kSarnothSpecific2.site}) {
     SCOPED_TRACE(site);
     auto out = ExpectHook(sim::EarlyReturnRoutineEntry(site), kHostRegisters,
                           {sim::kReturnProbe, 1, 2, 3, 4, 0xCA11E4}, {sim::kReturnProbe, kHostRegisters, 20});

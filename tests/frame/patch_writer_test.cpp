@@ -2,7 +2,10 @@
 #include <windows.h>
 
 #include <cstring>
+#include <vector>
 
+#include "fixes/effect_list_sites.h"
+#include "patch/frame_sites.h"
 #include "patch/main_loop.h"
 #include "patch/patch_writer.h"
 #include "sim/host_frame.h"
@@ -80,6 +83,32 @@ TEST(WriteJump, KeepsTheOldProtectionAndFailsWhereItCannotChangeIt) {
   VirtualFree(reserved, 0, MEM_RELEASE);
 }
 
+// An entry of the effect list patched without its exit takes a lock that is
+// never given back: with one span of the set unwritable, none is written.
+TEST(InstallPatches, ASetWithOneUnwritableSpanWritesNothing) {
+  sim::ResetHostImage();
+  std::vector<uint8_t> before(host::kImageLast + 1 - host::kImageBegin);
+  std::memcpy(before.data(), reinterpret_cast<const void*>(host::kImageBegin), before.size());
+  static const std::vector<uint8_t> fill(64, 0x5A);
+  std::vector<Patch> set;
+  for (const HookSite& span : host::kFixUnsafeEffectListSites) set.push_back({span, nullptr, fill.data()});
+  void* reserved = VirtualAlloc(nullptr, 0x10000, MEM_RESERVE, PAGE_NOACCESS);
+  const auto unwritable = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(reserved));
+  set.insert(set.begin() + 12, Patch{{unwritable, unwritable + 4}, nullptr, fill.data()});
+
+  EXPECT_FALSE(InstallPatches(set));
+  const PatchFailure failure = TakePatchFailure();
+  EXPECT_EQ(failure.address, unwritable);
+  EXPECT_STREQ(failure.reason, "cannot be made writable");
+  EXPECT_EQ(std::memcmp(before.data(), reinterpret_cast<const void*>(host::kImageBegin), before.size()), 0);
+  EXPECT_EQ(TakePatchFailure().reason, nullptr) << "a failure is told once";
+
+  set.erase(set.begin() + 12);
+  ASSERT_TRUE(InstallPatches(set));
+  for (const HookSite& span : host::kFixUnsafeEffectListSites) EXPECT_EQ(HostAt<uint8_t>(span.site), 0x5A);
+  VirtualFree(reserved, 0, MEM_RELEASE);
+}
+
 TEST(WriteBytes, CopiesExactlyTheGivenBytes) {
   sim::ResetHostImage();
   const uint8_t bytes[] = {0x11, 0x22, 0x33};
@@ -90,14 +119,17 @@ TEST(WriteBytes, CopiesExactlyTheGivenBytes) {
   EXPECT_EQ(HostAt<uint8_t>(kSite + 4), sim::kTrap);
 }
 
+int g_frames = 0;
+void CountFrame() { ++g_frames; }
+
 TEST(MainLoopHook, IsPlacedOnceAndKeepsTheTimerUpdatesEax) {
   sim::ResetHostImage();
-  InstallMainLoopHook();
+  ASSERT_TRUE(RunEveryFrame(&CountFrame));
   ASSERT_EQ(HostAt<uint8_t>(host::kMainLoop.site), 0xE9);
   EXPECT_EQ(host::kMainLoop.site + 5 + DisplacementAt(host::kMainLoop.site),
             static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&MainLoop_Body)));
   HostAt<uint8_t>(host::kMainLoop.site) = 0xE8;  // as if never placed
-  InstallMainLoopHook();
+  ASSERT_TRUE(RunEveryFrame(&CountFrame));
   EXPECT_EQ(HostAt<uint8_t>(host::kMainLoop.site), 0xE8) << "a second call must not patch again";
 
   sim::ResetHostImage();
@@ -124,8 +156,11 @@ TEST(MainLoopHook, TheFrameLoopPassesThroughIt) {
   ASSERT_TRUE(WriteJump(host::kMainLoop.site, host::kMainLoop.site + 5, reinterpret_cast<void*>(&MainLoop_Body)));
   sim::SetTimerResult(0x0BADF00D);
   const uint32_t updates = sim::TimerUpdatesRun();
+  ASSERT_TRUE(RunEveryFrame(&CountFrame));
+  const int frames = g_frames;
   for (int i = 0; i < 3; ++i) sim::RunFrame();
   EXPECT_EQ(sim::TimerUpdatesRun(), updates + 3);
+  EXPECT_EQ(g_frames, frames + 3) << "a callback added twice runs once per frame";
   EXPECT_EQ(sim::LastTimerResult(), 0x0BADF00Du);
 }
 

@@ -24,7 +24,7 @@
 #include "memory/array_allocator_sites.h"
 #include "memory/heap_sites.h"
 #include "memory/movaps_sites.h"
-#include "memory/texture_warning_sites.h"
+#include "diagnostics/texture_warning_sites.h"
 #include "memory/usage_report_sites.h"
 #include "patch/frame_sites.h"
 #include "plugin/option_table.h"

@@ -128,14 +128,14 @@ TEST_F(UsageReport, HighestUsageIsSampledEachFrameOnlyRisesAndStopsAtFull) {
   MemoryUsageReport(0);
   EXPECT_EQ(Printed().at(0), "Memory block (08) current: 25.00 %, highest: 0.00 %");
 
-  OnFrameUpdate();
+  SampleHighestUsage();
   const std::vector<void*> more = Take(8, 4);
-  OnFrameUpdate();
+  SampleHighestUsage();
   for (void* slot : more) Pool(8).Free(slot);
   // A full pool's ring is not even looked at any more: without one, sampling would fault.
   ASSERT_EQ(Pool(12).highestUsage, 100.0f);
   FreeSlotRing* ring = std::exchange(Pool(12).ring, nullptr);
-  OnFrameUpdate();
+  SampleHighestUsage();
   Pool(12).ring = ring;
   EXPECT_EQ(Pool(12).highestUsage, 100.0f);
   EXPECT_EQ(Pool(16).highestUsage, 0.0f);
@@ -145,7 +145,7 @@ TEST_F(UsageReport, HighestUsageIsSampledEachFrameOnlyRisesAndStopsAtFull) {
 
   TrackHighestUsage = false;
   Take(16, 4);
-  OnFrameUpdate();
+  SampleHighestUsage();
   EXPECT_EQ(Pool(16).highestUsage, 0.0f);
 }
 

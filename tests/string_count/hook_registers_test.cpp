@@ -64,7 +64,7 @@ TEST_F(StringCountRegisters, TableReaderStoresLoadsAndComparesTheWholeCount) {
 
 TEST_F(StringCountRegisters, LoopsRunPastTheSixteenBitCount) {
   // Hooks 6 and 16 step EDI, hook 14 starts it at 0, hook 10 keeps EBP.
-  for (uint32_t site : {0xC3FFC8u, 0xC3FC2Eu}) {
+  for (uint32_t site : {host::kStringCount6.site, host::kStringCount16.site}) {
     const R in = With(&R::edi, kSameLowWord - 1, Table(&R::esi));
     ExpectBelow(ExpectHook(site, site + 5, in, {}, {{&R::edi, kSameLowWord}}));
     EXPECT_TRUE(Flag(sim::RunHost(site, With(&R::edi, kBig - 1, in)), sim::kZeroFlag));

@@ -5,6 +5,7 @@
 #include "patch/hook_asm.h"
 #include "plugin/apply.h"
 #include "sim/host_memory.h"
+#include "tests/hook_check.h"
 #include "tests/string_count/string_count_fixture.h"
 
 namespace {
@@ -64,13 +65,9 @@ void ExpectUnchangedBut(const sim::Landing& landing, const sim::Registers& in, s
 sim::Landing ExpectHook(uint32_t site, uint32_t resume, const sim::Registers& in,
                         std::initializer_list<uint32_t> stack, std::initializer_list<Named> named,
                         int32_t espDelta) {
-  const sim::Landing landing = sim::RunHost(site, in, stack);
-  EXPECT_EQ(landing.address, resume) << landing.Describe();
-  EXPECT_EQ(EspDelta(landing), espDelta);
   sim::Registers expected = in;
   for (const Named& n : named) expected.*n.reg = n.value;
-  ExpectUnchangedBut(landing, expected, {});
-  return landing;
+  return hook_check::ExpectHook(site, in, stack, {resume, expected, espDelta});
 }
 
 void StringCountTest::SetUp() {

@@ -7,8 +7,8 @@
 #include "fixes/effect_list_sites.h"
 #include "plugin/apply.h"
 #include "sim/host_memory.h"
-#include "tests/config_timers/effect_list_fixture.h"
-#include "tests/config_timers/landing_checks.h"
+#include "tests/fixes/effect_list_fixture.h"
+#include "tests/hook_check.h"
 
 namespace {
 
@@ -16,8 +16,8 @@ using effect_list_test::ExpectFree;
 using effect_list_test::ExpectHeldHere;
 using effect_list_test::ResumeOf;
 using effect_list_test::RunHook;
-using landing_checks::ExpectLanded;
-using landing_checks::kDistinct;
+using hook_check::ExpectLanded;
+using hook_check::kDistinct;
 
 // A routine's own object for routines E and I, which keep the effect-list
 // owner at offset 0x38 of it.

@@ -14,7 +14,7 @@
 #include "sim/journal.h"
 #include "sim/loader.h"
 #include "sim/runner.h"
-#include "tests/config_timers/landing_checks.h"
+#include "tests/hook_check.h"
 
 namespace {
 
@@ -111,8 +111,8 @@ TEST(HeapSizeCheck, WarnsExactlyOnceWhenTheHeapIsAtMost256WholeMegabytes) {
 }
 
 TEST(HeapSizeCheck, HooksDoWhatTheyReplacedWithEveryRegisterKept) {
-  using landing_checks::ExpectLanded;
-  using landing_checks::kDistinct;
+  using hook_check::ExpectLanded;
+  using hook_check::kDistinct;
   sim::ResetHostImage();  // the heap pointer stays null: nothing is decided here
   ApplyWarnQORVMemoryPatch();
 

@@ -14,7 +14,7 @@
 #include "sim/host_frame.h"
 #include "sim/host_memory.h"
 #include "sim/runner.h"
-#include "tests/config_timers/landing_checks.h"
+#include "tests/hook_check.h"
 
 namespace {
 
@@ -126,11 +126,11 @@ TEST(GameTimerHook, ReturnsToTheCallerWithEveryRegisterKeptAndTheTimerUpdated) {
   const float ticksPerMs = sim::DefaultTicksPerMs();
   SimTimer().startCounter = CounterNow() - static_cast<int64_t>(ticksPerMs * 5000);
   SimTimer().unscaledSeconds = 3.0f;
-  sim::Registers in = landing_checks::kDistinct;
+  sim::Registers in = hook_check::kDistinct;
   in.ecx = sim::TimerObject();
   const uint32_t hostUpdatesBefore = sim::TimerUpdatesRun();
   auto out = sim::RunHost(host::kTimerUpdate, in, {sim::kReturnProbe, 0x5A5A});
-  landing_checks::ExpectLanded(out, sim::kReturnProbe, in, 4);
+  hook_check::ExpectLanded(out, sim::kReturnProbe, in, 4);
   EXPECT_EQ(out.Stack(0), 0x5A5Au);
   EXPECT_EQ(sim::TimerUpdatesRun(), hostUpdatesBefore) << "the host's own update no longer runs";
   EXPECT_GE(SimTimer().msSinceStart, 5000);

@@ -2,7 +2,7 @@
 // want of video memory; say so before it does.
 #include <cstdint>
 
-#include "memory/texture_warning_sites.h"
+#include "diagnostics/texture_warning_sites.h"
 #include "patch/hook_asm.h"
 #include "patch/messages.h"
 #include "patch/patch_writer.h"
@@ -34,8 +34,7 @@ HOOK_BODY(WarnTextureFailure_Body,
           "ret 0x30\n",
           PLUGIN_FUNCTION(TextureFailureWarning))
 
-void ApplyWarnTextureFailure() {
-  WriteJump(kTextureReturn.site, kTextureReturn.resume, reinterpret_cast<const void*>(&WarnTextureFailure_Body));
-  WriteJump(kTextureOtherReturn.site, kTextureOtherReturn.resume,
-            reinterpret_cast<const void*>(&WarnTextureFailure_Body));
+bool ApplyWarnTextureFailure() {
+  return InstallPatches({{kTextureReturn, &WarnTextureFailure_Body},
+                         {kTextureOtherReturn, &WarnTextureFailure_Body}});
 }

@@ -13,3 +13,6 @@ constexpr HookSite kTextureOtherReturn{0xC91724, 0xC9172A};
 inline constexpr auto& kWarnTextureFailureSites = kSitesOf<kTextureReturn, kTextureOtherReturn>;
 
 }  // namespace host
+
+// The apply functions of the options above, rows of the option table.
+bool ApplyWarnTextureFailure();

@@ -9,12 +9,12 @@
 
 #include "plugin/apply.h"
 #include "sim/host_memory.h"
-#include "tests/config_timers/effect_list_fixture.h"
-#include "tests/config_timers/landing_checks.h"
+#include "tests/fixes/effect_list_fixture.h"
+#include "tests/hook_check.h"
 
 namespace {
 
-using landing_checks::kDistinct;
+using hook_check::kDistinct;
 using effect_list_test::RunHook;
 using namespace std::chrono_literals;
 
