@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "diagnostics/crash_details.h"
+#include "diagnostics/crash_info_bits.h"
 #include "diagnostics/crash_recorder_sites.h"
 #include "diagnostics/minidump_writer.h"
 #include "diagnostics/text_builder.h"
@@ -24,13 +25,7 @@ constexpr const char* kFoldersToCreate[] = {"./Data/QORV", "./Data/QORV/Plugins"
 constexpr const char* kAppendSeparator = "===================================\n";
 constexpr int kStackWordsListed = 256;
 
-constexpr int32_t kInstallBit = 0x01;
-constexpr int32_t kFixedFileBit = 0x02;
-constexpr int32_t kReportKnownCrashBit = 0x04;
-constexpr int32_t kAppendBit = 0x08;
-constexpr int32_t kForceExecuteBit = 0x10;
-constexpr int32_t kDetailsBit = 0x20;
-constexpr int32_t kMinidumpBit = 0x40;
+using namespace crash_info;
 
 // Written by the apply function at load, read by the filter.
 bool TimestampedCrashFile = true;
