@@ -43,17 +43,23 @@ std::vector<uint8_t> SnapshotHostCode() {
           reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostDataBegin))};
 }
 
-// Host code that differs from the snapshot, counted as separate stretches.
-int CountPatchedSites(const std::vector<uint8_t>& before) {
-  const auto* now = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(kHostBegin));
-  int sites = 0;
-  bool inside = false;
-  for (size_t i = 0; i < before.size(); ++i) {
-    const bool differs = now[i] != before[i];
-    if (differs && !inside) ++sites;
-    inside = differs;
+std::vector<HostRange> PatchedRanges(const uint8_t* before, uint32_t first, uint32_t size) {
+  std::vector<HostRange> out;
+  const auto* now = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(first));
+  for (uint32_t i = 0; i < size; ++i) {
+    if (now[i] == before[i]) continue;
+    const uint32_t at = first + i;
+    if (!out.empty() && at - out.back().end < 4) {
+      out.back().end = at + 1;
+    } else {
+      out.push_back({at, at + 1});
+    }
   }
-  return sites;
+  return out;
+}
+
+int CountPatchedSites(const std::vector<uint8_t>& before) {
+  return static_cast<int>(PatchedRanges(before.data(), kHostBegin, static_cast<uint32_t>(before.size())).size());
 }
 
 int RunSession(const SessionOptions& options) {

@@ -25,8 +25,17 @@ struct ReportedOption {
 };
 std::vector<ReportedOption> ReportedOptions();
 
-// The host's code before a load, and the separate stretches of it that
-// differ now: the sites the plugin patched.
+// Host bytes that differ from a copy taken before a load, as ranges.
+// Changed bytes closer than a word apart are one range: a written value may
+// match a few of the bytes it replaces (a jump displacement byte equal to the
+// host's filler, a zero byte in a pointer), which must not split a site.
+struct HostRange {
+  uint32_t begin, end;
+  auto operator<=>(const HostRange&) const = default;
+};
+std::vector<HostRange> PatchedRanges(const uint8_t* before, uint32_t first, uint32_t size);
+
+// The host's code before a load, and the sites of it that differ now.
 std::vector<uint8_t> SnapshotHostCode();
 int CountPatchedSites(const std::vector<uint8_t>& before);
 

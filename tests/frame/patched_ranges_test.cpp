@@ -30,32 +30,13 @@
 #include "plugin/option_table.h"
 #include "sim/host_memory.h"
 #include "sim/loader.h"
+#include "sim/session.h"
 #include "tests/frame/frame_fixture.h"
 
 namespace {
 
-struct Range {
-  uint32_t begin, end;
-  auto operator<=>(const Range&) const = default;
-};
+using Range = sim::HostRange;
 using Ranges = std::vector<Range>;
-
-// Changed bytes closer than a word apart are one range: a written value may
-// match a few bytes already there (a zero byte in a pointer, say).
-Ranges PatchedRanges(const uint8_t* before) {
-  Ranges out;
-  const auto* now = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(sim::kHostBegin));
-  for (uint32_t i = 0; i < sim::kHostEnd - sim::kHostBegin; ++i) {
-    if (now[i] == before[i]) continue;
-    const uint32_t at = sim::kHostBegin + i;
-    if (!out.empty() && at - out.back().end < 4) {
-      out.back().end = at + 1;
-    } else {
-      out.push_back({at, at + 1});
-    }
-  }
-  return out;
-}
 
 Ranges RangesAfterLoading(const std::string& ini) {
   sim::ResetHostImage();
@@ -66,7 +47,7 @@ Ranges RangesAfterLoading(const std::string& ini) {
   sim::PrepareGameFolder(folder, ini);
   auto outcome = sim::LoadPluginAsQorv({frame_test::FreshDllCopy(folder), false});
   EXPECT_TRUE(outcome.loadResult) << outcome.error;
-  return PatchedRanges(before.get());
+  return sim::PatchedRanges(before.get(), sim::kHostBegin, size);
 }
 
 const Range kLoadMarker{host::kLoadMarker, host::kLoadMarker + 1};
