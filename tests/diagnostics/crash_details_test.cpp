@@ -15,7 +15,7 @@ using namespace diagnostics_test;
 
 namespace {
 
-constexpr uint32_t kModCallSite = 0x5ABC00;
+constexpr uint32_t kModCallSite = kUnpatchedHostCode;
 constexpr uint32_t kVtableInHostImage = 0x1500004;  // the word before it leads to the locator
 constexpr int kDetailsAndDump = 0x63;                // one crash_last.txt, details, minidump
 constexpr uint32_t kPageFaultUnderEmulation = 0xC000001D;
@@ -159,8 +159,8 @@ TEST(CrashDetails, ExceptionsAreNamedWithWhatTheyTriedAndTheThrownType) {
             "0xC0000005 access violation, reading address 0x10");
   EXPECT_EQ(describe(EXCEPTION_ACCESS_VIOLATION, {1, 0xABC}),
             "0xC0000005 access violation, writing address 0xABC");
-  EXPECT_EQ(describe(EXCEPTION_ACCESS_VIOLATION, {8, 0x5ABC00}),
-            "0xC0000005 access violation, executing address 0x5ABC00");
+  EXPECT_EQ(describe(EXCEPTION_ACCESS_VIOLATION, {8, kModCallSite}),
+            "0xC0000005 access violation, executing address 0x" + Hex(kModCallSite));
   EXPECT_EQ(describe(EXCEPTION_INT_DIVIDE_BY_ZERO), "0xC0000094 integer divide by zero");
   EXPECT_EQ(describe(EXCEPTION_PRIV_INSTRUCTION), "0xC0000096 privileged instruction");
   EXPECT_EQ(describe(0xE0001234), "0xE0001234 unknown exception");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <regex>
 #include <string>
 
@@ -17,7 +18,12 @@ using namespace diagnostics_test;
 
 namespace {
 
-constexpr uint32_t kFaultAddress = 0x5ABC00;
+constexpr uint32_t kFaultAddress = kUnpatchedHostCode;
+const std::string kCrashedLogLine = [] {
+  char line[64];
+  std::snprintf(line, sizeof line, "Game has crashed with exception address 0x%X!", kFaultAddress);
+  return std::string(line);
+}();
 constexpr uint32_t kSecondFault = 0x5ABD00;
 const std::vector<uint32_t> kStackWords = {host::kImageBegin - 1, host::kImageBegin, host::kImageLast, host::kImageLast + 1};
 const sim::Registers kFaultRegisters{.eax = 0x11, .ebx = 0xB0B, .ecx = 0xC0FFEE, .edx = 0xDEAD,
@@ -81,7 +87,7 @@ TEST(CrashRecorder, TimestampedReportHasTheExactLayoutAndLetsTheSystemGoOn) {
   ASSERT_TRUE(std::regex_match(report, reportParts, ReportShape("", FullStack()))) << report;
   EXPECT_EQ(reportParts[1].str(), nameParts[1].str()) << "the file is named after the time in the report";
   const std::string log = sim::ReadFile(run.folder + "\\Data\\QORV\\Plugins\\OrrisbaneLog.txt");
-  EXPECT_NE(log.find("Game has crashed with exception address 0x5ABC00!"), std::string::npos) << log;
+  EXPECT_NE(log.find(kCrashedLogLine), std::string::npos) << log;
   EXPECT_TRUE(MessageTexts(run.child).empty());
 }
 
@@ -162,7 +168,7 @@ TEST(CrashRecorder, TwoThreadsFaultingTogetherLeaveOneCompleteReport) {
     const std::string report = crash.Report("crash_last.txt");
     ASSERT_TRUE(std::regex_match(report, completeReport)) << "run " << run << ": " << report;
     const std::string log = sim::ReadFile(crash.folder + "\\Data\\QORV\\Plugins\\OrrisbaneLog.txt");
-    ASSERT_NE(log.find("Game has crashed with exception address 0x5ABC00!"), std::string::npos) << "run " << run;
+    ASSERT_NE(log.find(kCrashedLogLine), std::string::npos) << "run " << run;
   }
 }
 
@@ -174,7 +180,7 @@ TEST(CrashRecorder, AStackOutsideTheThreadsLimitsStillGivesReportAndLogLine) {
   EXPECT_TRUE(std::regex_match(run.Report("crash_last.txt"), ReportShape("", FullStack())))
       << run.Report("crash_last.txt");
   const std::string log = sim::ReadFile(run.folder + "\\Data\\QORV\\Plugins\\OrrisbaneLog.txt");
-  EXPECT_NE(log.find("Game has crashed with exception address 0x5ABC00!"), std::string::npos) << log;
+  EXPECT_NE(log.find(kCrashedLogLine), std::string::npos) << log;
 }
 
 // Nothing observes the filter here: after the report the platform's own

@@ -66,10 +66,10 @@ TEST_F(CrashDoctor, AReturnAddressRightAfterAGuardedSiteNamesItsOption) {
 TEST_F(CrashDoctor, AppendedReportsWithAndWithoutDetailsAreEachExplained) {
   const std::string details = "\nDetails:\nException: 0xC0000005 access violation, reading address 0x10\n"
                               "Faulting module: CrashMod.dll+0x14B3 1.2.3.4\n";
-  const DoctorRun answer = Explain(Report(0x401000, "400000", "\n") + "===================================\n" +
+  const DoctorRun answer = Explain(Report(0x401234, "400000", "\n") + "===================================\n" +
                                 Report(0x71814B3, "", "\n", details));
   EXPECT_EQ(answer.exitCode, 0) << answer.output;
-  EXPECT_TRUE(answer.Says("Crash 1 of 2, at 2026_12_08_13-48-29\n  Fault address: 0x401000\n  No site that an "
+  EXPECT_TRUE(answer.Says("Crash 1 of 2, at 2026_12_08_13-48-29\n  Fault address: 0x401234\n  No site that an "
                           "Orrisbane option patches holds"))
       << answer.output;
   EXPECT_TRUE(answer.Says("Crash 2 of 2, at 2026_12_08_13-48-29\n  Fault address: 0x71814B3\n"
