@@ -2,8 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "fixes/null_guards_first_sites.h"
-#include "fixes/null_guards_second_sites.h"
+#include "fixes/scene_node_guard_sites.h"
 #include "patch/host_site.h"
 
 namespace host {

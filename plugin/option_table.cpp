@@ -2,21 +2,6 @@
 
 #include <iterator>
 
-#include "diagnostics/config_check_sites.h"
-#include "diagnostics/crash_recorder_sites.h"
-#include "diagnostics/debug_stream_sites.h"
-#include "diagnostics/timer_sites.h"
-#include "diagnostics/warning_sites.h"
-#include "fixes/effect_list_sites.h"
-#include "fixes/null_guards_first_sites.h"
-#include "fixes/null_guards_second_sites.h"
-#include "fixes/string_count_sites.h"
-#include "fixes/string_sites.h"
-#include "memory/array_allocator_sites.h"
-#include "memory/heap_sites.h"
-#include "memory/movaps_sites.h"
-#include "diagnostics/texture_warning_sites.h"
-#include "memory/usage_report_sites.h"
 #include "plugin/apply.h"
 #include "plugin/settings.h"
 

@@ -13,8 +13,6 @@
 #include "diagnostics/crash_recorder_sites.h"
 #include "diagnostics/debug_stream_sites.h"
 #include "diagnostics/warning_sites.h"
-#include "fixes/null_guards_first_sites.h"
-#include "fixes/null_guards_second_sites.h"
 #include "diagnostics/texture_warning_sites.h"
 #include "sim/runner.h"
 

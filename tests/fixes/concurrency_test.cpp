@@ -10,12 +10,14 @@
 #include <thread>
 #include <vector>
 
-#include "fixes/null_guards_first.h"
-#include "fixes/null_guards_first_sites.h"
+#include "fixes/actor_guard_sites.h"
+#include "fixes/actor_guards.h"
+#include "fixes/scene_node_guard_sites.h"
+#include "fixes/scene_node_guards.h"
 #include "fixes/string_sites.h"
-#include "plugin/apply.h"
 #include "sim/child.h"
-#include "sim/host_fixes_first.h"
+#include "sim/host_actor_guards.h"
+#include "sim/host_scene_node_guards.h"
 #include "sim/host_memory.h"
 #include "sim/runner.h"
 
@@ -79,6 +81,23 @@ TEST(Concurrency, ThreadsAtTheComparisonAndShadowNodeSitesEachGetTheirOwnAnswer)
   std::vector<std::string> wrong(kThreads);
   RunTogether(kThreads, [&](int t) { wrong[t] = CompareAndCallShadowNodes(t, 60); });
   for (int t = 0; t < kThreads; ++t) EXPECT_EQ(wrong[t], "") << "thread " << t;
+}
+
+// The probes keep no state: threads probing live and freed memory at once
+// each get their own answer.
+TEST(Concurrency, ThreadsProbingLiveAndFreedMemoryTogetherEachGetTheirOwnAnswer) {
+  alignas(16) uint8_t live[0x40] = {};
+  std::vector<int> wrong(8, 0);
+  RunTogether(8, [&](int t) {
+    const bool alive = t % 2 == 1;
+    void* vector = alive ? live : reinterpret_cast<void*>(sim::UnreadablePage() - 4 * (t % 3));
+    void* object = alive ? live + 4 * t : reinterpret_cast<void*>(sim::UnreadablePage() + 4 * t);
+    for (int i = 0; i < 2000; ++i) {
+      if (ReadableVectorOrNull(vector) != (alive ? vector : nullptr)) ++wrong[t];
+      if (ReadableObjectOrNull(object) != (alive ? object : nullptr)) ++wrong[t];
+    }
+  });
+  EXPECT_EQ(wrong, std::vector<int>(8, 0));
 }
 
 // A fresh process, so the dummy does not exist yet; a slow host constructor

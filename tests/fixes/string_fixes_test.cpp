@@ -13,20 +13,15 @@
 #include "fixes/string_sites.h"
 #include "plugin/apply.h"
 #include "plugin/load_sequence.h"
-#include "sim/host_fixes_first.h"
 #include "sim/host_memory.h"
+#include "sim/host_string_fixes.h"
 #include "sim/loader.h"
-#include "sim/runner.h"
+#include "tests/hook_check.h"
 
 namespace {
 
+using namespace hook_check;
 using sim::AddressOf;
-
-// Where the jump written at a site leads.
-uint32_t JumpTarget(uint32_t site) {
-  EXPECT_EQ(sim::HostAt<uint8_t>(site), 0xE9) << std::hex << site;
-  return site + 5 + sim::HostAt<uint32_t>(site + 1);
-}
 
 // A string whose last bytes sit against memory that cannot be read: the
 // walk runs off the end of a committed page unless the other side differs.
@@ -127,21 +122,15 @@ TEST(SafeStrCmp, UnreadableMemoryAnswersOneAndTheThreadCarriesOn) {
   EXPECT_EQ(SafeStrCmp("same", "same"), 0);
 }
 
-class StringHook : public testing::Test {
- protected:
-  void SetUp() override { sim::ResetHostImage(); }
-};
+using StringHook = HookTest;
 
 TEST_F(StringHook, ComparisonHookPassesEcxFirstAndReturnsToTheCaller) {
   ApplyStrCmp();
-  const sim::Registers in{.eax = 0xEEEE, .ebx = 0xB, .ecx = AddressOf("a"), .edx = AddressOf("b"), .esi = 0x51,
-                          .edi = 0xD1, .ebp = 0xBB};
-  auto out = sim::RunHost(host::kStrCmp.site, in, {sim::kReturnProbe, 0xA1, 0xA2});
-  ASSERT_EQ(out.address, sim::kReturnProbe) << out.Describe();
-  EXPECT_EQ(out.regs.eax, 0xFFFFFFFFu);
-  EXPECT_EQ(out.regs.esp, out.entryEsp + 4);  // the return address only, no arguments
+  const R in = With(kDistinct, {{&R::ecx, AddressOf("a")}, {&R::edx, AddressOf("b")}});
+  // The return address only is removed: the routine takes no stack arguments.
+  auto out = ExpectHook(host::kStrCmp.site, in, {sim::kReturnProbe, 0xA1, 0xA2},
+                        {sim::kReturnProbe, With(in, {{&R::eax, 0xFFFFFFFF}}), 4, false, true});
   EXPECT_EQ(out.Stack(0), 0xA1u);
-  EXPECT_EQ(sim::RegistersChangedBesides(in, out, "eax ecx edx esp"), "");
 
   auto swapped = sim::RunHost(host::kStrCmp.site, {.ecx = AddressOf("b"), .edx = AddressOf("a")}, {sim::kReturnProbe});
   EXPECT_EQ(swapped.regs.eax, 1u);
@@ -200,25 +189,28 @@ TEST_F(StringHook, UnguardedComparisonHookAnswersNullAsUnequal) {
   EXPECT_EQ(null.regs.esp, null.entryEsp + 4);
 }
 
+// Only the guarded comparison survives unreadable memory, so a run through
+// the site tells which of the two the load put there.
 TEST_F(StringHook, WithBothComparisonOptionsOnOnlyTheGuardedOneIsAtTheSite) {
-  const std::string folder = sim::TempFolder("strcmp-conflict");
-  sim::PrepareGameFolder(folder, "[Patch]\nStrCmp=1\nStrCmpNoTry=1\n");
+  auto compareUnreadable = [] {
+    return sim::RunHost(host::kStrCmp.site, {.ecx = sim::UnreadablePage(), .edx = AddressOf("a")}, {sim::kReturnProbe});
+  };
+  sim::PrepareGameFolder(sim::TempFolder("strcmp-conflict"), "[Patch]\nStrCmp=1\nStrCmpNoTry=1\n");
   ASSERT_TRUE(ApplyNormalOptions());
-  EXPECT_EQ(JumpTarget(host::kStrCmp.site), AddressOf(reinterpret_cast<const void*>(&StrCmp_Body)));
+  auto guarded = compareUnreadable();
+  EXPECT_EQ(guarded.address, sim::kReturnProbe) << guarded.Describe();
+  EXPECT_EQ(guarded.regs.eax, 1u);
 
   sim::ResetHostImage();
   sim::PrepareGameFolder(sim::TempFolder("strcmp-alone"), "[Patch]\nStrCmp=0\nStrCmpNoTry=1\n");
   ASSERT_TRUE(ApplyNormalOptions());
-  EXPECT_EQ(JumpTarget(host::kStrCmp.site), AddressOf(reinterpret_cast<const void*>(&StrCmpNoTry_Body)));
+  EXPECT_TRUE(sim::IsReadFault(compareUnreadable().exception)) << "the unguarded walk reads the page";
 }
 
 TEST_F(StringHook, StrLenLoadsEdiFromTheFrameAndSkipsTheLengthCode) {
   ApplyStrLen();
-  const sim::Registers in{.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = 5, .edi = 6, .ebp = 7};
-  auto out = sim::RunHost(host::kStrLen.site, in, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x51AB});
-  ASSERT_EQ(out.address, host::kStrLen.resume) << out.Describe();
-  EXPECT_EQ(out.regs.edi, 0x51ABu);
-  EXPECT_EQ(sim::RegistersChangedBesides(in, out, "edi"), "");
+  ExpectHook(host::kStrLen.site, kDistinct, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x51AB},
+             {host::kStrLen.resume, With(kDistinct, {{&R::edi, 0x51AB}})});
 }
 
 TEST_F(StringHook, SkipStrLenCrashCallsARealCalleeAndSkipsANullOne) {
@@ -227,51 +219,33 @@ TEST_F(StringHook, SkipStrLenCrashCallsARealCalleeAndSkipsANullOne) {
   // is stack word 2 + 0x17.
   std::initializer_list<uint32_t> stack = {0xA1, 0xA2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                            0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x5C5C};
-  const sim::Registers call{.eax = 0xAA, .ebx = 0xBB, .ecx = 0xCC, .edx = sim::kLengthCallee, .esi = 5, .edi = 6,
-                            .ebp = 7};
-  auto called = sim::RunHost(host::kSkipStrLenCrash.site, call, stack);
-  ASSERT_EQ(called.address, host::kSkipStrLenCrash.resume) << called.Describe();
+  const R call = With(kDistinct, {{&R::edx, sim::kLengthCallee}});
+  ExpectHook(host::kSkipStrLenCrash.site, call, stack,
+             {host::kSkipStrLenCrash.resume, With(call, {{&R::eax, sim::kLengthCalleeResult}, {&R::ebx, 0x5C5C}}), 8,
+              false, true});
   EXPECT_EQ(sim::LengthCalleeRuns(), 1u);
   EXPECT_EQ(sim::LastLengthCalleeCall().first, 0xA1u);
   EXPECT_EQ(sim::LastLengthCalleeCall().second, 0xA2u);
-  EXPECT_EQ(called.regs.eax, sim::kLengthCalleeResult);
-  EXPECT_EQ(called.regs.ebx, 0x5C5Cu);
-  EXPECT_EQ(called.regs.esp, called.entryEsp + 8);
-  EXPECT_EQ(called.regs.esi, 5u);
-  EXPECT_EQ(called.regs.edi, 6u);
-  EXPECT_EQ(called.regs.ebp, 7u);
 
-  const sim::Registers skip{.eax = 0xAA, .ebx = 0xBB, .ecx = 0xCC, .edx = 0, .esi = 5, .edi = 6, .ebp = 7};
-  auto skipped = sim::RunHost(host::kSkipStrLenCrash.site, skip, stack);
-  ASSERT_EQ(skipped.address, host::kSkipStrLenCrash.resume) << skipped.Describe();
+  const R skip = With(kDistinct, {{&R::edx, 0}});
+  ExpectHook(host::kSkipStrLenCrash.site, skip, stack, {host::kSkipStrLenCrash.resume, With(skip, {{&R::ebx, 0}}), 8});
   EXPECT_EQ(sim::LengthCalleeRuns(), 1u);
-  EXPECT_EQ(skipped.regs.ebx, 0u);
-  EXPECT_EQ(skipped.regs.esp, skipped.entryEsp + 8);
-  EXPECT_EQ(sim::RegistersChangedBesides(skip, skipped, "ebx esp"), "");
 }
 
 TEST_F(StringHook, StringRefSetNullReturnsForANullSourceAndOtherwiseRunsThePrologue) {
   ApplyStringRefSetNull();
-  const sim::Registers null{.eax = 0, .ebx = 2, .ecx = 0x0B1EC1, .edx = 4, .esi = 5, .edi = 6, .ebp = 7};
-  auto returned = sim::RunHost(host::kStringRefSetNull.site, null, {sim::kReturnProbe, 0xA1, 0xA2});
-  ASSERT_EQ(returned.address, sim::kReturnProbe) << returned.Describe();
-  EXPECT_EQ(returned.regs.eax, 0x0B1EC1u);
-  EXPECT_EQ(returned.regs.esp, returned.entryEsp + 8);
+  const R null = With(kDistinct, {{&R::eax, 0}});
+  auto returned = ExpectHook(host::kStringRefSetNull.site, null, {sim::kReturnProbe, 0xA1, 0xA2},
+                             {sim::kReturnProbe, With(null, {{&R::eax, null.ecx}}), 8});
   EXPECT_EQ(returned.Stack(0), 0xA2u);
-  EXPECT_EQ(sim::RegistersChangedBesides(null, returned, "eax esp"), "");
 
   uint32_t source = 0x5E7;
-  const sim::Registers set{.eax = AddressOf(&source), .ebx = 2, .ecx = 0x0B1EC1, .edx = 4, .esi = 5, .edi = 6,
-                           .ebp = 7};
-  auto continued = sim::RunHost(host::kStringRefSetNull.site, set, {sim::kReturnProbe, 0xA1});
-  ASSERT_EQ(continued.address, host::kStringRefSetNull.resume) << continued.Describe();
-  EXPECT_EQ(continued.regs.esi, 0x5E7u);
-  EXPECT_EQ(continued.regs.edi, 0x0B1EC1u);
-  EXPECT_EQ(continued.regs.esp, continued.entryEsp - 8);
-  EXPECT_EQ(continued.Stack(0), 6u);  // EDI pushed last
-  EXPECT_EQ(continued.Stack(1), 5u);
+  const R set = With(kDistinct, {{&R::eax, AddressOf(&source)}});
+  auto continued = ExpectHook(host::kStringRefSetNull.site, set, {sim::kReturnProbe, 0xA1},
+                              {host::kStringRefSetNull.resume, With(set, {{&R::esi, 0x5E7}, {&R::edi, set.ecx}}), -8});
+  EXPECT_EQ(continued.Stack(0), set.edi);  // EDI pushed last
+  EXPECT_EQ(continued.Stack(1), set.esi);
   EXPECT_EQ(continued.Stack(2), sim::kReturnProbe);
-  EXPECT_EQ(sim::RegistersChangedBesides(set, continued, "esi edi esp"), "");
 }
 
 }  // namespace

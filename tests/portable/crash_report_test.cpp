@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "fixes/null_guards_first_sites.h"
+#include "fixes/scene_node_guard_sites.h"
 #include "tests/portable/doctor_fixture.h"
 
 namespace {

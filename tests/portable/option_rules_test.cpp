@@ -10,7 +10,7 @@
 #include <string>
 
 #include "fixes/effect_list_sites.h"
-#include "fixes/null_guards_second_sites.h"
+#include "fixes/scene_node_guard_sites.h"
 #include "patch/frame_sites.h"
 #include "plugin/ini_file.h"
 #include "plugin/option_table.h"

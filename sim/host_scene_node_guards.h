@@ -1,12 +1,11 @@
-// Host code and objects that the second set of bad-reference guards meet:
-// an x87 probe behind the render-save site, a callee for the movement
-// controller's function table, a host object with a virtual table, and the
-// frame-building prologues of the two routines that are made to return early.
+// Host code and objects that the scene-node guards meet: an x87 probe behind
+// the render-save site, a host object with a virtual table, and nodes whose
+// virtual slot 7 answers or faults.
 #pragma once
 #include <cstdint>
 #include <initializer_list>
 
-#include "fixes/null_guards_second_sites.h"
+#include "fixes/scene_node_guard_sites.h"
 #include "sim/runner.h"
 
 namespace sim {
@@ -25,17 +24,6 @@ struct X87Seen {
 Landing RunHostWithEmptyX87(uint32_t entry, const Registers& in, std::initializer_list<uint32_t> stack = {});
 X87Seen X87AtLastProbe();
 
-// The movement controller's function table: entry 4 is a host callee that
-// records ECX and the first stack word it sees and answers a chosen EAX.
-struct TableCall {
-  uint32_t calls = 0;
-  uint32_t ecx = 0;
-  uint32_t firstStackWord = 0;
-};
-uint32_t ControllerFunctionTable();
-void SetControllerCallResult(uint32_t eax);
-TableCall LastControllerCall();
-
 // A host object whose first word is its virtual table. Slot 19 is a member
 // function taking one stack argument (callee removes it) that records the
 // call and answers kSlot19Result; slot 5 holds SlotObjectSlot5().
@@ -49,9 +37,13 @@ uint32_t SlotObject();
 uint32_t SlotObjectSlot5();
 SlotCall LastSlot19Call();
 
-// Entry of the host routine holding an early-return site: it builds the
-// frame (push ebp; mov ebp, esp; sub esp, 8), saves EBX, ESI and EDI and
-// zeroes them, then reaches the site. Called with its return address and four arguments.
-uint32_t EarlyReturnRoutineEntry(uint32_t site);
+// An object whose virtual slot 7 (thiscall, no arguments) answers value, or
+// one whose slot 7 reads unreadable memory.
+struct Slot7Node {
+  const void* const* table;
+  uint32_t value;
+};
+Slot7Node MakeAnsweringSlot7Node(uint32_t value);
+Slot7Node MakeFaultingSlot7Node();
 
 }  // namespace sim

@@ -1,28 +1,18 @@
-#include <windows.h>
+#include "sim/host_scene_node_guards.h"
 
 #include <cstring>
 
-#include "fixes/null_guards_second_sites.h"
-#include "sim/host_fixes_second.h"
 #include "sim/host_memory.h"
 
 namespace sim {
 namespace {
 
-constexpr uint32_t kEarlyReturnSites[] = {host::kSarnothSpecific1.site, host::kSarnothSpecific2.site};
-constexpr uint32_t kPrologueLength = 15;
 constexpr uint32_t kSlot5Marker = 0x4C1F00;  // a host trap; never called here
 
 // fnsave: 28 bytes of environment, then ST(0) to ST(7), 10 bytes each.
 constexpr int kX87TagOffset = 8;
 constexpr int kX87RegistersOffset = 28;
 uint8_t g_x87Area[108];
-
-uint32_t g_controllerCalls = 0;
-uint32_t g_controllerEcx = 0;
-uint32_t g_controllerFirstStackWord = 0;
-uint32_t g_controllerResult = 0;
-uint32_t g_controllerTable[2] = {0, 0};
 
 SlotCall g_slot19;
 const void* g_slotTable[20] = {};
@@ -31,23 +21,6 @@ struct SlotObjectLayout {
   uint32_t field;
 } g_slotObject{g_slotTable, 0x0B1EC7};
 
-// A host callee through a function table: it may be given any register
-// state, so it is written at register level and touches only EAX.
-extern "C" __attribute__((naked)) void SimControllerCallee() {
-  asm volatile(
-      ".intel_syntax noprefix\n"
-      "inc dword ptr [%c0]\n"
-      "mov [%c1], ecx\n"
-      "mov eax, [esp+4]\n"
-      "mov [%c2], eax\n"
-      "mov eax, [%c3]\n"
-      "ret\n"
-      ".att_syntax prefix\n"
-      :
-      : "i"(&g_controllerCalls), "i"(&g_controllerEcx), "i"(&g_controllerFirstStackWord),
-        "i"(&g_controllerResult));
-}
-
 extern "C" __attribute__((thiscall)) uint32_t SimSlot19(void* self, uint32_t argument) {
   ++g_slot19.calls;
   g_slot19.self = AddressOf(self);
@@ -55,30 +28,32 @@ extern "C" __attribute__((thiscall)) uint32_t SimSlot19(void* self, uint32_t arg
   return kSlot19Result;
 }
 
+extern "C" __attribute__((thiscall)) uint32_t SimAnsweringSlot7(const Slot7Node* self) { return self->value; }
+
+extern "C" __attribute__((thiscall)) uint32_t SimFaultingSlot7(const Slot7Node*) {
+  return *reinterpret_cast<volatile uint32_t*>(static_cast<uintptr_t>(UnreadablePage()));
+}
+
+const void* const g_answeringTable[8] = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                         reinterpret_cast<const void*>(&SimAnsweringSlot7)};
+const void* const g_faultingTable[8] = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                        reinterpret_cast<const void*>(&SimFaultingSlot7)};
+
 void PlaceX87Probe(uint32_t address) {
   const uint32_t area = AddressOf(g_x87Area);
   PlaceBytes(address, {0xDD, 0x35});  // fnsave [area]
   PlaceWord(address + 2, area);
 }
 
-void PlaceSecondGuardHost() {
+void PlaceSceneNodeHost() {
   PlaceX87Probe(host::kRenderSave.resume);
   PlaceX87Probe(host::kRenderSaveSkip);
-  for (uint32_t site : kEarlyReturnSites) {
-    // push ebp; mov ebp, esp; sub esp, 8; push ebx; push esi; push edi;
-    // then the routine's own use of them: xor ebx, ebx; xor esi, esi; xor edi, edi
-    PlaceBytes(site - kPrologueLength, {0x55, 0x8B, 0xEC, 0x83, 0xEC, 0x08, 0x53, 0x56, 0x57,
-                                        0x31, 0xDB, 0x31, 0xF6, 0x31, 0xFF});
-  }
-  g_controllerTable[1] = AddressOf(reinterpret_cast<const void*>(&SimControllerCallee));
-  g_controllerCalls = 0;
-  g_controllerResult = 0;
   g_slotTable[5] = reinterpret_cast<const void*>(kSlot5Marker);
   g_slotTable[19] = reinterpret_cast<const void*>(&SimSlot19);
   g_slot19 = {};
 }
 
-[[maybe_unused]] const bool g_registered = RegisterHostPlacer(PlaceSecondGuardHost);
+[[maybe_unused]] const bool g_registered = RegisterHostPlacer(PlaceSceneNodeHost);
 
 }  // namespace
 
@@ -103,14 +78,11 @@ X87Seen X87AtLastProbe() {
   return seen;
 }
 
-uint32_t ControllerFunctionTable() { return AddressOf(g_controllerTable); }
-void SetControllerCallResult(uint32_t eax) { g_controllerResult = eax; }
-TableCall LastControllerCall() { return {g_controllerCalls, g_controllerEcx, g_controllerFirstStackWord}; }
-
 uint32_t SlotObject() { return AddressOf(&g_slotObject); }
 uint32_t SlotObjectSlot5() { return kSlot5Marker; }
 SlotCall LastSlot19Call() { return g_slot19; }
 
-uint32_t EarlyReturnRoutineEntry(uint32_t site) { return site - kPrologueLength; }
+Slot7Node MakeAnsweringSlot7Node(uint32_t value) { return {g_answeringTable, value}; }
+Slot7Node MakeFaultingSlot7Node() { return {g_faultingTable, 0}; }
 
 }  // namespace sim

@@ -1,23 +1,12 @@
-// Host routines and objects that the string fixes and the first set of null
-// guards call or read: each routine records that it ran and with what.
+// Host routines and objects that the actor guards call or read: each routine
+// records that it ran and with what.
 #pragma once
 #include <cstdint>
-#include <string>
 
-#include "fixes/null_guards_first_sites.h"
+#include "fixes/actor_guard_sites.h"
 #include "sim/runner.h"
 
 namespace sim {
-
-// A stdcall routine of two arguments that the string-length code calls
-// through EDX; answers kLengthCalleeResult.
-constexpr uint32_t kLengthCallee = 0x46F000;
-constexpr uint32_t kLengthCalleeResult = 0x1E57;
-struct LengthCalleeCall {
-  uint32_t first = 0, second = 0;
-};
-uint32_t LengthCalleeRuns();
-LengthCalleeCall LastLengthCalleeCall();
 
 // kSeenDataConstruct: the constructor of the seen-data object, thiscall with two
 // arguments it removes itself. It writes the object's table last, after an
@@ -42,13 +31,15 @@ struct EffectRoutineCall {
 EffectRoutineCall EffectRoutineRecord(uint32_t routine);
 void SetEffectRoutine406C70Result(uint32_t eax);
 
-// An object whose virtual slot 7 (thiscall, no arguments) answers value, or
-// one whose slot 7 reads unreadable memory.
-struct Slot7Node {
-  const void* const* table;
-  uint32_t value;
+// The movement controller's function table: entry 4 is a host callee that
+// records ECX and the first stack word it sees and answers a chosen EAX.
+struct TableCall {
+  uint32_t calls = 0;
+  uint32_t ecx = 0;
+  uint32_t firstStackWord = 0;
 };
-Slot7Node MakeAnsweringSlot7Node(uint32_t value);
-Slot7Node MakeFaultingSlot7Node();
+uint32_t ControllerFunctionTable();
+void SetControllerCallResult(uint32_t eax);
+TableCall LastControllerCall();
 
 }  // namespace sim
