@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <utility>
 
@@ -25,6 +26,15 @@ inline R With(R regs, std::initializer_list<std::pair<uint32_t R::*, uint32_t>> 
   for (const auto& [reg, value] : changes) regs.*reg = value;
   return regs;
 }
+
+inline bool Flag(const sim::Landing& out, uint32_t flag) { return (out.regs.eflags & flag) != 0; }
+
+// Plain memory standing in for a host object; fields are set by offset.
+struct FakeObject {
+  alignas(16) uint8_t bytes[0x200] = {};
+  uint32_t Address() const { return sim::AddressOf(bytes); }
+  void Word(uint32_t offset, uint32_t value) { std::memcpy(bytes + offset, &value, 4); }
+};
 
 inline int32_t EspDelta(const sim::Landing& out) { return static_cast<int32_t>(out.regs.esp - out.entryEsp); }
 

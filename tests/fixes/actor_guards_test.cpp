@@ -15,15 +15,6 @@ using namespace hook_check;
 using sim::AddressOf;
 using ActorGuard = HookTest;
 
-// Plain memory standing in for a host object; fields are set by offset.
-struct FakeObject {
-  alignas(16) uint8_t bytes[0x200] = {};
-  uint32_t Address() const { return AddressOf(bytes); }
-  void Word(uint32_t offset, uint32_t value) { std::memcpy(bytes + offset, &value, 4); }
-};
-
-bool Flag(const sim::Landing& out, uint32_t flag) { return (out.regs.eflags & flag) != 0; }
-
 TEST(ActorHandlers, VectorProbeNeedsAllTwelveBytes) {
   FakeObject live;
   EXPECT_EQ(ReadableVectorOrNull(live.bytes), live.bytes);

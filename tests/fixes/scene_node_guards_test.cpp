@@ -19,15 +19,6 @@ using namespace hook_check;
 using sim::AddressOf;
 using SceneNodeGuard = HookTest;
 
-// Plain memory standing in for a host object; fields are set by offset.
-struct FakeObject {
-  alignas(16) uint8_t bytes[0x200] = {};
-  uint32_t Address() const { return AddressOf(bytes); }
-  void Word(uint32_t offset, uint32_t value) { std::memcpy(bytes + offset, &value, 4); }
-};
-
-bool Flag(const sim::Landing& out, uint32_t flag) { return (out.regs.eflags & flag) != 0; }
-
 void* Unreadable(uint32_t offset = 0) { return reinterpret_cast<void*>(sim::UnreadablePage() + offset); }
 
 TEST(SceneNodeHandlers, ObjectProbeAnswersNullForNullAndFreedMemory) {
