@@ -58,26 +58,32 @@ uint32_t EffectListKey(uint32_t object) {
 
 }  // namespace
 
-SpinSleepFunction SetSpinSleep(SpinSleepFunction sleep) { return g_spinSleep.exchange(sleep); }
+SpinSleepFunction SetSpinSleep(SpinSleepFunction sleep) {
+  return g_spinSleep.exchange(sleep, std::memory_order_acq_rel);
+}
 
 void LockSpin(RecursiveSpinLock* lock) {
   const uint32_t self = GetCurrentThreadId();
-  if (lock->owner.load() == self) {
+  // Only this thread ever stores its own id, so a relaxed load is enough to
+  // tell whether it already holds the lock.
+  if (lock->owner.load(std::memory_order_relaxed) == self) {
     ++lock->count;
     return;
   }
   uint32_t retries = 0;
-  for (uint32_t expected = 0; !lock->owner.compare_exchange_strong(expected, self); expected = 0) {
+  for (uint32_t expected = 0;
+       !lock->owner.compare_exchange_strong(expected, self, std::memory_order_acquire, std::memory_order_relaxed);
+       expected = 0) {
     ++retries;
-    g_spinSleep.load()(retries <= kSleepZeroRetries ? 0 : 1);
+    g_spinSleep.load(std::memory_order_acquire)(retries <= kSleepZeroRetries ? 0 : 1);
   }
   lock->count = 1;
 }
 
 void UnlockSpin(RecursiveSpinLock* lock) {
   if (--lock->count != 0) return;
-  uint32_t current = lock->owner.load();
-  lock->owner.compare_exchange_strong(current, 0);
+  uint32_t current = lock->owner.load(std::memory_order_relaxed);
+  lock->owner.compare_exchange_strong(current, 0, std::memory_order_release, std::memory_order_relaxed);
 }
 
 RecursiveSpinLock* FindEffectListLock(uint32_t key) { return LookUpEffectListLock(key, false); }
@@ -107,6 +113,9 @@ extern "C" void __cdecl UnlockEffectList(uint32_t object) {
   "mov edi, [ebp+0x38]\n" UNLOCK_OBJECT_IN("edi")                          \
   "pop edi\n pop esi\n pop ebp\n pop ebx\n mov esp, ebp\n"
 
+// Two threads walking one list at once read entries the other is freeing.
+// Each entry hook runs its routine's replaced first instructions and takes the
+// list's lock; each exit hook gives it back and runs the replaced epilogue.
 HOOK_BODY(FixUnsafeEffectList_Hook1,
           "mov eax, [ebp]\n mov edx, [eax+0x1C]\n" LOCK_OBJECT_IN("ebp") CONTINUE_AFTER(kEffectListAEntry),
           PLUGIN_FUNCTION(LockEffectList), RESUME_OF(kEffectListAEntry))

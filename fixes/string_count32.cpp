@@ -45,7 +45,11 @@ constexpr uint32_t ExtendedCountMarker = 0xFFFFFFFF;
 
 #define MARKER_OPERAND [ExtendedCountMarker] "i"(&ExtendedCountMarker)
 
-// --- Group 1 -------------------------------------------------------------
+// --- Group 1: reading the table from a stream ---------------------------
+// A body without a comment of its own is the host's replaced instructions
+// with the 16-bit load, store or comparison of the count or an index made
+// 32-bit, so that a table of more than 0xFFFF strings is not cut short.
+
 
 HOOK_BODY(StringCount32_Hook1,
           "mov [esi+0x0C], eax\n"
@@ -134,7 +138,7 @@ HOOK_BODY(StringCount32_Hook11,
           CONTINUE_AFTER(kStringCount11),
           RESUME_OF(kStringCount11))
 
-// --- Group 2 -------------------------------------------------------------
+// --- Group 2: writing the table to a stream -----------------------------
 
 HOOK_BODY(StringCount32_Hook12,
           "mov ecx, [eax+0x0C]\n"
@@ -159,7 +163,7 @@ HOOK_BODY(StringCount32_Hook13,
           CONTINUE_AFTER(kStringCount13),
           RESUME_OF(kStringCount13), MARKER_OPERAND)
 
-// --- Group 3 -------------------------------------------------------------
+// --- Group 3: a walk over the table -------------------------------------
 
 HOOK_BODY(StringCount32_Hook14,
           "xor edi, edi\n"
@@ -185,7 +189,7 @@ HOOK_BODY(StringCount32_Hook17,
           CONTINUE_AFTER(kStringCount17),
           RESUME_OF(kStringCount17))
 
-// --- Group 4 -------------------------------------------------------------
+// --- Group 4: reading an index ------------------------------------------
 
 // The host's two-byte read (function in EDX, arguments pushed, slot address
 // in ECX) fills only the low word; clearing the whole slot first keeps the
@@ -223,7 +227,7 @@ HOOK_BODY(StringCount32_Hook20,
           CONTINUE_AT(kIndexOutOfRange),
           RESUME_OF(kStringCount20), HOST_ADDRESS(kIndexOutOfRange))
 
-// --- Group 5 -------------------------------------------------------------
+// --- Group 5: another index read ----------------------------------------
 
 // As hook 18, the slot (at [ESP+0x0C] while the read's two arguments are
 // pushed) is cleared first: the host goes on to use all 32 bits of it, and a
@@ -243,7 +247,7 @@ HOOK_BODY(StringCount32_Hook21,
           CONTINUE_AFTER(kStringCount21),
           RESUME_OF(kStringCount21))
 
-// --- Group 6 -------------------------------------------------------------
+// --- Group 6: writing an index ------------------------------------------
 
 HOOK_BODY(StringCount32_Hook22,
           "mov edx, [esp+8]\n"
@@ -272,7 +276,7 @@ HOOK_BODY(StringCount32_Hook23,
           CONTINUE_AFTER(kStringCount23),
           RESUME_OF(kStringCount23), MARKER_OPERAND)
 
-// --- Group 7 -------------------------------------------------------------
+// --- Group 7: copies of 32-bit values and loads of the count ------------
 
 HOOK_BODY(StringCount32_Hook24,
           "mov eax, [edx+4]\n"

@@ -14,7 +14,7 @@ namespace {
 
 template <typename Visit>
 void ForEachPool(Visit visit) {
-  if (!PoolsReady) return;
+  if (!PoolsReady.load(std::memory_order_acquire)) return;
   for (uint32_t size = 8; size <= kLargestPooledSize; size += 4) {
     if (MemoryBlock* pool = MemoryBlockTable[size / 4]) visit(*pool);
   }
