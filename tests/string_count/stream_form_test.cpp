@@ -50,11 +50,8 @@ StreamRun RunWithStream(uint32_t entry, Field streamRegister, Bytes input, R in,
   stream.Feed(std::move(input));
   in.*streamRegister = stream.Address();
   sim::ClearStreamCalls();
-  StreamRun run{in, sim::RunHost(entry, in, stack), {}, 0, 0};
-  run.written = stream.written;
-  run.value = run.landing.Stack(valueWord);
-  run.unread = stream.Unread();
-  return run;
+  const sim::Landing landing = sim::RunHost(entry, in, stack);
+  return {in, landing, stream.written, landing.Stack(valueWord), stream.Unread()};
 }
 
 // The host about to write the count at [ESP+0x10] to the stream in EDI.
