@@ -173,7 +173,8 @@ TEST_F(StreamForm, CountReadStoresTheCountAndReadsFourMoreOnlyAfterTheMarker) {
 
 TEST_F(StreamForm, AFailedFourByteCountReadTakesTheHostsFailurePath) {
   // Alone, hook 2 ends at the host's test with the zero flag clear and the
-  // table's count untouched; the failed read leaves EAX, ECX and EDX.
+  // table's count untouched; the read call may leave anything in EAX, ECX
+  // and EDX.
   sim::FillTraps(kStringCount3.site, kStringCount3.site + 5);
   const StreamRun alone = ReadThroughHook2({0xFF, 0xFF, 0x01, 0x02}, 0x3333);
   const sim::Landing& l = alone.landing;
