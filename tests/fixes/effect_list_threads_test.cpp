@@ -4,31 +4,25 @@
 
 #include <atomic>
 #include <chrono>
+#include <iterator>
 #include <thread>
 #include <vector>
 
-#include "plugin/apply.h"
-#include "sim/host_memory.h"
 #include "tests/fixes/effect_list_fixture.h"
 #include "tests/hook_check.h"
 
 namespace {
 
-using hook_check::kDistinct;
+using effect_list_test::ExpectFree;
 using effect_list_test::RunHook;
+using hook_check::kDistinct;
+using hook_check::With;
+using R = sim::Registers;
+using EffectListThreads = effect_list_test::Fixture;
 using namespace std::chrono_literals;
 
-void EnterA(uint32_t object) {
-  sim::Registers in = kDistinct;
-  in.ebp = object;
-  RunHook(1, in);
-}
-
-void LeaveA(uint32_t object) {
-  sim::Registers in = kDistinct;
-  in.ebp = object;
-  RunHook(2, in, {0, 0, 0, 0, 0});
-}
+void EnterA(uint32_t object) { RunHook(1, With(kDistinct, {{&R::ebp, object}})); }
+void LeaveA(uint32_t object) { RunHook(2, With(kDistinct, {{&R::ebp, object}}), {0, 0, 0, 0, 0}); }
 
 bool WaitFor(const std::atomic<bool>& flag, std::chrono::milliseconds limit) {
   const auto until = std::chrono::steady_clock::now() + limit;
@@ -40,12 +34,19 @@ bool WaitFor(const std::atomic<bool>& flag, std::chrono::milliseconds limit) {
 }
 
 // The first thread enters routine A and holds until released; the second
-// then enters A with its own object and reports when it got in.
-struct TwoThreads {
-  std::atomic<bool> firstInside{false}, releaseFirst{false}, firstLeaving{false};
-  std::atomic<bool> secondInside{false}, secondSawFirstLeaving{false};
-
-  void Run(uint32_t firstObject, uint32_t secondObject, bool expectSecondToWait) {
+// then enters A with its own object, and either waits for the first to leave
+// or gets in at once.
+TEST_F(EffectListThreads, OneKeyAdmitsOneThreadAtATimeAndDifferentKeysDoNotWait) {
+  const struct {
+    uint32_t firstKey, secondKey;
+  } cases[] = {{901, 901}, {902, 903}};
+  for (const auto& c : cases) {
+    const bool secondWaits = c.firstKey == c.secondKey;
+    SCOPED_TRACE(secondWaits ? "one key" : "two keys");
+    const uint32_t firstObject = sim::MakeEffectListOwner(c.firstKey);
+    const uint32_t secondObject = sim::MakeEffectListOwner(c.secondKey);
+    std::atomic<bool> firstInside{false}, releaseFirst{false}, firstLeaving{false};
+    std::atomic<bool> secondInside{false}, secondSawFirstLeaving{false};
     std::thread first([&] {
       EnterA(firstObject);
       firstInside = true;
@@ -60,36 +61,15 @@ struct TwoThreads {
       secondInside = true;
       LeaveA(secondObject);
     });
-    const bool entered = WaitFor(secondInside, expectSecondToWait ? 400ms : 10000ms);
-    EXPECT_EQ(entered, !expectSecondToWait);
+    EXPECT_EQ(WaitFor(secondInside, secondWaits ? 400ms : 10000ms), !secondWaits);
     releaseFirst = true;
     first.join();
     second.join();
     EXPECT_TRUE(secondInside.load());
+    EXPECT_EQ(secondSawFirstLeaving.load(), secondWaits);
+    ExpectFree(c.firstKey);
+    ExpectFree(c.secondKey);
   }
-};
-
-class EffectListThreads : public testing::Test {
- protected:
-  void SetUp() override {
-    sim::ResetHostImage();
-    ApplyFixUnsafeEffectList();
-  }
-};
-
-TEST_F(EffectListThreads, ASecondThreadOfTheSameKeyEntersOnlyAfterTheFirstLeft) {
-  TwoThreads run;
-  run.Run(sim::MakeEffectListOwner(901), sim::MakeEffectListOwner(901), true);
-  EXPECT_TRUE(run.secondSawFirstLeaving.load());
-  effect_list_test::ExpectFree(901);
-}
-
-TEST_F(EffectListThreads, ThreadsOfDifferentKeysDoNotWaitForEachOther) {
-  TwoThreads run;
-  run.Run(sim::MakeEffectListOwner(902), sim::MakeEffectListOwner(903), false);
-  EXPECT_FALSE(run.secondSawFirstLeaving.load());
-  effect_list_test::ExpectFree(902);
-  effect_list_test::ExpectFree(903);
 }
 
 // Several threads run routines A and B (B nesting F) on a few keys; each
@@ -98,7 +78,7 @@ TEST_F(EffectListThreads, ThreadsOfDifferentKeysDoNotWaitForEachOther) {
 TEST_F(EffectListThreads, StressLeavesEveryLockFreeAndNoKeyEverShared) {
   constexpr int kThreads = 4;
   constexpr uint32_t kKeys[] = {951, 952, 953};
-  constexpr int kKeyCount = 3;
+  constexpr int kKeyCount = std::size(kKeys);
   uint32_t objects[kKeyCount];
   for (int k = 0; k < kKeyCount; ++k) objects[k] = sim::MakeEffectListOwner(kKeys[k]);
   std::atomic<int> inside[kKeyCount] = {};
@@ -110,12 +90,10 @@ TEST_F(EffectListThreads, StressLeavesEveryLockFreeAndNoKeyEverShared) {
     for (int i = 0; std::chrono::steady_clock::now() < until; ++i) {
       const int k = (id + i) % kKeyCount;
       const uint32_t object = objects[k];
-      sim::Registers in = kDistinct;
-      in.ecx = object;
       const bool routineB = (i + id) % 2 == 0;
       if (routineB) {
-        RunHook(3, in);
-        RunHook(13, in);
+        RunHook(3, With(kDistinct, {{&R::ecx, object}}));
+        RunHook(13, With(kDistinct, {{&R::ecx, object}}));
       } else {
         EnterA(object);
       }
@@ -137,7 +115,7 @@ TEST_F(EffectListThreads, StressLeavesEveryLockFreeAndNoKeyEverShared) {
 
   EXPECT_EQ(overlaps.load(), 0);
   EXPECT_GE(rounds.load(), kThreads * 5) << "too few rounds to mean anything";
-  for (uint32_t key : kKeys) effect_list_test::ExpectFree(key);
+  for (uint32_t key : kKeys) ExpectFree(key);
   std::printf("stress: %d rounds\n", rounds.load());
 }
 

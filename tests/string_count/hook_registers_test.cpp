@@ -4,30 +4,20 @@
 // 0x1170 has the same low word.
 #include <gtest/gtest.h>
 
-#include "fixes/string_count_sites.h"
 #include "sim/host_string_table.h"
-#include "sim/runner.h"
 #include "tests/string_count/string_count_fixture.h"
 
 namespace string_count_test {
 namespace {
 
-using R = sim::Registers;
 constexpr uint32_t kBig = 70000;
 constexpr uint32_t kSameLowWord = 0x1170;
 
 class StringCountRegisters : public StringCountTest {
  protected:
-  void SetUp() override {
-    StringCountTest::SetUp();
-    table = {0x7AB1E000, 0, 0x0E470000, kBig};
-  }
-  R With(Field reg, uint32_t value, R in = Seeded()) {
-    in.*reg = value;
-    return in;
-  }
-  R Table(Field reg) { return With(reg, AddressOf(&table)); }
-  sim::HostStringTable table;
+  // kIn with reg pointing at the table.
+  R Table(Field reg) { return With(kIn, {{reg, AddressOf(&table)}}); }
+  sim::HostStringTable table{0x7AB1E000, 0, 0x0E470000, kBig};
 };
 
 // A 32-bit compare against the count: below it, not equal.
@@ -38,47 +28,56 @@ void ExpectBelow(const sim::Landing& landing) {
 
 TEST_F(StringCountRegisters, TableReaderStoresLoadsAndComparesTheWholeCount) {
   uint32_t streamTable = 0x0EDC0001;
-  R in = With(&R::ebx, AddressOf(&streamTable), With(&R::eax, kBig + 1, Table(&R::esi)));
-  ExpectHook(host::kStringCount1.site, host::kStringCount1.resume, in, {}, {{&R::edx, streamTable}});
+  R in = With(Table(&R::esi), {{&R::eax, kBig + 1}, {&R::ebx, AddressOf(&streamTable)}});
+  ExpectHook(kStringCount1.site, in, {}, {kStringCount1.resume, With(in, {{&R::edx, streamTable}})});
   EXPECT_EQ(table.count, kBig + 1);
 
   table.count = kBig;
-  in = With(&R::ecx, kSameLowWord, With(&R::eax, 0x12340000, Table(&R::esi)));
-  ExpectBelow(ExpectHook(host::kStringCount4.site, host::kStringCount4.resume, in, {}, {}));
+  in = With(Table(&R::esi), {{&R::eax, 0x12340000}, {&R::ecx, kSameLowWord}});
+  ExpectBelow(ExpectHook(kStringCount4.site, in, {}, {kStringCount4.resume, in}));
   EXPECT_EQ(table.entries, 0x12340000u);
-  EXPECT_TRUE(Flag(sim::RunHost(host::kStringCount4.site, With(&R::ecx, kBig, in)), sim::kZeroFlag));
+  EXPECT_TRUE(Flag(sim::RunHost(kStringCount4.site, With(in, {{&R::ecx, kBig}})), sim::kZeroFlag));
 
-  in = With(&R::edi, kBig, With(&R::eax, 0x20000000));
-  ExpectHook(host::kStringCount5.site, host::kStringCount5.resume, in, {}, {{&R::edx, kBig}, {&R::ebp, 0x20000000 + kBig * 4}});
+  in = With(kIn, {{&R::edi, kBig}, {&R::eax, 0x20000000}});
+  ExpectHook(kStringCount5.site, in, {},
+             {kStringCount5.resume, With(in, {{&R::edx, kBig}, {&R::ebp, 0x20000000 + kBig * 4}})});
 
-  in = With(&R::eax, 0x0E470004, Table(&R::esi));
-  ExpectHook(host::kStringCount7.site, host::kStringCount7.resume, in, {}, {{&R::ecx, kBig}, {&R::edi, 0x0E470004}});
-  ExpectHook(host::kStringCount9.site, host::kStringCount9.resume, in, {}, {{&R::edx, 0x7AB1E000}, {&R::ecx, in.ebp}});
-  ExpectHook(host::kStringCount15.site, host::kStringCount15.resume, in, {}, {{&R::edx, table.entries}, {&R::ecx, in.edi}});
-  ExpectHook(host::kStringCount29.site, host::kStringCount29.resume, in, {}, {{&R::eax, kBig}, {&R::ecx, AddressOf(&table) + 0x0C}});
-  ExpectHook(host::kStringCount12.site, host::kStringCount12.resume, Table(&R::eax), {}, {{&R::ecx, kBig}}, -4);  // and pushes EDI
-  const sim::Landing hook25 = ExpectHook(host::kStringCount25.site, host::kStringCount25.resume, Table(&R::eax), {0x61}, {{&R::edx, kBig}}, -4);
-  EXPECT_EQ(hook25.Stack(0), Seeded().edi);
+  in = With(Table(&R::esi), {{&R::eax, 0x0E470004}});
+  ExpectHook(kStringCount7.site, in, {}, {kStringCount7.resume, With(in, {{&R::ecx, kBig}, {&R::edi, 0x0E470004}})});
+  ExpectHook(kStringCount9.site, in, {}, {kStringCount9.resume, With(in, {{&R::edx, 0x7AB1E000}, {&R::ecx, in.ebp}})});
+  ExpectHook(kStringCount15.site, in, {},
+             {kStringCount15.resume, With(in, {{&R::edx, table.entries}, {&R::ecx, in.edi}})});
+  ExpectHook(kStringCount29.site, in, {},
+             {kStringCount29.resume, With(in, {{&R::eax, kBig}, {&R::ecx, AddressOf(&table) + 0x0C}})});
+  // Hooks 12 and 25 load the count and push EDI.
+  in = Table(&R::eax);
+  ExpectHook(kStringCount12.site, in, {}, {kStringCount12.resume, With(in, {{&R::ecx, kBig}}), -4});
+  const sim::Landing hook25 =
+      ExpectHook(kStringCount25.site, in, {0x61}, {kStringCount25.resume, With(in, {{&R::edx, kBig}}), -4});
+  EXPECT_EQ(hook25.Stack(0), in.edi);
   EXPECT_EQ(hook25.Stack(1), 0x61u);
 }
 
 TEST_F(StringCountRegisters, LoopsRunPastTheSixteenBitCount) {
   // Hooks 6 and 16 step EDI, hook 14 starts it at 0, hook 10 keeps EBP.
-  for (uint32_t site : {host::kStringCount6.site, host::kStringCount16.site}) {
-    const R in = With(&R::edi, kSameLowWord - 1, Table(&R::esi));
-    ExpectBelow(ExpectHook(site, site + 5, in, {}, {{&R::edi, kSameLowWord}}));
-    EXPECT_TRUE(Flag(sim::RunHost(site, With(&R::edi, kBig - 1, in)), sim::kZeroFlag));
+  for (const HookSite& at : {kStringCount6, kStringCount16}) {
+    const R in = With(Table(&R::esi), {{&R::edi, kSameLowWord - 1}});
+    ExpectBelow(ExpectHook(at.site, in, {}, {at.resume, With(in, {{&R::edi, kSameLowWord}})}));
+    EXPECT_TRUE(Flag(sim::RunHost(at.site, With(in, {{&R::edi, kBig - 1}})), sim::kZeroFlag));
   }
-  ExpectBelow(ExpectHook(host::kStringCount14.site, host::kStringCount14.resume, With(&R::eax, kSameLowWord, Table(&R::esi)), {}, {{&R::edi, 0}}));
+  R in = With(Table(&R::esi), {{&R::eax, kSameLowWord}});
+  ExpectBelow(ExpectHook(kStringCount14.site, in, {}, {kStringCount14.resume, With(in, {{&R::edi, 0}})}));
 
+  in = With(Table(&R::esi), {{&R::ebp, kSameLowWord}});
   const sim::Landing hook10 =
-      ExpectHook(host::kStringCount10.site, host::kStringCount10.resume, With(&R::ebp, kSameLowWord, Table(&R::esi)), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {});
+      ExpectHook(kStringCount10.site, in, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {kStringCount10.resume, in});
   ExpectBelow(hook10);
   EXPECT_EQ(hook10.Stack(9), kSameLowWord);
   EXPECT_EQ(hook10.Stack(10), 10u);
 
-  ExpectHook(host::kStringCount17.site, host::kStringCount17.resume, With(&R::ecx, kBig + 7, Table(&R::esi)), {0x0A11CE00, 0x62},
-             {{&R::esi, 0x0A11CE00}}, 4);
+  in = With(Table(&R::esi), {{&R::ecx, kBig + 7}});
+  ExpectHook(kStringCount17.site, in, {0x0A11CE00, 0x62},
+             {kStringCount17.resume, With(in, {{&R::esi, 0x0A11CE00}}), 4});
   EXPECT_EQ(table.count, kBig + 7);
 }
 
@@ -87,13 +86,12 @@ TEST_F(StringCountRegisters, CountReadCheckRecordsTheReadOutcomeAndSkipsAnEmptyT
     for (bool zeroFlag : {true, false}) {
       SCOPED_TRACE(testing::Message() << "count " << count << " ZF " << zeroFlag);
       table.count = count;
-      const R in = With(&R::eflags, zeroFlag ? sim::kZeroFlag : 0, Table(&R::esi));
+      const R in = With(Table(&R::esi), {{&R::eflags, zeroFlag ? sim::kZeroFlag : 0}});
       const std::initializer_list<uint32_t> stack = {0x10, 0x11, 0x55555555, 0x13, 0x14, 0x15, 0x0A550C00};
-      const sim::Landing hook3 =
-          count == 0 ? ExpectHook(host::kStringCount3.site, host::kEmptyTableRead, in, stack, {{&R::eax, 0}, {&R::ecx, (in.ecx & ~0xFFu) | zeroFlag}})
-                     : ExpectHook(host::kStringCount3.site, host::kStringCount3.resume, in, stack,
-                                  {{&R::eax, count}, {&R::ecx, 0x0A550C00}, {&R::edx, sim::kStringTableHeapObject}});
-      EXPECT_EQ(hook3.Stack(2), zeroFlag ? 0x55550155u : 0x55550055u);
+      const R filled = With(in, {{&R::eax, count}, {&R::ecx, 0x0A550C00}, {&R::edx, sim::kStringTableHeapObject}});
+      const R empty = With(in, {{&R::eax, 0}, {&R::ecx, (in.ecx & ~0xFFu) | zeroFlag}});
+      const Want want = count == 0 ? Want{kEmptyTableRead, empty} : Want{kStringCount3.resume, filled};
+      EXPECT_EQ(ExpectHook(kStringCount3.site, in, stack, want).Stack(2), zeroFlag ? 0x55550155u : 0x55550055u);
     }
   }
 }
@@ -101,38 +99,43 @@ TEST_F(StringCountRegisters, CountReadCheckRecordsTheReadOutcomeAndSkipsAnEmptyT
 TEST_F(StringCountRegisters, StackSlotLoadsAndThirtyTwoBitCopies) {
   const std::initializer_list<uint32_t> words = {0x51000000, 0x51000001, 0x51000002, 0x51000003, 0x51000004,
                                                  0x51000005, 0x51000006, 0x51000007, 0x51000008, 0x51000009};
-  ExpectHook(host::kStringCount8.site, host::kStringCount8.resume, Seeded(), words, {{&R::ecx, 0x51000009}});  // [ESP+0x24]
-  ExpectHook(host::kStringCount11.site, host::kStringCount11.resume, Seeded(), words, {{&R::eax, 0x51000009}});
-  ExpectHook(host::kStringCount19.site, host::kStringCount19.resume, Seeded(), words, {{&R::eax, 0x51000003}});  // [ESP+0x0C]
-  ExpectHook(host::kStringCount22.site, host::kStringCount22.resume, Seeded(), words, {{&R::edx, 0x51000002}});  // [ESP+8]
+  // [ESP+0x24], [ESP+0x24], [ESP+0x0C] and [ESP+8].
+  ExpectHook(kStringCount8.site, kIn, words, {kStringCount8.resume, With(kIn, {{&R::ecx, 0x51000009}})});
+  ExpectHook(kStringCount11.site, kIn, words, {kStringCount11.resume, With(kIn, {{&R::eax, 0x51000009}})});
+  ExpectHook(kStringCount19.site, kIn, words, {kStringCount19.resume, With(kIn, {{&R::eax, 0x51000003}})});
+  ExpectHook(kStringCount22.site, kIn, words, {kStringCount22.resume, With(kIn, {{&R::edx, 0x51000002}})});
 
   uint32_t source[2] = {kBig + 1, kBig + 2};
   uint32_t target[2] = {0x81, 0x82};
-  R in = With(&R::edx, AddressOf(source));
-  ExpectHook(host::kStringCount24.site, host::kStringCount24.resume, in, {0, 0, 0, 0, 0, AddressOf(target)}, {{&R::eax, kBig + 2}, {&R::ecx, AddressOf(target)}});
+  R in = With(kIn, {{&R::edx, AddressOf(source)}});
+  ExpectHook(kStringCount24.site, in, {0, 0, 0, 0, 0, AddressOf(target)},
+             {kStringCount24.resume, With(in, {{&R::eax, kBig + 2}, {&R::ecx, AddressOf(target)}})});
   EXPECT_EQ(target[0], kBig + 2);
 
   in.esi = AddressOf(target);
-  ExpectHook(host::kStringCount26.site, host::kStringCount26.resume, in, {}, {{&R::eax, kBig + 1}});
+  ExpectHook(kStringCount26.site, in, {}, {kStringCount26.resume, With(in, {{&R::eax, kBig + 1}})});
   EXPECT_EQ(target[1], kBig + 1);
 
-  ExpectHook(host::kStringCount28.site, host::kStringCount28.resume, With(&R::ecx, AddressOf(&source[1]), in), words,
-             {{&R::edx, kBig + 2}, {&R::eax, 0x51000003}});
+  in.ecx = AddressOf(&source[1]);
+  ExpectHook(kStringCount28.site, in, words,
+             {kStringCount28.resume, With(in, {{&R::edx, kBig + 2}, {&R::eax, 0x51000003}})});
   EXPECT_EQ(target[1], kBig + 2);
 
-  in = With(&R::eax, AddressOf(target), With(&R::edx, AddressOf(source)));
-  ExpectHook(host::kStringCount27.site, host::kStringCount27.resume, in, {0x0A11CE01, 0x0A11CE02},
-             {{&R::ecx, kBig + 1}, {&R::esi, 0x0A11CE01}, {&R::edi, 0x0A11CE02}}, 8);
+  in = With(kIn, {{&R::eax, AddressOf(target)}, {&R::edx, AddressOf(source)}});
+  const R want = With(in, {{&R::ecx, kBig + 1}, {&R::esi, 0x0A11CE01}, {&R::edi, 0x0A11CE02}});
+  ExpectHook(kStringCount27.site, in, {0x0A11CE01, 0x0A11CE02}, {kStringCount27.resume, want, 8});
   EXPECT_EQ(target[0], kBig + 2);
   EXPECT_EQ(target[1], kBig + 1);
 }
 
 TEST_F(StringCountRegisters, IndexCheckIsUnsignedAgainstTheWholeCount) {
+  const R in = Table(&R::edi);
   for (uint32_t index : {0u, kSameLowWord, kBig - 1}) {
-    ExpectHook(host::kStringCount20.site, host::kStringCount20.resume, Table(&R::edi), {0, 1, 2, 3, index}, {{&R::eax, index}, {&R::esi, index}});
+    ExpectHook(kStringCount20.site, in, {0, 1, 2, 3, index},
+               {kStringCount20.resume, With(in, {{&R::eax, index}, {&R::esi, index}})});
   }
   for (uint32_t index : {kBig, kBig + 1, 0x80000000u, 0xFFFFFFFFu}) {
-    ExpectHook(host::kStringCount20.site, host::kIndexOutOfRange, Table(&R::edi), {0, 1, 2, 3, index}, {{&R::eax, index}});
+    ExpectHook(kStringCount20.site, in, {0, 1, 2, 3, index}, {kIndexOutOfRange, With(in, {{&R::eax, index}})});
   }
 }
 

@@ -6,15 +6,12 @@
 
 #include <vector>
 
-#include "fixes/string_count_sites.h"
 #include "sim/host_string_table.h"
-#include "sim/runner.h"
 #include "tests/string_count/string_count_fixture.h"
 
 namespace string_count_test {
 namespace {
 
-using R = sim::Registers;
 constexpr uint32_t kEntries = 70000;
 
 class LargeTable : public StringCountTest {};
@@ -23,48 +20,47 @@ TEST_F(LargeTable, KeepsItsCountThroughAWriteAndTheReadersPath) {
   sim::StringTableWithEntries source(kEntries);
   sim::HostStream stream;
 
-  // Writing: hook 12 loads the count, hook 13 writes it from its slot.
-  R in = Seeded();
-  in.eax = source.Address();
-  const sim::Landing load = sim::RunHost(host::kStringCount12.site, in);
-  ASSERT_EQ(load.regs.ecx, kEntries);
-  in = Seeded();
-  in.edi = stream.Address();
-  ASSERT_EQ(sim::RunHost(host::kStringCount13.site, in, {0, 0, 0, 0, load.regs.ecx}).address, kCountWriteResume);
+  // Writing: hook 12 loads the count, hook 13 writes it from its slot; the
+  // stream calls may change ECX and EDX, and the last write answers 4.
+  R in = With(kIn, {{&R::eax, source.Address()}});
+  const sim::Landing load =
+      ExpectHook(kStringCount12.site, in, {}, {kStringCount12.resume, With(in, {{&R::ecx, kEntries}}), -4});
+  in = With(kIn, {{&R::edi, stream.Address()}});
+  const sim::Landing write = sim::RunHost(kStringCount13.site, in, {0, 0, 0, 0, load.regs.ecx});
+  ExpectLanded(write, kStringCount13.resume,
+               With(in, {{&R::eax, 4}, {&R::ecx, write.regs.ecx}, {&R::edx, write.regs.edx}}), 0, false);
   ASSERT_EQ(stream.written.size(), 6u);
 
   // Reading into a fresh table: the host has taken the first two bytes.
   sim::HostStringTable target;
   const uint32_t firstWord = stream.written[0] | stream.written[1] << 8;
   stream.Feed(std::vector<uint8_t>(stream.written.begin() + 2, stream.written.end()));
-  in = Seeded();
-  in.ebx = stream.Address();
-  in.esi = AddressOf(&target);
-  const sim::Landing count = sim::RunHost(host::kStringCount2.site, in, {0, 0, 0, firstWord});
-  ASSERT_EQ(count.address, kCountReadResume);
+  in = With(kIn, {{&R::ebx, stream.Address()}, {&R::esi, AddressOf(&target)}});
+  const sim::Landing count = sim::RunHost(kStringCount2.site, in, {0, 0, 0, firstWord});
+  ExpectLanded(count, kStringCount2.resume,
+               With(in, {{&R::eax, 0}, {&R::ecx, count.regs.ecx}, {&R::edx, count.regs.edx}}), 0, false);
   EXPECT_EQ(target.count, kEntries);
 
   // The host's test of the read succeeded: hook 3 goes on to fill the table.
   in.eflags = sim::kZeroFlag;
-  const sim::Landing check = sim::RunHost(host::kStringCount3.site, in, {0, 0, 0, 0, 0, 0, 0x0C0C0C0C});
-  EXPECT_EQ(check.address, kTableFillResume);
-  EXPECT_EQ(check.regs.eax, kEntries);
+  const R filling = With(in, {{&R::eax, kEntries}, {&R::ecx, 0x0C0C0C0C}, {&R::edx, sim::kStringTableHeapObject}});
+  const sim::Landing check =
+      ExpectHook(kStringCount3.site, in, {0, 0, 0, 0, 0, 0, 0x0C0C0C0C}, {kStringCount3.resume, filling});
   EXPECT_EQ(check.Stack(2) >> 8 & 0xFF, 1u);
 
   std::vector<uint32_t> entries(kEntries);
-  in.eax = AddressOf(entries.data());
-  in.ecx = 0;
-  const sim::Landing array = sim::RunHost(host::kStringCount4.site, in);
+  in = With(in, {{&R::eax, AddressOf(entries.data())}, {&R::ecx, 0}});
+  EXPECT_TRUE(Flag(ExpectHook(kStringCount4.site, in, {}, {kStringCount4.resume, in}), sim::kCarryFlag));
   EXPECT_EQ(target.entries, AddressOf(entries.data()));
-  EXPECT_TRUE(Flag(array, sim::kCarryFlag));
 
   // The fill loop (hooks 5 and 6) around the 16-bit boundary and at its end.
   for (uint32_t index : {0u, 0xFFFEu, 0xFFFFu, 0x10000u, kEntries - 1}) {
     SCOPED_TRACE(index);
     in.edi = index;
-    const sim::Landing slot = sim::RunHost(host::kStringCount5.site, in);
-    EXPECT_EQ(slot.regs.ebp, AddressOf(&entries[index]));
-    const sim::Landing next = sim::RunHost(host::kStringCount6.site, in);
+    ExpectHook(kStringCount5.site, in, {},
+               {kStringCount5.resume, With(in, {{&R::edx, index}, {&R::ebp, AddressOf(&entries[index])}})});
+    const sim::Landing next =
+        ExpectHook(kStringCount6.site, in, {}, {kStringCount6.resume, With(in, {{&R::edi, index + 1}})});
     const bool last = index == kEntries - 1;
     EXPECT_EQ(Flag(next, sim::kZeroFlag), last);
     EXPECT_EQ(Flag(next, sim::kCarryFlag), !last);
@@ -73,13 +69,15 @@ TEST_F(LargeTable, KeepsItsCountThroughAWriteAndTheReadersPath) {
 
   // The second pass (hooks 7 to 11) counts EBP up to the same count.
   in.eax = 0x0E470000;
-  EXPECT_EQ(sim::RunHost(host::kStringCount7.site, in).regs.ecx, kEntries);
+  ExpectHook(kStringCount7.site, in, {}, {kStringCount7.resume, With(in, {{&R::ecx, kEntries}, {&R::edi, in.eax}})});
   for (uint32_t index : {0x10000u, kEntries}) {
     in.ebp = index;
-    const sim::Landing pass = sim::RunHost(host::kStringCount10.site, in, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    const sim::Landing pass =
+        ExpectHook(kStringCount10.site, in, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {kStringCount10.resume, in});
     EXPECT_EQ(pass.Stack(9), index);
     EXPECT_EQ(Flag(pass, sim::kZeroFlag), index == kEntries);
-    EXPECT_EQ(sim::RunHost(host::kStringCount11.site, in, {0, 0, 0, 0, 0, 0, 0, 0, 0, index}).regs.eax, index);
+    ExpectHook(kStringCount11.site, in, {0, 0, 0, 0, 0, 0, 0, 0, 0, index},
+               {kStringCount11.resume, With(in, {{&R::eax, index}})});
   }
   EXPECT_EQ(target.count, kEntries);
   EXPECT_EQ(target.entries, AddressOf(entries.data()));

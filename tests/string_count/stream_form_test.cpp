@@ -3,196 +3,241 @@
 // hands back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
-#include "plugin/apply.h"
-#include "sim/host_memory.h"
+#include "patch/hook_asm.h"
 #include "sim/host_string_table.h"
-#include "sim/runner.h"
 #include "tests/string_count/string_count_fixture.h"
+
+namespace {
+constexpr uint32_t kIndexReadSite = host::kStringCount18.site;
+constexpr uint32_t kSecondIndexReadSite = host::kStringCount21.site;
+}  // namespace
+
+// What the host does right before hooks 18 and 21: push the two-byte read's
+// arguments (count 2, the slot's address) with the read function in EDX.
+// Entered with the slot at [ESP+0x0C] (hook 18) or [ESP+4] (hook 21), which
+// is where the hook finds it once the read has removed its arguments.
+#define HOST_PUSHES_INDEX_READ(slot, site) \
+  "lea ecx, [esp+" slot "]\n push ecx\n push 2\n mov edx, [esi]\n mov edx, [edx+0x10]\n" CONTINUE_AT(site)
+HOOK_BODY(HostPushesIndexRead_Hook18, HOST_PUSHES_INDEX_READ("0x0C", kIndexReadSite), HOST_ADDRESS(kIndexReadSite))
+HOOK_BODY(HostPushesIndexRead_Hook21, HOST_PUSHES_INDEX_READ("4", kSecondIndexReadSite),
+          HOST_ADDRESS(kSecondIndexReadSite))
 
 namespace string_count_test {
 namespace {
 
-using R = sim::Registers;
 using Bytes = std::vector<uint8_t>;
 
-Bytes FourBytes(uint32_t v) { return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; }
-Bytes Extended(uint32_t v) {
-  Bytes bytes{0xFF, 0xFF};
-  const Bytes value = FourBytes(v);
-  bytes.insert(bytes.end(), value.begin(), value.end());
-  return bytes;
+Bytes Extended(uint32_t v) { return {0xFF, 0xFF, uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; }
+
+// One hook run with a stream in one of its registers; only this run's
+// stream calls are on record afterwards.
+struct StreamRun {
+  R in;  // with the stream's address
+  sim::Landing landing;
+  Bytes written;
+  uint32_t value;  // what a writer wrote from, or what a reader stored
+  size_t unread;   // bytes the stream still holds
+};
+
+// The value is the stack word valueWord where the run lands.
+StreamRun RunWithStream(uint32_t entry, Field streamRegister, Bytes input, R in,
+                        std::initializer_list<uint32_t> stack, int valueWord) {
+  sim::HostStream stream;
+  stream.Feed(std::move(input));
+  in.*streamRegister = stream.Address();
+  sim::ClearStreamCalls();
+  const sim::Landing landing = sim::RunHost(entry, in, stack);
+  return {in, landing, stream.written, landing.Stack(valueWord), stream.Unread()};
+}
+
+// The host about to write the count at [ESP+0x10] to the stream in EDI.
+StreamRun WriteThroughHook13(uint32_t value) {
+  return RunWithStream(kStringCount13.site, &R::edi, {}, kIn, {0x10, 0x11, 0x12, 0x13, value, 0x15}, 4);
+}
+// The host about to write the value at [ESP+4] to the stream in ECX.
+StreamRun WriteThroughHook23(uint32_t value) {
+  return RunWithStream(kStringCount23.site, &R::ecx, {}, kIn, {sim::kReturnProbe, value, 0x22}, 1);
+}
+
+// The host has read the first two bytes into [ESP+0x0C], whose high word
+// holds stale bits; the stream in EBX holds the rest. The value is the
+// count hook 2 stores in the table, which held `stale`.
+StreamRun ReadThroughHook2(const Bytes& bytes, uint32_t stale) {
+  sim::HostStringTable table;
+  table.count = stale;
+  const uint32_t lowWord = bytes.size() < 2 ? 0 : bytes[0] | bytes[1] << 8;
+  const auto rest = bytes.begin() + std::min<size_t>(bytes.size(), 2);
+  const R in = With(kIn, {{&R::esi, AddressOf(&table)}});
+  StreamRun run = RunWithStream(kStringCount2.site, &R::ebx, {rest, bytes.end()}, in,
+                                {0x30, 0x31, 0x32323232, 0xABCD0000 | lowWord, 0x34}, 3);
+  run.value = table.count;
+  return run;
+}
+// The host has pushed its two-byte read of the stream in ESI into a slot
+// holding `stale`; the value is that slot after the hook.
+StreamRun ReadThroughHook18(const Bytes& bytes, uint32_t stale) {
+  return RunWithStream(AddressOf(reinterpret_cast<const void*>(&HostPushesIndexRead_Hook18)), &R::esi, bytes, kIn,
+                       {0x40, 0x41, 0x42, stale, 0x44}, 3);
+}
+StreamRun ReadThroughHook21(const Bytes& bytes, uint32_t stale) {
+  return RunWithStream(AddressOf(reinterpret_cast<const void*>(&HostPushesIndexRead_Hook21)), &R::esi, bytes, kIn,
+                       {0x50, stale, 0x52}, 1);
 }
 
 class StreamForm : public StringCountTest {};
 
-TEST_F(StreamForm, BothWritersKeepTheHostsTwoBytesUpTo0xFFF0AndExtendAbove) {
+TEST_F(StreamForm, WritersKeepTheHostsTwoBytesUpTo0xFFF0AndExtendAboveAndReadersTakeBothBack) {
   const struct {
     uint32_t value;
     Bytes bytes;
-  } cases[] = {
+    bool written = true;  // false: only read; a writer extends this value
+    size_t unread = 0;
+  } forms[] = {
       {0, {0x00, 0x00}},
       {1, {0x01, 0x00}},
       {0x1234, {0x34, 0x12}},
       {0xFFF0, {0xF0, 0xFF}},
+      {0xFFFE, {0xFE, 0xFF}, false},  // any word but the marker
       {0xFFF1, {0xFF, 0xFF, 0xF1, 0xFF, 0x00, 0x00}},
       {0xFFFF, {0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00}},
       {0x10000, {0xFF, 0xFF, 0x00, 0x00, 0x01, 0x00}},
+      {70000, {0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00}},
+      {70000, {0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00, 0xAA}, false, 1},
       {0x7FFFFFFF, Extended(0x7FFFFFFF)},
       // Values with the top bit set are not cut to their low word, and
       // 0xFFFFFFFF is not written as a bare marker.
       {0x80000000, Extended(0x80000000)},
       {0xFFFFFFFF, Extended(0xFFFFFFFF)},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << std::hex << c.value);
-    EXPECT_EQ(WriteThroughHook13(c.value).bytes, c.bytes);
-    EXPECT_EQ(WriteThroughHook23(c.value).bytes, c.bytes);
+  for (const auto& f : forms) {
+    SCOPED_TRACE(testing::Message() << std::hex << f.value << ", " << f.bytes.size() << " bytes");
+    if (f.written) {
+      EXPECT_EQ(WriteThroughHook13(f.value).written, f.bytes);
+      EXPECT_EQ(WriteThroughHook23(f.value).written, f.bytes);
+    }
+    for (auto read : {&ReadThroughHook2, &ReadThroughHook18, &ReadThroughHook21}) {
+      const StreamRun back = read(f.bytes, 0xDEADBEEF);
+      EXPECT_EQ(back.value, f.value);
+      EXPECT_EQ(back.unread, f.unread) << "the reader took more or fewer bytes than the form has";
+    }
   }
 }
 
 // Every write goes to the stream's slot 5 with ECX = the stream; the count
-// itself is written from its own slot, and the host sees the last result.
+// itself is written from its own slot, which stays, and the host sees the
+// last write's result in EAX.
 TEST_F(StreamForm, WritersCallSlotFiveAndLeaveTheHostsRegistersAndStack) {
   struct Writer {
-    Written (*write)(uint32_t);
+    StreamRun (*write)(uint32_t);
     uint32_t resume;
     int slotWord;
     Field stream;
   };
-  for (const Writer& w : {Writer{&WriteThroughHook13, kCountWriteResume, 4, &R::edi},
-                          Writer{&WriteThroughHook23, kIndexWriteResume, 1, &R::ecx}}) {
-    SCOPED_TRACE(w.resume);
+  for (const Writer& w : {Writer{&WriteThroughHook13, kStringCount13.resume, 4, &R::edi},
+                          Writer{&WriteThroughHook23, kStringCount23.resume, 1, &R::ecx}}) {
     for (uint32_t value : {0x1234u, 70000u}) {
-      sim::ClearStreamCalls();
-      const Written out = w.write(value);
+      SCOPED_TRACE(testing::Message() << std::hex << w.resume << " " << value);
+      const StreamRun out = w.write(value);
       const sim::Landing& l = out.landing;
       const bool extended = value > 0xFFF0;
-      EXPECT_EQ(l.address, w.resume);
-      EXPECT_EQ(EspDelta(l), 0);
-      EXPECT_EQ(l.Stack(w.slotWord), value);
-      EXPECT_EQ(l.regs.eax, extended ? 4u : 2u) << "the last write's result";
+      const R want = With(out.in, {{&R::eax, extended ? 4u : 2u}, {&R::ecx, l.regs.ecx}, {&R::edx, l.regs.edx}});
+      ExpectLanded(l, w.resume, want, 0, false);
+      EXPECT_EQ(out.value, value);
       const auto& calls = sim::StreamCalls();
       ASSERT_FALSE(calls.empty());
-      R in = Seeded();
-      in.*w.stream = calls[0].stream;
-      ExpectUnchangedBut(l, in, {&R::eax, &R::ecx, &R::edx});
+      const uint32_t stream = out.in.*w.stream;
       const uint32_t slot = l.entryEsp + 4 * w.slotWord;
-      std::vector<sim::StreamCall> expected{{in.*w.stream, 5, 2, slot}};
-      if (extended) expected = {{in.*w.stream, 5, 2, calls[0].buffer}, {in.*w.stream, 5, 4, slot}};
+      std::vector<sim::StreamCall> expected{{stream, 5, 2, slot}};
+      if (extended) expected = {{stream, 5, 2, calls[0].buffer}, {stream, 5, 4, slot}};
       EXPECT_EQ(calls, expected);
     }
   }
 }
 
-TEST_F(StreamForm, ReadersTakeAnyWordButTheMarkerAsTheValue) {
-  for (auto read : {&ReadThroughHook2, &ReadThroughHook18, &ReadThroughHook21}) {
-    EXPECT_EQ(read({0xFE, 0xFF}, 0xDEADBEEF).value, 0xFFFEu);
-    EXPECT_EQ(read({0x34, 0x12}, 0xDEADBEEF).value, 0x1234u);
-    EXPECT_EQ(read({0x00, 0x00}, 0xDEADBEEF).value, 0u);
-    const Read extended = read({0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00, 0xAA}, 0xDEADBEEF);
-    EXPECT_EQ(extended.value, 70000u);
-    EXPECT_EQ(extended.unread, 1u) << "the reader took more or less than six bytes";
-  }
-}
-
 TEST_F(StreamForm, CountReadStoresTheCountAndReadsFourMoreOnlyAfterTheMarker) {
-  const Read plain = ReadThroughHook2({0x34, 0x12});
-  EXPECT_EQ(plain.landing.address, kCountReadResume);
+  const StreamRun plain = ReadThroughHook2({0x34, 0x12}, 0xC0C0C0C0);
+  ExpectLanded(plain.landing, kStringCount2.resume, With(plain.in, {{&R::ecx, 0x1234}}), 0, false);
   EXPECT_TRUE(sim::StreamCalls().empty());
-  R in = Seeded();
-  in.ebx = plain.landing.regs.ebx;
-  in.esi = plain.landing.regs.esi;
-  ExpectUnchangedBut(plain.landing, in, {&R::ecx});
-  EXPECT_EQ(plain.landing.regs.ecx, 0x1234u);
 
-  const Read extended = ReadThroughHook2(Extended(70000));
-  EXPECT_EQ(extended.landing.address, kCountReadResume);
-  EXPECT_EQ(extended.landing.regs.eax, 0u);
-  EXPECT_EQ(extended.landing.Stack(3), 70000u);
-  EXPECT_EQ(EspDelta(extended.landing), 0);
-  in.ebx = extended.landing.regs.ebx;
-  in.esi = extended.landing.regs.esi;
-  ExpectUnchangedBut(extended.landing, in, {&R::eax, &R::ecx, &R::edx});
-  EXPECT_EQ(sim::StreamCalls(), (std::vector<sim::StreamCall>{{in.ebx, 4, 4, extended.landing.entryEsp + 0x0C}}));
+  const StreamRun extended = ReadThroughHook2(Extended(70000), 0xC0C0C0C0);
+  const sim::Landing& l = extended.landing;
+  ExpectLanded(l, kStringCount2.resume,
+               With(extended.in, {{&R::eax, 0}, {&R::ecx, l.regs.ecx}, {&R::edx, l.regs.edx}}), 0, false);
+  EXPECT_EQ(l.Stack(3), 70000u);
+  EXPECT_EQ(sim::StreamCalls(), (std::vector<sim::StreamCall>{{extended.in.ebx, 4, 4, l.entryEsp + 0x0C}}));
 }
 
 TEST_F(StreamForm, AFailedFourByteCountReadTakesTheHostsFailurePath) {
   // Alone, hook 2 ends at the host's test with the zero flag clear and the
-  // table's count untouched.
-  sim::FillTraps(kCountReadCheck, kCountReadCheck + 5);
-  const Read alone = ReadThroughHook2({0xFF, 0xFF, 0x01, 0x02}, 0x3333);
-  EXPECT_EQ(alone.landing.address, kCountReadCheck);
-  EXPECT_FALSE(Flag(alone.landing, sim::kZeroFlag));
+  // table's count untouched; the read call may leave anything in EAX, ECX
+  // and EDX.
+  sim::FillTraps(kStringCount3.site, kStringCount3.site + 5);
+  const StreamRun alone = ReadThroughHook2({0xFF, 0xFF, 0x01, 0x02}, 0x3333);
+  const sim::Landing& l = alone.landing;
+  ExpectLanded(l, kStringCount3.site,
+               With(alone.in, {{&R::eax, l.regs.eax}, {&R::ecx, l.regs.ecx}, {&R::edx, l.regs.edx}}), 0, false);
+  EXPECT_FALSE(Flag(l, sim::kZeroFlag));
   EXPECT_EQ(alone.value, 0x3333u);
-  EXPECT_EQ(EspDelta(alone.landing), 0);
 
-  // With hook 3 in place, the failure lands in byte [ESP+9].
-  ApplyStringCount32();
-  const Read chained = ReadThroughHook2({0xFF, 0xFF}, 0x3333);
-  EXPECT_EQ(chained.landing.address, kTableFillResume);
-  EXPECT_EQ(chained.landing.Stack(2) & 0xFF00, 0u);
-  EXPECT_EQ(chained.landing.Stack(2) & ~0xFF00u, 0x32323232u & ~0xFF00u);
-  const Read empty = ReadThroughHook2({0xFF, 0xFF}, 0);
-  EXPECT_EQ(empty.landing.address, kEmptyTableRead);
-  EXPECT_EQ(empty.landing.Stack(2) & 0xFF00, 0u);
+  // With hook 3 in place, the failure lands in byte [ESP+9] and hook 3 goes
+  // on as for any count.
+  ASSERT_TRUE(ApplyStringCount32());
+  for (uint32_t count : {0x3333u, 0u}) {
+    SCOPED_TRACE(count);
+    const StreamRun chained = ReadThroughHook2({0xFF, 0xFF}, count);
+    const sim::Landing& c = chained.landing;
+    const uint32_t landing = count == 0 ? kEmptyTableRead : kStringCount3.resume;
+    const uint32_t edx = count == 0 ? c.regs.edx : sim::kStringTableHeapObject;
+    ExpectLanded(c, landing, With(chained.in, {{&R::eax, count}, {&R::ecx, c.regs.ecx}, {&R::edx, edx}}), 0, false);
+    EXPECT_EQ(c.Stack(2), 0x32320032u) << "byte [ESP+9] cleared, the rest kept";
+  }
 }
 
+// The slot is cleared before the two-byte read; the four-byte read after the
+// marker fills the same slot, and the host's own test of EAX sees whether
+// the last read failed.
 TEST_F(StreamForm, IndexReadsClearTheSlotAndHandOnTheLastReadsResult) {
   struct Reader {
-    Read (*read)(const Bytes&, uint32_t);
+    StreamRun (*read)(const Bytes&, uint32_t);
     uint32_t resume;
     int slotWord;
     bool zeroesEbx;
   };
-  for (const Reader& r : {Reader{&ReadThroughHook18, kIndexReadResume, 3, true},
-                          Reader{&ReadThroughHook21, kSecondIndexReadResume, 1, false}}) {
-    SCOPED_TRACE(r.resume);
-    sim::ClearStreamCalls();
-    const Read plain = r.read({0x34, 0x12}, 0xDEADBEEF);
-    EXPECT_EQ(plain.landing.address, r.resume);
-    EXPECT_EQ(plain.value, 0x00001234u);
-    EXPECT_EQ(plain.landing.regs.eax, 0u);
-    EXPECT_TRUE(Flag(plain.landing, sim::kZeroFlag));
-    EXPECT_EQ(EspDelta(plain.landing), 0);
-    EXPECT_EQ(plain.landing.regs.ebx, r.zeroesEbx ? 0u : Seeded().ebx);
-    EXPECT_EQ(plain.landing.regs.esi, sim::StreamCalls().at(0).stream);
-    EXPECT_EQ(plain.landing.regs.edi, Seeded().edi);
-    EXPECT_EQ(plain.landing.regs.ebp, Seeded().ebp);
-    ASSERT_EQ(sim::StreamCalls().size(), 1u);
-
-    sim::ClearStreamCalls();
-    const Read extended = r.read(Extended(0x7FFFFFFF), 0);
-    EXPECT_EQ(extended.value, 0x7FFFFFFFu);
-    EXPECT_TRUE(Flag(extended.landing, sim::kZeroFlag));
-    ASSERT_EQ(sim::StreamCalls().size(), 2u);
-    const sim::StreamCall second = sim::StreamCalls()[1];
-    EXPECT_EQ(second.slot, 4);
-    EXPECT_EQ(second.count, 4u);
-    EXPECT_EQ(second.stream, extended.landing.regs.esi);
-    EXPECT_EQ(second.buffer, extended.landing.entryEsp + 4 * r.slotWord);
-    EXPECT_EQ(second.buffer, sim::StreamCalls()[0].buffer) << "both reads fill the same slot";
-
-    // The four bytes are missing: the host's own test of EAX sees the failure.
-    const Read failed = r.read({0xFF, 0xFF, 0x01}, 0);
-    EXPECT_EQ(failed.landing.address, r.resume);
-    EXPECT_NE(failed.landing.regs.eax, 0u);
-    EXPECT_FALSE(Flag(failed.landing, sim::kZeroFlag));
-    EXPECT_EQ(failed.value, 0x0000FFFFu);
-  }
-}
-
-TEST_F(StreamForm, ValuesSurviveAWriteAndARead) {
-  for (uint32_t value : {0u, 1u, 0xFFF0u, 0xFFF1u, 70000u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
-    for (auto write : {&WriteThroughHook13, &WriteThroughHook23}) {
-      const Bytes bytes = write(value).bytes;
-      for (auto read : {&ReadThroughHook2, &ReadThroughHook18, &ReadThroughHook21}) {
-        SCOPED_TRACE(testing::Message() << std::hex << value);
-        const Read back = read(bytes, 0xDEADBEEF);
-        EXPECT_EQ(back.value, value);
-        EXPECT_EQ(back.unread, 0u);
+  const struct {
+    Bytes bytes;
+    uint32_t stale;
+    uint32_t value;
+    bool succeeds;
+    size_t reads;
+  } cases[] = {
+      {{0x34, 0x12}, 0xDEADBEEF, 0x1234, true, 1},
+      {Extended(0x7FFFFFFF), 0, 0x7FFFFFFF, true, 2},
+      {{0xFF, 0xFF, 0x01}, 0, 0xFFFF, false, 2},  // the four bytes are missing
+  };
+  for (const Reader& r : {Reader{&ReadThroughHook18, kStringCount18.resume, 3, true},
+                          Reader{&ReadThroughHook21, kStringCount21.resume, 1, false}}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(testing::Message() << std::hex << r.resume << " " << c.value);
+      const StreamRun out = r.read(c.bytes, c.stale);
+      const sim::Landing& l = out.landing;
+      const R want = With(out.in, {{&R::eax, c.succeeds ? 0 : l.regs.eax},
+                                   {&R::ebx, r.zeroesEbx ? 0 : out.in.ebx},
+                                   {&R::ecx, l.regs.ecx},
+                                   {&R::edx, l.regs.edx}});
+      ExpectLanded(l, r.resume, want, 0, false);
+      if (!c.succeeds) {
+        EXPECT_NE(l.regs.eax, 0u);
       }
+      EXPECT_EQ(Flag(l, sim::kZeroFlag), c.succeeds);
+      EXPECT_EQ(out.value, c.value);
+      const uint32_t slot = l.entryEsp + 4 * r.slotWord;
+      std::vector<sim::StreamCall> reads{{out.in.esi, 4, 2, slot}, {out.in.esi, 4, 4, slot}};
+      reads.resize(c.reads);
+      EXPECT_EQ(sim::StreamCalls(), reads);
     }
   }
 }
