@@ -18,7 +18,7 @@ struct LoadedCopy {
 };
 
 // A game folder with the ini, host image reset, one fresh copy loaded.
-LoadedCopy LoadFreshCopy(const std::string& ini, bool late);
+LoadedCopy LoadFreshCopy(const std::string& ini, bool late, sim::AfterMapping afterMapping = {});
 
 std::string DistIniPath();
 

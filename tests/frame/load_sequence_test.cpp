@@ -33,13 +33,13 @@ std::string FreshDllCopy(const std::string& folder) {
   return copy;
 }
 
-LoadedCopy LoadFreshCopy(const std::string& ini, bool late) {
+LoadedCopy LoadFreshCopy(const std::string& ini, bool late, sim::AfterMapping afterMapping) {
   sim::ResetHostImage();
   sim::ClearJournal();
   LoadedCopy copy;
   copy.folder = sim::TempFolder("load");
   sim::PrepareGameFolder(copy.folder, ini);
-  copy.outcome = sim::LoadPluginAsQorv({FreshDllCopy(copy.folder), late});
+  copy.outcome = sim::LoadPluginAsQorv({FreshDllCopy(copy.folder), late, 0x09200000, 0, std::move(afterMapping)});
   return copy;
 }
 
@@ -111,7 +111,7 @@ TEST(LoadSequence, TheSamePathTwiceIsOneCopy) {
 uint32_t g_slotBeforeLoad = 0;
 uint32_t g_slotAfterEntry = 0;
 
-void UndoEntryPointPatch() {
+void UndoEntryPointPatch(HMODULE) {
   g_slotAfterEntry = sim::HostAt<uint32_t>(host::kTickCountImportSlot.site);
   sim::HostAt<uint32_t>(host::kTickCountImportSlot.site) = g_slotBeforeLoad;
 }
