@@ -106,7 +106,11 @@ TEST(WriteBytes, CopiesExactlyTheGivenBytes) {
 }
 
 int g_frames = 0;
-void CountFrame() { ++g_frames; }
+void CountFrame() {
+  ++g_frames;
+  // As any callback may, it leaves the scratch registers changed.
+  asm volatile("" ::"a"(0xDEAD0001), "c"(0xDEAD0002), "d"(0xDEAD0003));
+}
 
 // The hook keeps what the host's call did (the timer update's EAX, every
 // other register, the stack) and adds the callbacks; the first callback
