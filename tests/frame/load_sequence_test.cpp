@@ -40,7 +40,6 @@ TEST(LoadSequence, AllOptionsOffStillQueriesAndLoadsAndTheSamePathAgainIsThatCop
 }
 
 TEST(LoadSequence, QueryRefusesOtherBuildsAndTheEditorButFillsTheInfo) {
-  sim::ResetHostImage();
   const std::string folder = sim::TempFolder("query");
   sim::PrepareGameFolder(folder, "[Patch]\n");
   for (auto [runtime, editor] : {std::pair{0x09200001u, 0u}, {0x08200000u, 0u}, {0x09200000u, 1u}}) {
