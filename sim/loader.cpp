@@ -59,7 +59,7 @@ LoadOutcome LoadPluginAsQorv(const LoadRequest& request) {
     outcome.error = "LoadLibrary failed with " + std::to_string(GetLastError());
     return outcome;
   }
-  if (request.afterMapping != nullptr) request.afterMapping();
+  if (request.afterMapping) request.afterMapping(outcome.module);
   using QueryFn = bool (*)(const LoaderInterface*, PluginInfo*);
   using LoadFn = bool (*)(const LoaderInterface*);
   auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(GetProcAddress(outcome.module, "QORVPlugin_Query")));

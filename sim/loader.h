@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "plugin/load_sequence.h"
@@ -27,12 +28,15 @@ struct LoadOutcome {
   std::string error;
 };
 
+// Runs on the freshly mapped library, between its entry point and the query.
+using AfterMapping = std::function<void(HMODULE)>;
+
 struct LoadRequest {
   std::string dllPath;
   bool gameInitialized = false;                  // late load: the game already ran its start-up
   uint32_t runtimeVersion = 0x09200000;
   uint32_t editor = 0;
-  void (*afterMapping)() = nullptr;              // runs between the entry point and the query
+  AfterMapping afterMapping = nullptr;
 };
 
 // Maps the library (its entry point runs), then Query, then Load when the

@@ -89,12 +89,10 @@ Verdicts AskDoctor(const std::string& ini, bool late, const std::string& enb = "
 // Host bytes at each option's first site, before and after the load.
 std::set<std::string> AppliedByPlugin(const std::string& iniText, bool late) {
   sim::ResetHostImage();
-  const std::string folder = sim::TempFolder("applied");
-  sim::PrepareGameFolder(folder, iniText);
   std::map<uint32_t, uint32_t> before;
   for (auto& [key, site] : kWitness) before[site] = sim::HostAt<uint32_t>(site);
-  auto outcome = sim::LoadPluginAsQorv({frame_test::FreshDllCopy(folder), late});
-  EXPECT_TRUE(outcome.loadResult) << outcome.error;
+  const auto copy = frame_test::LoadFreshCopy(iniText, late);
+  EXPECT_TRUE(copy.outcome.loadResult) << copy.outcome.error;
   std::set<std::string> applied;
   for (auto& [key, site] : kWitness) {
     if (sim::HostAt<uint32_t>(site) != before[site]) applied.insert(key);
@@ -143,16 +141,32 @@ void ExpectPortableReaderMatchesWin32(const std::string& bytes) {
   }
 }
 
-// Files players produce with ordinary editors, and what probing turned up.
-struct MalformedFile {
+// The shipped file, conflicts, requirements and early options, and files
+// players produce with ordinary editors, with what probing turned up.
+struct File {
   const char* what;
   std::string ini;
   std::string enb;                     // an enblocal.ini given with it, when set
   std::vector<std::string> doctorSays;
+  bool late = false;
 };
 
-std::vector<MalformedFile> MalformedFiles() {
+std::vector<File> Files() {
+  const std::string early =
+      "[Patch]\nUseOSAllocators=1\nOverwriteArrayAllocator=1\nHighFrequencyOSTimer=1\nAlignHeapAllocate=1\n"
+      "FixMovApsManuallyIfAlignedAllocateIsDisabled=1\nStrLen=1\n";
   return {
+      {"the shipped file", sim::ReadFile(frame_test::DistIniPath()), "", {}},
+      {"conflicts, requirements and the benchmark",
+       "[Patch]\nStrCmp=0\nStrCmpNoTry=1\nMountNodeCrash=1\nMountNodeWarn=1\nNullLoadedNodeNotify=1\n"
+       "OverwriteArrayAllocator=1\nMemoryInfoConsole=1\nCustomMemoryBlock=1\nAlignHeapAllocate=1\n"
+       "FixMovApsManuallyIfAlignedAllocateIsDisabled=1\nRunAllocatorBenchmark=1\n",
+       "", {}},
+      {"early options in time", early, "", {}},
+      {"early options late", early, "", {}, true},
+      {"misspelt keys, comments and letter case", "[patch]\nStrCpm=1\nstrlen=1 ; comment\nUnk11 = 2\nRender650=true\n",
+       "", {}},
+      {"an empty file", "", "", {}},
       {"UTF-16 with a byte-order mark", Utf16WithMark("[Patch]\r\nStrLen=1\r\nUnk11=1\r\nRender650=1\r\n"), "",
        {"  StrLen: on\n"}},
       {"UTF-16, high byte first", std::string("\xFE\xFF\0[\0P\0a\0t\0c\0h\0]\0\n\0S\0t\0r\0L\0e\0n\0=\0\x31", 34), "",
@@ -180,40 +194,15 @@ std::vector<MalformedFile> MalformedFiles() {
   };
 }
 
-TEST(DoctorMatchesPlugin, MalformedFiles) {
-  for (const auto& file : MalformedFiles()) {
+TEST(DoctorMatchesPlugin, EveryFile) {
+  for (const auto& file : Files()) {
     SCOPED_TRACE(file.what);
     ExpectPortableReaderMatchesWin32(file.ini);
     if (!file.enb.empty()) ExpectPortableReaderMatchesWin32(file.enb);
-    const std::string output = ExpectDoctorMatchesPlugin(file.ini, false, file.enb);
+    const std::string output = ExpectDoctorMatchesPlugin(file.ini, file.late, file.enb);
     for (const auto& line : file.doctorSays) EXPECT_NE(output.find(line), std::string::npos) << line << "\n" << output;
     EXPECT_EQ(output.find('\x1b'), std::string::npos) << output;
   }
-}
-
-TEST(DoctorMatchesPlugin, TheShippedFile) {
-  ExpectDoctorMatchesPlugin(sim::ReadFile(frame_test::DistIniPath()), false);
-}
-
-TEST(DoctorMatchesPlugin, ConflictsRequirementsAndTheBenchmark) {
-  ExpectDoctorMatchesPlugin(
-      "[Patch]\nStrCmp=0\nStrCmpNoTry=1\nMountNodeCrash=1\nMountNodeWarn=1\nNullLoadedNodeNotify=1\n"
-      "OverwriteArrayAllocator=1\nMemoryInfoConsole=1\nCustomMemoryBlock=1\nAlignHeapAllocate=1\n"
-      "FixMovApsManuallyIfAlignedAllocateIsDisabled=1\nRunAllocatorBenchmark=1\n",
-      false);
-}
-
-TEST(DoctorMatchesPlugin, EarlyOptionsEarlyAndLate) {
-  const std::string ini =
-      "[Patch]\nUseOSAllocators=1\nOverwriteArrayAllocator=1\nHighFrequencyOSTimer=1\nAlignHeapAllocate=1\n"
-      "FixMovApsManuallyIfAlignedAllocateIsDisabled=1\nStrLen=1\n";
-  ExpectDoctorMatchesPlugin(ini, false);
-  ExpectDoctorMatchesPlugin(ini, true);
-}
-
-TEST(DoctorMatchesPlugin, MisspeltKeysCommentsAndLetterCase) {
-  ExpectDoctorMatchesPlugin("[patch]\nStrCpm=1\nstrlen=1 ; comment\nUnk11 = 2\nRender650=true\n", false);
-  ExpectDoctorMatchesPlugin("", false);
 }
 
 }  // namespace

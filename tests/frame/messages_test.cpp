@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <regex>
 #include <set>
 #include <string>
@@ -12,43 +13,27 @@
 #include "sim/host_memory.h"
 #include "sim/journal.h"
 #include "sim/loader.h"
+#include "tests/frame/frame_fixture.h"
 
+namespace frame_test {
 namespace {
 
-std::vector<sim::JournalEntry> Boxes(const sim::ChildResult& r) {
-  std::vector<sim::JournalEntry> out;
-  for (auto& e : r.journal) {
-    if (e.kind == sim::JournalEntry::kMessageBox) out.push_back(e);
+class Messages : public testing::Test {
+ protected:
+  void SetUp() override {
+    sim::ResetHostImage();
+    sim::ClearJournal();
   }
-  return out;
-}
+};
 
-TEST(Messages, ShowTextShowsTheTextUnformattedWithCaptionAndStyle) {
-  sim::ResetHostImage();
-  sim::ClearJournal();
+TEST_F(Messages, TextIsShownUnformattedAndMessagesFormattedUpToTheBufferEnd) {
   ShowText("100% sure: %s %d");
-  auto boxes = sim::MessageBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "100% sure: %s %d");
-  EXPECT_EQ(boxes[0].caption, "Message from Orrisbane");
-  EXPECT_EQ(boxes[0].style, 0x12010u);
-}
-
-TEST(Messages, ShowMessageFormatsAndCutsAtTheBufferEnd) {
-  sim::ResetHostImage();
-  sim::ClearJournal();
   ShowMessage("Size / alignment %d / %d", 24, 16);
-  const std::string longText(40000, 'x');
-  ShowMessage("%s", longText.c_str());
-  auto boxes = sim::MessageBoxes();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].text, "Size / alignment 24 / 16");
-  EXPECT_EQ(boxes[1].text, std::string(32767, 'x'));
+  ShowMessage("%s", std::string(40000, 'x').c_str());
+  ExpectPluginMessages(sim::MessageBoxes(), {"100% sure: %s %d", "Size / alignment 24 / 16", std::string(32767, 'x')});
 }
 
-TEST(Messages, MessagesFromSeveralThreadsKeepTheirOwnText) {
-  sim::ResetHostImage();
-  sim::ClearJournal();
+TEST_F(Messages, MessagesFromSeveralThreadsKeepTheirOwnText) {
   constexpr int kThreads = 4;
   constexpr int kMessages = 5;
   sim::SetMessageBoxReadingTime(5);
@@ -69,32 +54,27 @@ TEST(Messages, MessagesFromSeveralThreadsKeepTheirOwnText) {
   EXPECT_TRUE(shown == sent) << "a message box showed another thread's text";
 }
 
-TEST(Messages, ConsoleDoublesEveryPercentSignOnce) {
-  sim::ResetHostImage();
-  sim::ClearJournal();
-  ConsolePrint("%s", "usage 50%");
-  ConsolePrint("100%%");
-  ConsolePrint("%s", "%%d%");
-  ConsolePrint("%s", "");
-  auto lines = sim::ConsoleLines();
-  ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[0].caption, "usage 50%%");  // the raw text the host got
-  EXPECT_EQ(lines[0].text, "usage 50%");      // what the host printed
-  EXPECT_EQ(lines[1].caption, "100%%");
-  EXPECT_EQ(lines[2].caption, "%%%%d%%");
-  EXPECT_EQ(lines[2].text, "%%d%");
-  EXPECT_EQ(lines[3].caption, "");
-}
-
-TEST(Messages, ConsoleLinesAreCutAndDroppedWithoutAConsole) {
-  sim::ResetHostImage();
-  sim::ClearJournal();
-  ConsolePrint("%s", std::string(2000, 'y').c_str());
+// The host gets every percent sign doubled (the raw text) and prints it as
+// formatted here; a long line is cut, and without a console nothing is sent.
+TEST_F(Messages, ConsoleDoublesEveryPercentSignOnceCutsLongLinesAndNeedsAConsole) {
+  struct Line {
+    const char* format;
+    std::string argument, raw, printed;
+  };
+  const Line lines[] = {{"%s", "usage 50%", "usage 50%%", "usage 50%"},
+                        {"100%%", "", "100%%", "100%"},
+                        {"%s", "%%d%", "%%%%d%%", "%%d%"},
+                        {"%s", "", "", ""},
+                        {"%s", std::string(2000, 'y'), std::string(999, 'y'), std::string(999, 'y')}};
+  for (const Line& line : lines) ConsolePrint(line.format, line.argument.c_str());
   sim::SetConsolePresent(false);
   ConsolePrint("nobody sees this");
-  auto lines = sim::ConsoleLines();
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].text, std::string(999, 'y'));
+  const auto printed = sim::ConsoleLines();
+  ASSERT_EQ(printed.size(), std::size(lines));
+  for (size_t i = 0; i < printed.size(); ++i) {
+    EXPECT_EQ(printed[i].caption, lines[i].raw) << i;
+    EXPECT_EQ(printed[i].text, lines[i].printed) << i;
+  }
 }
 
 // The log decides once per process, so each case runs in its own child.
@@ -102,29 +82,30 @@ TEST(LogFile, EntriesAreTimestampedAndSeparatedByAnEmptyLine) {
   const std::string folder = sim::TempFolder("log");
   auto result = sim::RunScenarioInChild("log_twice", "\"" + folder + "\"");
   ASSERT_EQ(result.exitCode, 0u) << result.output;
-  const std::string log = sim::ReadFile(folder + "\\Data\\QORV\\Plugins\\OrrisbaneLog.txt");
+  const std::string log = sim::ReadFile(LogFileIn(folder));
   const std::regex shape(
       "\\d\\d [A-Z][a-z][a-z] \\d\\d:\\d\\d:\\d\\d first\r\n\r\n"
       "\\d\\d [A-Z][a-z][a-z] \\d\\d:\\d\\d:\\d\\d second\r\nline\r\n\r\n"
       "\\d\\d [A-Z][a-z][a-z] \\d\\d:\\d\\d:\\d\\d 100% shown\r\n\r\n");
   EXPECT_TRUE(std::regex_match(log, shape)) << log;
-  EXPECT_EQ(Boxes(result).size(), 1u);
+  EXPECT_EQ(MessageBoxesOf(result).size(), 1u);
 }
 
 TEST(LogFile, OffOrUnopenableMeansNoFileAndNoRetry) {
   const std::string folder = sim::TempFolder("nolog");
   auto result = sim::RunScenarioInChild("log_missing_folder", "\"" + folder + "\"");
   ASSERT_EQ(result.exitCode, 0u) << result.output;
-  EXPECT_FALSE(sim::FileExists(folder + "\\Data\\QORV\\Plugins\\OrrisbaneLog.txt"));
-  EXPECT_EQ(Boxes(result).size(), 2u) << "message boxes keep working";
+  EXPECT_FALSE(sim::FileExists(LogFileIn(folder)));
+  EXPECT_EQ(MessageBoxesOf(result).size(), 2u) << "message boxes keep working";
 
   const std::string off = sim::TempFolder("logoff");
   result = sim::RunScenarioInChild("log_off", "\"" + off + "\"");
   ASSERT_EQ(result.exitCode, 0u) << result.output;
-  EXPECT_FALSE(sim::FileExists(off + "\\Data\\QORV\\Plugins\\OrrisbaneLog.txt"));
+  EXPECT_FALSE(sim::FileExists(LogFileIn(off)));
 }
 
 }  // namespace
+}  // namespace frame_test
 
 // The setting is read on the first call only: turning it off in the file
 // afterwards changes nothing.
@@ -141,9 +122,9 @@ SIM_SCENARIO(log_twice) {
 // is off for good: once the way is clear again, nothing is retried.
 SIM_SCENARIO(log_missing_folder) {
   sim::PrepareGameFolder(args.at(0), "[Patch]\nLogMessageToFile=1\n");
-  CreateDirectoryA("Data\\QORV\\Plugins\\OrrisbaneLog.txt", nullptr);
+  CreateDirectoryA(kLogFile, nullptr);
   ShowText("first");
-  RemoveDirectoryA("Data\\QORV\\Plugins\\OrrisbaneLog.txt");
+  RemoveDirectoryA(kLogFile);
   ShowText("second");
   return 0;
 }

@@ -11,8 +11,7 @@
 #include "sim/host_frame.h"
 #include "sim/host_memory.h"
 #include "sim/runner.h"
-
-extern "C" void MainLoop_Body();
+#include "tests/hook_check.h"
 
 namespace {
 
@@ -26,44 +25,31 @@ int32_t DisplacementAt(uint32_t site) {
   return d;
 }
 
-TEST(WriteJump, FiveByteSpanIsTheJumpAlone) {
-  sim::ResetHostImage();
-  ASSERT_TRUE(WriteJump(kSite, kSite + 5, reinterpret_cast<void*>(0x600000)));
-  EXPECT_EQ(HostAt<uint8_t>(kSite), 0xE9);
-  EXPECT_EQ(DisplacementAt(kSite), 0x600000 - kSite - 5);
-  EXPECT_EQ(HostAt<uint8_t>(kSite + 5), sim::kTrap);
-  // The jump really goes there.
-  EXPECT_EQ(sim::RunHost(kSite, {}).address, 0x600000u);
+// A jump forwards and backwards, alone or NOP-filled up to the resume.
+TEST(WriteJump, WritesTheJumpAndFillsTheSpanUpToTheResume) {
+  struct Span {
+    uint32_t site, resume, target;
+  };
+  for (const Span& span : {Span{kSite, kSite + 5, 0x600000}, Span{kSite, kSite + 6, 0x600000},
+                           Span{kSite + 0x100, kSite + 0x100 + 33, 0x600000}, Span{kSite, kSite + 5, 0x450000}}) {
+    SCOPED_TRACE(testing::Message() << std::hex << span.site << ".." << span.resume << " to " << span.target);
+    sim::ResetHostImage();
+    ASSERT_TRUE(WriteJump(span.site, span.resume, reinterpret_cast<void*>(span.target)));
+    EXPECT_EQ(HostAt<uint8_t>(span.site), 0xE9);
+    EXPECT_EQ(DisplacementAt(span.site), static_cast<int32_t>(span.target - span.site - 5));
+    for (uint32_t at = span.site + 5; at < span.resume; ++at) EXPECT_EQ(HostAt<uint8_t>(at), 0x90) << at - span.site;
+    EXPECT_EQ(HostAt<uint8_t>(span.resume), sim::kTrap);
+    EXPECT_EQ(sim::RunHost(span.site, {}).address, span.target);
+  }
 }
 
-TEST(WriteJump, LongerSpansAreNopFilledUpToTheResume) {
-  sim::ResetHostImage();
-  ASSERT_TRUE(WriteJump(kSite, kSite + 6, reinterpret_cast<void*>(0x600000)));
-  EXPECT_EQ(HostAt<uint8_t>(kSite + 5), 0x90);
-  EXPECT_EQ(HostAt<uint8_t>(kSite + 6), sim::kTrap);
-  ASSERT_TRUE(WriteJump(kSite + 0x100, kSite + 0x100 + 33, reinterpret_cast<void*>(0x600000)));
-  for (uint32_t i = 5; i < 33; ++i) EXPECT_EQ(HostAt<uint8_t>(kSite + 0x100 + i), 0x90) << i;
-  EXPECT_EQ(HostAt<uint8_t>(kSite + 0x100 + 33), sim::kTrap);
-}
-
-TEST(WriteJump, TargetBelowTheSiteGivesANegativeDisplacement) {
-  sim::ResetHostImage();
-  ASSERT_TRUE(WriteJump(kSite, kSite + 5, reinterpret_cast<void*>(0x450000)));
-  EXPECT_EQ(DisplacementAt(kSite), static_cast<int32_t>(0x450000 - kSite - 5));
-  EXPECT_LT(DisplacementAt(kSite), 0);
-  EXPECT_EQ(sim::RunHost(kSite, {}).address, 0x450000u);
-}
-
-TEST(WriteJump, ASpanShorterThanTheJumpIsRefusedAndNothingIsWritten) {
+TEST(WriteJump, KeepsTheOldProtectionAndRefusesShortOrUnwritableSpans) {
   sim::ResetHostImage();
   EXPECT_FALSE(WriteJump(kSite, kSite + 4, reinterpret_cast<void*>(0x600000)));
   EXPECT_FALSE(WriteJump(kSite, kSite, reinterpret_cast<void*>(0x600000)));
   EXPECT_FALSE(WriteJump(kSite + 8, kSite, reinterpret_cast<void*>(0x600000)));
   for (uint32_t i = 0; i < 12; ++i) EXPECT_EQ(HostAt<uint8_t>(kSite + i), sim::kTrap) << i;
-}
 
-TEST(WriteJump, KeepsTheOldProtectionAndFailsWhereItCannotChangeIt) {
-  sim::ResetHostImage();
   DWORD old;
   ASSERT_TRUE(VirtualProtect(reinterpret_cast<void*>(0x700000), 0x1000, PAGE_EXECUTE_READ, &old));
   EXPECT_TRUE(WriteJump(0x700010, 0x700015, reinterpret_cast<void*>(0x600000)));
@@ -120,48 +106,47 @@ TEST(WriteBytes, CopiesExactlyTheGivenBytes) {
 }
 
 int g_frames = 0;
-void CountFrame() { ++g_frames; }
-
-TEST(MainLoopHook, IsPlacedOnceAndKeepsTheTimerUpdatesEax) {
-  sim::ResetHostImage();
-  ASSERT_TRUE(RunEveryFrame(&CountFrame));
-  ASSERT_EQ(HostAt<uint8_t>(host::kMainLoop.site), 0xE9);
-  EXPECT_EQ(host::kMainLoop.site + 5 + DisplacementAt(host::kMainLoop.site),
-            static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&MainLoop_Body)));
-  HostAt<uint8_t>(host::kMainLoop.site) = 0xE8;  // as if never placed
-  ASSERT_TRUE(RunEveryFrame(&CountFrame));
-  EXPECT_EQ(HostAt<uint8_t>(host::kMainLoop.site), 0xE8) << "a second call must not patch again";
-
-  sim::ResetHostImage();
-  ASSERT_TRUE(WriteJump(host::kMainLoop.site, host::kMainLoop.site + 5, reinterpret_cast<void*>(&MainLoop_Body)));
-  sim::SetTimerResult(0xA1B2C3D4);
-  const uint32_t updates = sim::TimerUpdatesRun();
-  sim::FillTraps(host::kMainLoop.site + 5, host::kMainLoop.site + 6);  // land right at the resume
-  sim::Registers in{.eax = 1, .ebx = 0xB0B0, .ecx = sim::TimerObject(), .edx = 4, .esi = 0x5151, .edi = 0xD1D1,
-                    .ebp = 0xEBEB};
-  auto out = sim::RunHost(host::kMainLoop.site, in, {0xFEED});
-  EXPECT_EQ(out.address, host::kMainLoop.site + 5) << out.Describe();
-  EXPECT_EQ(out.regs.eax, 0xA1B2C3D4u);
-  EXPECT_EQ(out.regs.ebx, in.ebx);
-  EXPECT_EQ(out.regs.esi, in.esi);
-  EXPECT_EQ(out.regs.edi, in.edi);
-  EXPECT_EQ(out.regs.ebp, in.ebp);
-  EXPECT_EQ(out.regs.esp, out.entryEsp);
-  EXPECT_EQ(out.Stack(0), 0xFEEDu);
-  EXPECT_EQ(sim::TimerUpdatesRun(), updates + 1);
+void CountFrame() {
+  ++g_frames;
+  // As any callback may, it leaves the scratch registers changed.
+  asm volatile("" ::"a"(0xDEAD0001), "c"(0xDEAD0002), "d"(0xDEAD0003));
 }
 
-TEST(MainLoopHook, TheFrameLoopPassesThroughIt) {
+// The hook keeps what the host's call did (the timer update's EAX, every
+// other register, the stack) and adds the callbacks; the first callback
+// places it, later ones do not place it again.
+TEST(MainLoopHook, RunsTheCallbacksAfterTheTimerUpdateAndIsPlacedOnce) {
   sim::ResetHostImage();
-  ASSERT_TRUE(WriteJump(host::kMainLoop.site, host::kMainLoop.site + 5, reinterpret_cast<void*>(&MainLoop_Body)));
-  sim::SetTimerResult(0x0BADF00D);
-  const uint32_t updates = sim::TimerUpdatesRun();
+  sim::SetTimerResult(0xA1B2C3D4);
+  const sim::Registers in{.eax = 1, .ebx = 0xB0B0, .ecx = sim::TimerObject(), .edx = 4, .esi = 0x5151,
+                          .edi = 0xD1D1, .ebp = 0xEBEB};
+  sim::FillTraps(host::kMainLoop.resume, host::kMainLoop.resume + 1);  // land right at the resume
+  const sim::Landing host = sim::RunHost(host::kMainLoop.site, in, {0xFEED});
+  EXPECT_EQ(host.regs.eax, 0xA1B2C3D4u) << "the host's call returns the timer result";
+
+  sim::ResetHostImage();
+  ASSERT_TRUE(RunEveryFrame(&CountFrame));
   ASSERT_TRUE(RunEveryFrame(&CountFrame));
   const int frames = g_frames;
+  const uint32_t updates = sim::TimerUpdatesRun();
   for (int i = 0; i < 3; ++i) sim::RunFrame();
   EXPECT_EQ(sim::TimerUpdatesRun(), updates + 3);
   EXPECT_EQ(g_frames, frames + 3) << "a callback added twice runs once per frame";
-  EXPECT_EQ(sim::LastTimerResult(), 0x0BADF00Du);
+  EXPECT_EQ(sim::LastTimerResult(), 0xA1B2C3D4u);
+
+  sim::FillTraps(host::kMainLoop.resume, host::kMainLoop.resume + 1);
+  const sim::Landing hooked = sim::RunHost(host::kMainLoop.site, in, {0xFEED});
+  // A call leaves the flags to the callee: they are not kept.
+  hook_check::ExpectLanded(hooked, host::kMainLoop.resume, host.regs, 0, false);
+  EXPECT_EQ(hooked.Stack(0), 0xFEEDu);
+  EXPECT_EQ(sim::TimerUpdatesRun(), updates + 4);
+  EXPECT_EQ(g_frames, frames + 4);
+
+  sim::ResetHostImage();  // the host's own call is back at the site
+  ASSERT_TRUE(RunEveryFrame(&CountFrame));
+  sim::RunFrame();
+  EXPECT_EQ(g_frames, frames + 4) << "a second callback placed the hook again";
+  EXPECT_EQ(sim::TimerUpdatesRun(), updates + 5);
 }
 
 }  // namespace

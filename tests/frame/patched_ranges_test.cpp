@@ -1,13 +1,13 @@
 // Which host bytes each option changes, loaded through a fresh copy of the
-// built DLL and compared byte for byte with the untouched host image; and the
-// one place outside the sites headers where host addresses are typed.
+// built DLL and compared byte for byte with the untouched host image; what is
+// left when an option's set cannot be written; and the one place outside the
+// sites headers where host addresses are typed.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,8 +28,10 @@
 #include "diagnostics/texture_warning_sites.h"
 #include "memory/usage_report_sites.h"
 #include "patch/frame_sites.h"
+#include "patch/messages.h"
 #include "plugin/option_table.h"
 #include "sim/host_memory.h"
+#include "sim/import_redirect.h"
 #include "sim/loader.h"
 #include "sim/session.h"
 #include "tests/frame/frame_fixture.h"
@@ -39,16 +41,13 @@ namespace {
 using Range = sim::HostRange;
 using Ranges = std::vector<Range>;
 
-Ranges RangesAfterLoading(const std::string& ini) {
+Ranges RangesAfterLoading(const std::string& ini, sim::AfterMapping afterMapping = {}) {
   sim::ResetHostImage();
-  const uint32_t size = sim::kHostEnd - sim::kHostBegin;
-  auto before = std::make_unique<uint8_t[]>(size);
-  std::memcpy(before.get(), reinterpret_cast<const void*>(static_cast<uintptr_t>(sim::kHostBegin)), size);
-  const std::string folder = sim::TempFolder("ranges");
-  sim::PrepareGameFolder(folder, ini);
-  auto outcome = sim::LoadPluginAsQorv({frame_test::FreshDllCopy(folder), false});
-  EXPECT_TRUE(outcome.loadResult) << outcome.error;
-  return sim::PatchedRanges(before.get(), sim::kHostBegin, size);
+  const std::vector<uint8_t> before(reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(sim::kHostBegin)),
+                                    reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(sim::kHostEnd)));
+  const auto copy = frame_test::LoadFreshCopy(ini, false, std::move(afterMapping));
+  EXPECT_TRUE(copy.outcome.loadResult) << copy.outcome.error;
+  return sim::PatchedRanges(before.data(), sim::kHostBegin, static_cast<uint32_t>(before.size()));
 }
 
 const Range kLoadMarker{host::kLoadMarker, host::kLoadMarker + 1};
@@ -137,6 +136,66 @@ TEST(PatchedRanges, EachOptionWritesJustItsRowSpans) {
       AddSpans(*needed, expected);
     }
     ExpectWrittenJustWithin(RangesAfterLoading(ini), expected, row->key);
+  }
+}
+
+// Stands in for VirtualProtect in a loaded copy's import table: refuses the
+// nth call on one host address (the first makes its span writable, the
+// second gives the span its protection back) and passes the rest on.
+struct Refusal {
+  uint32_t address;
+  int nth;
+  int calls = 0;
+  decltype(&VirtualProtect) real = nullptr;
+};
+Refusal g_refusal{0, 0};
+
+BOOL WINAPI RefusingVirtualProtect(void* at, SIZE_T size, DWORD protection, DWORD* old) {
+  if (reinterpret_cast<uintptr_t>(at) == g_refusal.address && ++g_refusal.calls == g_refusal.nth) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  return g_refusal.real(at, size, protection, old);
+}
+
+// Half an entry/exit pair takes a lock that is never given back: a refused
+// span leaves the whole effect-list set unwritten, or written and put back,
+// while the other options are still applied and the log says where and why.
+TEST(PatchedRanges, AnOptionWhoseSetCannotBeWrittenLeavesItsBytesAndIsLogged) {
+  struct Case {
+    const char* refused;
+    HookSite span;
+    int nth;
+    uint32_t logged;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"write access", host::kEffectListCExit, 1, host::kEffectListCExit.site, "cannot be made writable"},
+      {"the old protection", host::kEffectListEEntry, 2, host::kFixUnsafeEffectListSites[0].site,
+       "could not be protected again, so the set was put back"},
+  };
+  Ranges strLen = {kLoadMarker};
+  AddSpans(*FindOptionByKey("StrLen"), strLen);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("refused ") + c.refused);
+    g_refusal = {c.span.site, c.nth};
+    HMODULE copy = nullptr;
+    const Ranges patched =
+        RangesAfterLoading("[Patch]\nLogMessageToFile=1\nFixUnsafeEffectList=1\nStrLen=1\n", [&](HMODULE module) {
+          copy = module;
+          const void* real = sim::RedirectImport(module, "kernel32.dll", "VirtualProtect",
+                                                 reinterpret_cast<const void*>(&RefusingVirtualProtect));
+          g_refusal.real = reinterpret_cast<decltype(&VirtualProtect)>(const_cast<void*>(real));
+        });
+    ASSERT_NE(g_refusal.real, nullptr) << "the copy imports no VirtualProtect";
+    sim::RedirectImport(copy, "kernel32.dll", "VirtualProtect", reinterpret_cast<const void*>(g_refusal.real));
+    ExpectWrittenJustWithin(patched, strLen, "StrLen beside the refused set");
+    char line[200];
+    std::snprintf(line, sizeof line, "\"FixUnsafeEffectList\" was not applied: host code at 0x%X %s.", c.logged,
+                  c.reason);
+    // The plugin logs relative to the game folder, still the current one.
+    const std::string log = sim::ReadFile(kLogFile);
+    EXPECT_NE(log.find(line), std::string::npos) << log;
   }
 }
 

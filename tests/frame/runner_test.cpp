@@ -3,25 +3,18 @@
 
 #include "sim/host_memory.h"
 #include "sim/runner.h"
+#include "tests/hook_check.h"
 
 namespace {
 
+using hook_check::R;
+
 TEST(Runner, ATrapAtTheEntryReportsTheRegistersAndStackAsGiven) {
   sim::ResetHostImage();
-  sim::Registers in{.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = 5, .edi = 6, .ebp = 7,
-                    .eflags = sim::kCarryFlag | sim::kZeroFlag};
+  const R in{.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = 5, .edi = 6, .ebp = 7,
+             .eflags = sim::kCarryFlag | sim::kZeroFlag};
   auto out = sim::RunHost(0x480000, in, {0x11, 0x22, 0x33});
-  EXPECT_EQ(out.address, 0x480000u);
-  EXPECT_EQ(out.exception, sim::kBreakpoint);
-  EXPECT_EQ(out.regs.eax, 1u);
-  EXPECT_EQ(out.regs.ebx, 2u);
-  EXPECT_EQ(out.regs.ecx, 3u);
-  EXPECT_EQ(out.regs.edx, 4u);
-  EXPECT_EQ(out.regs.esi, 5u);
-  EXPECT_EQ(out.regs.edi, 6u);
-  EXPECT_EQ(out.regs.ebp, 7u);
-  EXPECT_EQ(out.regs.esp, out.entryEsp);
-  EXPECT_EQ(out.regs.eflags & sim::kArithmeticFlags, sim::kCarryFlag | sim::kZeroFlag);
+  hook_check::ExpectLanded(out, 0x480000, in, 0);
   EXPECT_EQ(out.Stack(0), 0x11u);
   EXPECT_EQ(out.Stack(2), 0x33u);
 }
@@ -30,10 +23,9 @@ TEST(Runner, HostCodeRunsAndAReturnLandsOnTheReturnProbe) {
   sim::ResetHostImage();
   // mov eax, ebx; add eax, [esp+4]; ret 4
   sim::PlaceBytes(0x480000, {0x89, 0xD8, 0x03, 0x44, 0x24, 0x04, 0xC2, 0x04, 0x00});
-  auto out = sim::RunHost(0x480000, {.ebx = 40}, {sim::kReturnProbe, 2});
-  EXPECT_EQ(out.address, sim::kReturnProbe) << out.Describe();
-  EXPECT_EQ(out.regs.eax, 42u);
-  EXPECT_EQ(out.regs.esp, out.entryEsp + 8);
+  const R in{.ebx = 40};
+  auto out = sim::RunHost(0x480000, in, {sim::kReturnProbe, 2});
+  hook_check::ExpectLanded(out, sim::kReturnProbe, hook_check::With(in, {{&R::eax, 42}}), 8, false);
 }
 
 TEST(Runner, AFaultIsReportedWithItsAddress) {

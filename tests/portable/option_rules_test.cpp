@@ -8,6 +8,8 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "fixes/effect_list_sites.h"
 #include "fixes/scene_node_guard_sites.h"
@@ -35,13 +37,12 @@ class OptionRules : public testing::Test {
   void WriteIni(const std::string& body) {
     std::ofstream(dir_ / "Data/QORV/Plugins/Orrisbane.ini") << "[Patch]\n" << body;
   }
-  static const OptionEntry& Row(const char* key) {
+  static bool Eligible(const char* key) {
     for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
-      if (std::string(row->key) == key) return *row;
+      if (std::string(row->key) == key) return IsOptionEligible(*row);
     }
     throw std::runtime_error(std::string("no row ") + key);
   }
-  bool Eligible(const char* key) { return IsOptionEligible(Row(key)); }
   fs::path dir_;
 };
 
@@ -56,9 +57,7 @@ TEST(OptionTable, AHostAddressNamesTheOptionThatWritesIt) {
 }
 
 TEST_F(OptionRules, TableHasFiftyFourRowsWithUniqueKeysAndKnownReferences) {
-  EXPECT_EQ(FindOption(-1), nullptr);
-  EXPECT_EQ(FindOption(54), nullptr);
-  EXPECT_EQ(FindOption(1000), nullptr);
+  for (int outside : {-1, 54, 1000}) EXPECT_EQ(FindOption(outside), nullptr) << outside;
   ASSERT_NE(FindOption(53), nullptr);
   EXPECT_STREQ(FindOption(53)->key, "RunAllocatorBenchmark");
   EXPECT_STREQ(FindOption(0)->key, "LogMessageToFile");
@@ -84,48 +83,44 @@ TEST_F(OptionRules, TableHasFiftyFourRowsWithUniqueKeysAndKnownReferences) {
   }
 }
 
-TEST_F(OptionRules, OnMeansGreaterThanZeroAndAMissingKeyIsOff) {
-  WriteIni("StrLen=2\nUnk11=0\nRender650=-3\nShadowNode=junk\n");
-  EXPECT_TRUE(Eligible("StrLen"));
-  EXPECT_FALSE(Eligible("Unk11"));
-  EXPECT_FALSE(Eligible("Render650"));
-  EXPECT_FALSE(Eligible("ShadowNode"));
-  EXPECT_FALSE(Eligible("NullRefNode"));
+// On means greater than zero and a missing key is off; a conflict rules out
+// the later option; the benchmark rules out the allocators but not the array
+// allocator; a requirement looks at the setting only.
+TEST_F(OptionRules, EligibilityFollowsTheSettingsConflictsAndRequirements) {
+  struct File {
+    const char* ini;
+    std::vector<const char*> on, off;
+  };
+  const File files[] = {
+      {"StrLen=2\nUnk11=0\nRender650=-3\nShadowNode=junk\n",
+       {"StrLen"},
+       {"Unk11", "Render650", "ShadowNode", "NullRefNode"}},
+      {"StrCmp=1\nStrCmpNoTry=1\nMountNodeCrash=1\nMountNodeWarn=1\nNullLoadedNodeIgnore=1\n"
+       "NullLoadedNodeNotify=1\nAlignHeapAllocate=1\nFixMovApsManuallyIfAlignedAllocateIsDisabled=1\n",
+       {"StrCmp", "MountNodeCrash", "NullLoadedNodeIgnore", "AlignHeapAllocate"},
+       {"StrCmpNoTry", "MountNodeWarn", "NullLoadedNodeNotify", "FixMovApsManuallyIfAlignedAllocateIsDisabled"}},
+      {"RunAllocatorBenchmark=1\nAlignHeapAllocate=1\nUseOSAllocators=1\nCustomMemoryBlock=1\n"
+       "OverwriteArrayAllocator=1\n",
+       {"OverwriteArrayAllocator"},
+       {"AlignHeapAllocate", "UseOSAllocators", "CustomMemoryBlock"}},
+      // CustomMemoryBlock needs UseOSAllocators; MemoryInfoConsole needs only
+      // CustomMemoryBlock's setting.
+      {"OverwriteArrayAllocator=1\nUseOSAllocators=0\nMemoryInfoConsole=1\nCustomMemoryBlock=1\n",
+       {"MemoryInfoConsole"},
+       {"OverwriteArrayAllocator", "CustomMemoryBlock"}},
+  };
+  for (const File& file : files) {
+    SCOPED_TRACE(file.ini);
+    WriteIni(file.ini);
+    for (const char* key : file.on) EXPECT_TRUE(Eligible(key)) << key;
+    for (const char* key : file.off) EXPECT_FALSE(Eligible(key)) << key;
+  }
+}
+
+TEST_F(OptionRules, OverridesBeatTheFileCaseSensitivelyAndAMissingKeyGivesTheFallback) {
+  WriteIni("NativeOverrideProbe=1\n");
   EXPECT_EQ(GetSetting("NullRefNode", -1), -1);
   EXPECT_EQ(GetSetting("UseOSAllocators", 0), 0);
-}
-
-TEST_F(OptionRules, ConflictsRuleOutTheLaterOption) {
-  WriteIni("StrCmp=1\nStrCmpNoTry=1\nMountNodeCrash=1\nMountNodeWarn=1\nNullLoadedNodeIgnore=1\n"
-           "NullLoadedNodeNotify=1\nAlignHeapAllocate=1\nFixMovApsManuallyIfAlignedAllocateIsDisabled=1\n");
-  EXPECT_TRUE(Eligible("StrCmp"));
-  EXPECT_FALSE(Eligible("StrCmpNoTry"));
-  EXPECT_TRUE(Eligible("MountNodeCrash"));
-  EXPECT_FALSE(Eligible("MountNodeWarn"));
-  EXPECT_TRUE(Eligible("NullLoadedNodeIgnore"));
-  EXPECT_FALSE(Eligible("NullLoadedNodeNotify"));
-  EXPECT_TRUE(Eligible("AlignHeapAllocate"));
-  EXPECT_FALSE(Eligible("FixMovApsManuallyIfAlignedAllocateIsDisabled"));
-}
-
-TEST_F(OptionRules, BenchmarkRulesOutTheAllocatorsButNotTheArrayAllocator) {
-  WriteIni("RunAllocatorBenchmark=1\nAlignHeapAllocate=1\nUseOSAllocators=1\nCustomMemoryBlock=1\n"
-           "OverwriteArrayAllocator=1\n");
-  EXPECT_FALSE(Eligible("AlignHeapAllocate"));
-  EXPECT_FALSE(Eligible("UseOSAllocators"));
-  EXPECT_FALSE(Eligible("CustomMemoryBlock"));
-  EXPECT_TRUE(Eligible("OverwriteArrayAllocator"));
-}
-
-TEST_F(OptionRules, RequirementsLookAtSettingsOnly) {
-  WriteIni("OverwriteArrayAllocator=1\nUseOSAllocators=0\nMemoryInfoConsole=1\nCustomMemoryBlock=1\n");
-  EXPECT_FALSE(Eligible("OverwriteArrayAllocator"));
-  EXPECT_FALSE(Eligible("CustomMemoryBlock"));   // needs UseOSAllocators
-  EXPECT_TRUE(Eligible("MemoryInfoConsole"));    // needs only CustomMemoryBlock's setting
-}
-
-TEST_F(OptionRules, OverridesBeatTheFileCaseSensitively) {
-  WriteIni("NativeOverrideProbe=1\n");
   EXPECT_EQ(GetSetting("NativeOverrideProbe", -1), 1);
   StoreSettingOverride("NativeOverrideProbe", 0);
   EXPECT_EQ(GetSetting("NativeOverrideProbe", -1), 0);
@@ -136,11 +131,9 @@ TEST_F(OptionRules, OverridesBeatTheFileCaseSensitively) {
 }
 
 TEST(ProfileText, ConvertsLikeTheWin32Reader) {
-  EXPECT_EQ(ProfileTextToInt("12"), 12);
-  EXPECT_EQ(ProfileTextToInt("  -4"), -4);
-  EXPECT_EQ(ProfileTextToInt("0x10"), 16);
-  EXPECT_EQ(ProfileTextToInt("3 ; three"), 3);
-  EXPECT_EQ(ProfileTextToInt("true"), 0);
+  for (auto [text, value] : {std::pair{"12", 12}, {"  -4", -4}, {"0x10", 16}, {"3 ; three", 3}, {"true", 0}}) {
+    EXPECT_EQ(ProfileTextToInt(text), value) << text;
+  }
   auto entries = ParseIni("[patch]\r\n Key = 5 \r\n;Other=1\n[Other]\nKey=9\n");
   EXPECT_EQ(FindIniValue(entries, "Patch", "key").value_or("?"), "5");
   EXPECT_FALSE(FindIniValue(entries, "Patch", "Other").has_value());
