@@ -47,7 +47,8 @@ TEST_F(AlignHeapAllocateHooks, AllocationArgumentsReachTheHostHeapFixed) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "size " << c.size << " alignment " << c.alignment);
-    const sim::Landing out = Run(host::kHeapAllocate.site, {sim::kReturnProbe, c.size, uint32_t(c.alignment), c.flag}, 16);
+    const sim::Landing out =
+        Run(host::kHeapAllocate.site, {sim::kReturnProbe, c.size, uint32_t(c.alignment), c.flag}, 16);
     const sim::HeapCall& call = sim::HostHeap().lastAllocate;
     EXPECT_EQ(call.heap, host::kHostHeap) << "ECX must reach the host routine";
     EXPECT_EQ(call.eaxAtTail, sim::kHeapAllocateGlobalValue) << "the overwritten MOV EAX,[global] must be redone";

@@ -75,7 +75,8 @@ TEST_F(ArrayAllocator, NeutralisedRoutinesReturnAsStatedAndTheSkipGoesStraightTo
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.site);
-    const sim::Landing out = hook_check::ExpectHook(c.site, kDistinct, {sim::kReturnProbe, 0x1111, 0x2222, 0x3333}, c.want);
+    const sim::Landing out =
+        hook_check::ExpectHook(c.site, kDistinct, {sim::kReturnProbe, 0x1111, 0x2222, 0x3333}, c.want);
     EXPECT_EQ(out.Stack(0), c.top);
   }
 }
