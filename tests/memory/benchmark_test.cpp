@@ -170,17 +170,10 @@ std::vector<std::string> OneTest(int test, uint32_t size, int count, int times, 
   std::ostringstream out;
   BenchmarkTest(test, size, count, times, threads, out);
   const std::vector<std::string> lines = SplitLines(out.str(), "\n");
-  const std::vector<std::string> header = {"", "== Test: ( " + Header(kLabels[test], size, count, times, threads)};
-  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + std::min<size_t>(lines.size(), 2)), header);
-  return std::vector<std::string>(lines.begin() + std::min<size_t>(lines.size(), 2), lines.end());
-}
-
-TEST(AllocatorBenchmark, TimesZeroMeasuresNothingAndPrintsZeros) {
-  for (int test : {2, 4}) {
-    SCOPED_TRACE(test);
-    EXPECT_EQ(OneTest(test, 16, 100, 0, 2),
-              std::vector<std::string>({"Allocation average: 0", "Free average: 0", "Total average: 0"}));
-  }
+  const auto afterHeader = lines.begin() + std::min<size_t>(lines.size(), 2);
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), afterHeader),
+            std::vector<std::string>({"", "== Test: ( " + Header(kLabels[test], size, count, times, threads)}));
+  return {afterHeader, lines.end()};
 }
 
 TEST(AllocatorBenchmark, FewerBlocksThanThreadsStillCompletes) {
@@ -194,19 +187,26 @@ TEST(AllocatorBenchmark, FewerBlocksThanThreadsStillCompletes) {
   }
 }
 
-TEST(AllocatorBenchmark, WorkThatCannotBeHadSkipsTheTestWithALine) {
+// Times of 0 measures nothing; work that cannot be had skips the test with a line.
+TEST(AllocatorBenchmark, TestsThatMeasureNothingPrintTheirFixedLines) {
+  const std::vector<std::string> zeros = {"Allocation average: 0", "Free average: 0", "Total average: 0"};
   const struct {
-    int test, count, threads;
-    const char* line;
+    int test;
+    uint32_t size;
+    int count, times, threads;
+    std::vector<std::string> lines;
   } cases[] = {
+      {2, 16, 100, 0, 2, zeros},
+      {4, 16, 100, 0, 2, zeros},
       // 2^30 pointers need 4 GiB: the request must fail, not wrap to nothing.
-      {2, 1 << 30, 1, "Skipped: the work arrays for Count 1073741824 and Threads 1 could not be allocated."},
-      {4, 1 << 30, 1, "Skipped: the private MemoryBlock of 8589934592 bytes is too large."},
-      {4, 0x1FFFFFFF, 1, "Skipped: the private MemoryBlock of 4294967288 bytes could not be built."},
-      {2, 10, -1, "Skipped: Count and Threads must each be at least 1."},
+      {2, 8, 1 << 30, 1, 1, {"Skipped: the work arrays for Count 1073741824 and Threads 1 could not be allocated."}},
+      {4, 8, 1 << 30, 1, 1, {"Skipped: the private MemoryBlock of 8589934592 bytes is too large."}},
+      {4, 8, 0x1FFFFFFF, 1, 1, {"Skipped: the private MemoryBlock of 4294967288 bytes could not be built."}},
+      {2, 8, 10, 1, -1, {"Skipped: Count and Threads must each be at least 1."}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(OneTest(c.test, 8, c.count, 1, c.threads), std::vector<std::string>({c.line}));
+    SCOPED_TRACE(testing::Message() << "test " << c.test << " count " << c.count);
+    EXPECT_EQ(OneTest(c.test, c.size, c.count, c.times, c.threads), c.lines);
   }
 }
 
