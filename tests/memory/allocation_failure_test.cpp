@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 #include <map>
 
 #include "memory/array_allocator_sites.h"
@@ -93,9 +94,8 @@ void ExpectKnownCrashEnd(const FailureOutcome& outcome, const char* sizeAndAlign
   EXPECT_EQ(outcome.child.exitCode, kKnownCrashExitCode) << outcome.child.output;
   EXPECT_EQ(outcome.child.output.find("returned"), std::string::npos) << "the routine must not return";
   std::vector<sim::JournalEntry> boxes;
-  for (const auto& entry : outcome.child.journal) {
-    if (entry.kind == sim::JournalEntry::kMessageBox) boxes.push_back(entry);
-  }
+  std::copy_if(outcome.child.journal.begin(), outcome.child.journal.end(), std::back_inserter(boxes),
+               [](const sim::JournalEntry& entry) { return entry.kind == sim::JournalEntry::kMessageBox; });
   ASSERT_EQ(boxes.size(), 1u) << outcome.child.output;
   EXPECT_EQ(boxes[0].text, ExpectedText(sizeAndAlignment));
   EXPECT_EQ(boxes[0].caption, "Message from Orrisbane");

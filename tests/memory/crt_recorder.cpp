@@ -34,7 +34,8 @@ bool Owns(void* p, Family family, const char* function) {
   if (p == nullptr) return true;
   auto live = g_live.find(p);
   if (live != g_live.end() && live->second.first == family) return true;
-  g_mismatches.push_back(std::string(function) + (live == g_live.end() ? " of an unknown pointer" : " of a block of the other family"));
+  g_mismatches.push_back(std::string(function) +
+                         (live == g_live.end() ? " of an unknown pointer" : " of a block of the other family"));
   return false;
 }
 
