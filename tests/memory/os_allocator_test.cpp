@@ -75,7 +75,7 @@ TEST_F(OsHeap, EveryBlockStaysInOneRuntimeFamily) {
   EXPECT_EQ(crt.LiveBlocks(), 0u);
 }
 
-TEST_F(OsHeap, ReallocatingNullIsAnAllocationThroughTheRuntimeReallocation) {
+TEST_F(OsHeap, ReallocatingNullAllocatesThroughTheRuntimeAndToSizeZeroKeepsALiveBlock) {
   void* plain = OsHeapReallocate(nullptr, 70, 0, false);
   ExpectOnlyCall("realloc", nullptr, 70, 0);
   crt.Forget();
@@ -83,9 +83,6 @@ TEST_F(OsHeap, ReallocatingNullIsAnAllocationThroughTheRuntimeReallocation) {
   ExpectOnlyCall("_aligned_realloc", nullptr, 70, 16);
   OsHeapFree(plain, false);
   OsHeapFree(aligned, true);
-}
-
-TEST_F(OsHeap, ReallocatingToSizeZeroKeepsALiveBlock) {
   void* block = OsHeapAllocate(64, 0, false);
   void* shrunk = OsHeapReallocate(block, 0, 0, false);
   ASSERT_NE(shrunk, nullptr);
@@ -140,28 +137,26 @@ TEST_F(OsHeap, ExhaustedPoolFallsBackAndRecoversAfterOneRelease) {
   EXPECT_EQ(pool->FreeSlotCount(), pool->slotCount);
 }
 
-TEST_F(OsHeap, ReallocationOutOfAPoolCopiesTheSlotOnly) {
+TEST_F(OsHeap, ReallocationCopiesTheSlotOutOfAPoolAndTheNewSizeIntoASmallerOne) {
   BuildMemoryBlocks(1, false);
-  auto* block = static_cast<unsigned char*>(OsHeapAllocate(12, 0, false));
-  ASSERT_TRUE(MemoryBlockTable[3]->Contains(block));
-  for (int i = 0; i < 12; ++i) block[i] = static_cast<unsigned char>(i + 1);
-  block[12] = 0x55;  // the next slot: no business of this block
-  auto* grown = static_cast<unsigned char*>(OsHeapReallocate(block, 100, 0, false));
+  MemoryBlock* twelve = MemoryBlockTable[3];
+  auto* slot = static_cast<unsigned char*>(OsHeapAllocate(12, 0, false));
+  ASSERT_TRUE(twelve->Contains(slot));
+  for (int i = 0; i < 12; ++i) slot[i] = static_cast<unsigned char>(i + 1);
+  slot[12] = 0x55;  // the next slot: no business of this block
+  auto* grown = static_cast<unsigned char*>(OsHeapReallocate(slot, 100, 0, false));
   ExpectOnlyCall("malloc", nullptr, 100, 0);
   for (int i = 0; i < 12; ++i) EXPECT_EQ(grown[i], i + 1);
   for (int i = 12; i < 100; ++i) ASSERT_EQ(grown[i], kFreshByte) << "byte " << i << " was copied";
-  EXPECT_EQ(MemoryBlockTable[3]->FreeSlotCount(), MemoryBlockTable[3]->slotCount);
+  EXPECT_EQ(twelve->FreeSlotCount(), twelve->slotCount);
   OsHeapFree(grown, false);
-}
 
-TEST_F(OsHeap, ReallocationIntoASmallerPoolCopiesTheNewSize) {
-  BuildMemoryBlocks(1, false);
-  MemoryBlock* small = MemoryBlockTable[3];
-  std::memset(small->begin, 0x77, small->totalSize);
-  auto* block = static_cast<unsigned char*>(OsHeapAllocate(36, 0, false));
-  std::memset(block, 0x11, 36);
-  auto* shrunk = static_cast<unsigned char*>(OsHeapReallocate(block, 10, 0, false));
-  ASSERT_TRUE(small->Contains(shrunk));
+  crt.Forget();
+  std::memset(twelve->begin, 0x77, twelve->totalSize);
+  auto* wide = static_cast<unsigned char*>(OsHeapAllocate(36, 0, false));
+  std::memset(wide, 0x11, 36);
+  auto* shrunk = static_cast<unsigned char*>(OsHeapReallocate(wide, 10, 0, false));
+  ASSERT_TRUE(twelve->Contains(shrunk));
   for (int i = 0; i < 10; ++i) EXPECT_EQ(shrunk[i], 0x11);
   EXPECT_EQ(shrunk[10], 0x77);
   EXPECT_EQ(shrunk[11], 0x77);

@@ -41,17 +41,7 @@ TEST(MemoryBlockPlan, SplitsTheTotalBySinglePrecisionWeightsCappedAtOneGibibyte)
   EXPECT_EQ(PlanMemoryBlocks(1, false).totalSize[2], 63907u);
 }
 
-TEST(MemoryBlockBuild, NonPositiveTotalBuildsNothing) {
-  BuildMemoryBlocks(1, false);
-  ASSERT_TRUE(PoolsReady);
-  for (int32_t total : {0, -1}) {
-    BuildMemoryBlocks(total, false);
-    EXPECT_FALSE(PoolsReady);
-    for (int i = 0; i < kMemoryBlockTableSize; ++i) EXPECT_EQ(MemoryBlockTable[i], nullptr);
-  }
-}
-
-TEST(MemoryBlockBuild, LayoutsBuildTheirSlotSizesAlignedAndOwnTheirReservations) {
+TEST(MemoryBlockBuild, LayoutsBuildAlignedPoolsOwningTheirReservationsAndANonPositiveTotalNone) {
   BuildMemoryBlocks(1, false);
   ASSERT_TRUE(PoolsReady);
   for (int i = 0; i < kMemoryBlockTableSize; ++i) {
@@ -59,13 +49,11 @@ TEST(MemoryBlockBuild, LayoutsBuildTheirSlotSizesAlignedAndOwnTheirReservations)
       EXPECT_EQ(MemoryBlockTable[i], nullptr);
       continue;
     }
-    ASSERT_NE(MemoryBlockTable[i], nullptr);
-    EXPECT_EQ(MemoryBlockTable[i]->slotSize, uint32_t(i * 4));
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(MemoryBlockTable[i]->begin) % 32, 0u);
-  }
-  // The owner of a pointer is found only inside a reservation.
-  for (int i = 2; i < kMemoryBlockTableSize; ++i) {
     MemoryBlock* pool = MemoryBlockTable[i];
+    ASSERT_NE(pool, nullptr);
+    EXPECT_EQ(pool->slotSize, uint32_t(i * 4));
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(pool->begin) % 32, 0u);
+    // The owner of a pointer is found only inside a reservation.
     EXPECT_EQ(FindOwningPool(pool->begin, false), pool);
     EXPECT_EQ(FindOwningPool(pool->end - 1, false), pool);
   }
@@ -74,6 +62,11 @@ TEST(MemoryBlockBuild, LayoutsBuildTheirSlotSizesAlignedAndOwnTheirReservations)
   EXPECT_EQ(FindOwningPool(nullptr, false), nullptr);
   BuildMemoryBlocks(1, true);
   for (int i = 0; i < kMemoryBlockTableSize; ++i) EXPECT_EQ(MemoryBlockTable[i] != nullptr, i == 4 || i == 8);
+  for (int32_t total : {0, -1}) {
+    BuildMemoryBlocks(total, false);
+    EXPECT_FALSE(PoolsReady);
+    for (int i = 0; i < kMemoryBlockTableSize; ++i) EXPECT_EQ(MemoryBlockTable[i], nullptr) << "total " << total;
+  }
 }
 
 TEST(MemoryBlock, HandsOutEverySlotOnceThenRecoversAfterOneReleaseAndIgnoresForeignPointers) {
