@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "memory/allocator_benchmark.h"
@@ -123,15 +124,14 @@ TEST(AllocatorBenchmark, ReportHasTwentyFiveBlocksInTestThenSizeOrder) {
     EXPECT_GT(r.allocation, 0.0);
     EXPECT_GT(r.release, 0.0);
   }
-  // Tests 0 and 1 went through the host's own heap, and gave every block back.
-  EXPECT_EQ(sim::HostHeap().allocations, 2u * 5u * 2u * 1000u);
-  EXPECT_EQ(sim::HostHeap().frees, sim::HostHeap().allocations);
-  EXPECT_EQ(sim::HostHeap().foreignFrees, 0u);
-  EXPECT_EQ(sim::LiveHostHeapBlocks(), 0u);
-  EXPECT_EQ(sim::HostHeap().lastAllocate.heap, host::kHostHeap);
-  EXPECT_EQ(sim::HostHeap().lastAllocate.alignment, 16);
-  EXPECT_EQ(sim::HostHeap().lastAllocate.flag & 0xFF, 1u);
-  EXPECT_EQ(sim::HostHeap().lastFree.flag & 0xFF, 1u);
+  // Tests 0 and 1 went through the host's own heap, the second aligned, and
+  // gave every block back.
+  const sim::HostHeapRecord& heap = sim::HostHeap();
+  EXPECT_EQ(std::make_tuple(heap.allocations, heap.frees, heap.foreignFrees, sim::LiveHostHeapBlocks()),
+            std::make_tuple(2u * 5u * 2u * 1000u, 2u * 5u * 2u * 1000u, 0u, 0u));
+  EXPECT_EQ(std::make_tuple(heap.lastAllocate.heap, heap.lastAllocate.alignment, heap.lastAllocate.flag & 0xFF,
+                            heap.lastFree.flag & 0xFF),
+            std::make_tuple(host::kHostHeap, 16, 1u, 1u));
 }
 
 // Times of 0 or below is a dry run: the full report with zeros, and no
