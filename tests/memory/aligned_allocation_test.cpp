@@ -16,6 +16,15 @@ class AlignHeapAllocateHooks : public MemoryTest {
     MemoryTest::SetUp();
     ApplyAlignHeapAllocate();
   }
+
+  // Enters a heap routine on the host's heap as the host calls it; the host
+  // routine must run and return to the caller.
+  static sim::Landing Run(uint32_t site, std::initializer_list<uint32_t> stack, int32_t espDelta) {
+    const R in = With(kDistinct, {{&R::ecx, host::kHostHeap}});
+    const sim::Landing out = sim::RunHost(site, in, stack);
+    ExpectReturned(out, in, std::nullopt, espDelta);  // ESI of the release: pushed by the body, popped by the host
+    return out;
+  }
 };
 
 TEST_F(AlignHeapAllocateHooks, AllocationArgumentsReachTheHostHeapFixed) {
@@ -37,18 +46,15 @@ TEST_F(AlignHeapAllocateHooks, AllocationArgumentsReachTheHostHeapFixed) {
       {40, 32, 0, 16, 1},           // flag clear: aligned to 16
   };
   for (const Case& c : cases) {
-    sim::Registers in = kMarkedRegisters;
-    in.ecx = host::kHostHeap;
-    const sim::Landing out = sim::RunHost(host::kHeapAllocate.site, in, {sim::kReturnProbe, c.size, uint32_t(c.alignment), c.flag});
-    ASSERT_EQ(out.address, sim::kReturnProbe) << out.Describe();
-    EXPECT_EQ(out.regs.esp - out.entryEsp, 16u);
-    ExpectCalleeSavedKept(in, out);
+    SCOPED_TRACE(testing::Message() << "size " << c.size << " alignment " << c.alignment);
+    const sim::Landing out =
+        Run(host::kHeapAllocate.site, {sim::kReturnProbe, c.size, uint32_t(c.alignment), c.flag}, 16);
     const sim::HeapCall& call = sim::HostHeap().lastAllocate;
     EXPECT_EQ(call.heap, host::kHostHeap) << "ECX must reach the host routine";
     EXPECT_EQ(call.eaxAtTail, sim::kHeapAllocateGlobalValue) << "the overwritten MOV EAX,[global] must be redone";
     EXPECT_EQ(call.size, c.size);
-    EXPECT_EQ(call.alignment, c.expectedAlignment) << "size " << c.size << " alignment " << c.alignment;
-    EXPECT_EQ(call.flag, c.expectedFlag) << "size " << c.size << " alignment " << c.alignment;
+    EXPECT_EQ(call.alignment, c.expectedAlignment);
+    EXPECT_EQ(call.flag, c.expectedFlag);
     if (out.regs.eax != 0) sim::CallHeapFree(Pointer(out.regs.eax), true);
   }
   EXPECT_EQ(sim::HostHeap().allocations, std::size(cases));
@@ -66,43 +72,32 @@ TEST_F(AlignHeapAllocateHooks, ReleaseIsAlignedExceptForTheHeapsSpecialPointers)
       {sim::kHeapSentinelValue ^ 0x20, 0x200, 1},
   };
   for (const Case& c : cases) {
-    sim::Registers in = kMarkedRegisters;
-    in.ecx = host::kHostHeap;
-    const sim::Landing out = sim::RunHost(host::kHeapFreeEntry.site, in, {sim::kReturnProbe, c.pointer, c.flag});
-    ASSERT_EQ(out.address, sim::kReturnProbe) << out.Describe();
-    EXPECT_EQ(out.regs.esp - out.entryEsp, 12u);
-    ExpectCalleeSavedKept(in, out);  // ESI: pushed by the body, popped by the host
+    SCOPED_TRACE(testing::Message() << "pointer " << std::hex << c.pointer);
+    Run(host::kHeapFreeEntry.site, {sim::kReturnProbe, c.pointer, c.flag}, 12);
     const sim::HeapCall& call = sim::HostHeap().lastFree;
     EXPECT_EQ(call.heap, host::kHostHeap);
     EXPECT_EQ(call.pointer, c.pointer);
     EXPECT_EQ(call.eaxAtTail, c.pointer) << "the overwritten MOV EAX,[ESP+4] must be redone";
-    EXPECT_EQ(call.flag, c.expectedFlag) << "pointer " << std::hex << c.pointer;
+    EXPECT_EQ(call.flag, c.expectedFlag);
   }
   EXPECT_EQ(sim::LiveHostHeapBlocks(), 0u);
 }
 
 class MovapsFixes : public MemoryTest {
  protected:
-  static uint8_t ByteAt(uint32_t address) { return sim::HostAt<uint8_t>(address); }
-
   // Runs the single instruction at address against a 16-byte operand that is
   // not 16-byte aligned; it must reach the trap right after it.
   static void ExpectRunsMisaligned(uint32_t address) {
     alignas(16) static uint8_t buffer[64];
-    sim::Registers in;
-    in.eax = AddressOf(buffer + 4);
-    const sim::Landing out = sim::RunHost(address, in);
-    EXPECT_EQ(out.exception, sim::kBreakpoint) << out.Describe();
-    EXPECT_EQ(out.address, address + 3) << out.Describe();
+    const R in = With(kDistinct, {{&R::eax, AddressOf(buffer + 4)}});
+    hook_check::ExpectHook(address, in, {}, {address + 3, in, 0, true});
   }
 };
 
 TEST_F(MovapsFixes, ManualFixTurnsTheOneStoreIntoMovups) {
   ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled();
-  EXPECT_EQ(ByteAt(sim::kManualMovaps), 0x0F);
-  EXPECT_EQ(ByteAt(sim::kManualMovaps + 1), 0x11);
-  EXPECT_EQ(ByteAt(sim::kManualMovaps + 2), 0x00);
-  EXPECT_EQ(ByteAt(sim::kManualMovaps + 3), sim::kTrap);
+  const uint8_t* const at = &sim::HostAt<uint8_t>(sim::kManualMovaps);
+  EXPECT_EQ(std::vector<uint8_t>(at, at + 4), std::vector<uint8_t>({0x0F, 0x11, 0x00, sim::kTrap}));
   ExpectRunsMisaligned(sim::kManualMovaps);
 }
 
@@ -110,7 +105,7 @@ TEST_F(MovapsFixes, ManualFixLeavesAnythingButMovapsAlone) {
   for (uint8_t found : {uint8_t(0x11), uint8_t(0x28), uint8_t(0x90)}) {
     sim::PlaceBytes(sim::kManualMovaps + 1, {found});
     ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled();
-    EXPECT_EQ(ByteAt(sim::kManualMovaps + 1), found);
+    EXPECT_EQ(sim::HostAt<uint8_t>(sim::kManualMovaps + 1), found);
   }
 }
 
@@ -123,7 +118,7 @@ TEST_F(MovapsFixes, StretchGetsItsTwelveBytesAndNothingElse) {
   for (const HookSite& store : host::kStretchStoreOpcodes) expected[store.site - kFrom] = 0x11;
   for (const HookSite& load : host::kStretchLoadOpcodes) expected[load.site - kFrom] = 0x10;
   for (uint32_t address = kFrom; address < kTo; ++address) {
-    EXPECT_EQ(ByteAt(address), expected[address - kFrom]) << std::hex << address;
+    EXPECT_EQ(sim::HostAt<uint8_t>(address), expected[address - kFrom]) << std::hex << address;
   }
   ExpectRunsMisaligned(host::kStretchStore1.site - 1);
   ExpectRunsMisaligned(host::kStretchLoad7.site - 1);  // the one not followed at once by another

@@ -7,8 +7,6 @@
 namespace memory_test {
 namespace {
 
-constexpr uint32_t kReturnsZero[] = {host::kArrayZeroRoutineA.site, host::kArrayZeroRoutineB.site};
-
 class ArrayAllocator : public MemoryTest {
  protected:
   void SetUp() override {
@@ -16,37 +14,36 @@ class ArrayAllocator : public MemoryTest {
     ApplyOverwriteArrayAllocator();
   }
 
-  sim::Landing Run(uint32_t site, std::initializer_list<uint32_t> stack, uint32_t expectedPop) {
-    const sim::Landing out = sim::RunHost(site, kMarkedRegisters, stack);
-    EXPECT_EQ(out.address, sim::kReturnProbe) << out.Describe();
-    EXPECT_EQ(out.regs.esp - out.entryEsp, expectedPop);
-    ExpectCalleeSavedKept(kMarkedRegisters, out);
-    return out;
+  // Allocates as the host does; the block is returned.
+  void* Allocate(uint32_t size) {
+    const sim::Landing out = sim::RunHost(host::kArrayAllocate.site, kDistinct, {sim::kReturnProbe, size, 0x7777});
+    ExpectReturned(out, kDistinct, std::nullopt, 12);
+    return Pointer(out.regs.eax);
+  }
+  void Release(void* block) {
+    ExpectReturned(sim::RunHost(host::kArrayRelease.site, kDistinct, {sim::kReturnProbe, AddressOf(block)}),
+                   kDistinct, std::nullopt, 8);
   }
 };
 
+// Each stretch runs through to its end touching nothing; the byte before it
+// is still the host's.
 TEST_F(ArrayAllocator, NopFillsCoverExactlyTheirStretches) {
   for (const HookSite& stretch : host::kArrayNopFills) {
-    for (uint32_t at = stretch.site; at < stretch.resume; ++at) {
-      EXPECT_EQ(sim::HostAt<uint8_t>(at), 0x90) << std::hex << at;
-    }
-    EXPECT_EQ(sim::HostAt<uint8_t>(stretch.resume), sim::kTrap) << std::hex << stretch.site;
-    EXPECT_EQ(sim::HostAt<uint8_t>(stretch.site - 1), sim::kTrap) << std::hex << stretch.site;
+    SCOPED_TRACE(testing::Message() << std::hex << stretch.site);
+    hook_check::ExpectHook(stretch.site, kDistinct, {}, {stretch.resume, kDistinct, 0, true});
+    hook_check::ExpectHook(stretch.site - 1, kDistinct, {}, {stretch.site - 1, kDistinct, 0, true});
   }
 }
 
 TEST_F(ArrayAllocator, AllocationIsAnAlignedRequestOfTheFirstArgument) {
   for (uint32_t size : {8u, 20u, 100u}) {
     crt.Forget();
-    const sim::Landing out = Run(host::kArrayAllocate.site, {sim::kReturnProbe, size, 0x7777}, 12);
-    EXPECT_EQ(OnlyCall().function, "_aligned_malloc");
-    EXPECT_EQ(OnlyCall().size, size);
-    EXPECT_EQ(OnlyCall().alignment, 16u);
-    EXPECT_EQ(Pointer(out.regs.eax), OnlyCall().result);
+    void* block = Allocate(size);
+    EXPECT_EQ(block, ExpectOnlyCall("_aligned_malloc", nullptr, size, 16));
     crt.Forget();
-    Run(host::kArrayRelease.site, {sim::kReturnProbe, out.regs.eax}, 8);
-    EXPECT_EQ(OnlyCall().function, "_aligned_free");
-    EXPECT_EQ(Pointer(out.regs.eax), OnlyCall().pointer);
+    Release(block);
+    ExpectOnlyCall("_aligned_free", block, 0, 0);
   }
   EXPECT_EQ(sim::HostHeap().arrayAllocations, 0u);
   EXPECT_EQ(sim::HostHeap().arrayReleases, 0u);
@@ -55,34 +52,33 @@ TEST_F(ArrayAllocator, AllocationIsAnAlignedRequestOfTheFirstArgument) {
 TEST_F(ArrayAllocator, SixteenByteArraysComeFromAndReturnToTheirPool) {
   BuildMemoryBlocks(1, false);
   MemoryBlock* pool = MemoryBlockTable[4];
-  const sim::Landing out = Run(host::kArrayAllocate.site, {sim::kReturnProbe, 16, 0}, 12);
-  EXPECT_TRUE(pool->Contains(Pointer(out.regs.eax)));
+  void* block = Allocate(16);
+  EXPECT_TRUE(pool->Contains(block));
   EXPECT_EQ(pool->FreeSlotCount(), pool->slotCount - 1);
-  Run(host::kArrayRelease.site, {sim::kReturnProbe, out.regs.eax}, 8);
+  Release(block);
   EXPECT_EQ(pool->FreeSlotCount(), pool->slotCount);
   EXPECT_TRUE(crt.Calls().empty());
 }
 
-TEST_F(ArrayAllocator, NeutralisedRoutinesReturnAsStated) {
-  for (uint32_t site : kReturnsZero) {
-    const sim::Landing out = Run(site, {sim::kReturnProbe, 0x1111}, 4);
-    EXPECT_EQ(out.regs.eax, 0u) << std::hex << site;
+TEST_F(ArrayAllocator, NeutralisedRoutinesReturnAsStatedAndTheSkipGoesStraightToItsTarget) {
+  const R zero = With(kDistinct, {{&R::eax, 0}});
+  const struct {
+    uint32_t site;
+    hook_check::Want want;
+    uint32_t top;  // the stack word left on top
+  } cases[] = {
+      {host::kArrayZeroRoutineA.site, {sim::kReturnProbe, zero, 4}, 0x1111},
+      {host::kArrayZeroRoutineB.site, {sim::kReturnProbe, zero, 4}, 0x1111},
+      {host::kArrayEmptyRoutine.site, {sim::kReturnProbe, kDistinct, 4, true}, 0x1111},
+      {host::kArrayEmptyRoutineWithArguments.site, {sim::kReturnProbe, kDistinct, 12, true}, 0x3333},
+      {host::kArraySkip.site, {host::kArraySkipTarget, kDistinct, 0, true}, sim::kReturnProbe},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.site);
+    const sim::Landing out =
+        hook_check::ExpectHook(c.site, kDistinct, {sim::kReturnProbe, 0x1111, 0x2222, 0x3333}, c.want);
+    EXPECT_EQ(out.Stack(0), c.top);
   }
-  const sim::Landing empty = Run(host::kArrayEmptyRoutine.site, {sim::kReturnProbe, 0x1111}, 4);
-  EXPECT_EQ(empty.regs.eax, kMarkedRegisters.eax);
-  const sim::Landing withArguments = Run(host::kArrayEmptyRoutineWithArguments.site, {sim::kReturnProbe, 0x1111, 0x2222, 0x3333}, 12);
-  EXPECT_EQ(withArguments.regs.eax, kMarkedRegisters.eax);
-  EXPECT_EQ(withArguments.Stack(0), 0x3333u);
-}
-
-TEST_F(ArrayAllocator, SkipGoesStraightToTheTarget) {
-  const sim::Landing out = sim::RunHost(host::kArraySkip.site, kMarkedRegisters, {0x1111});
-  EXPECT_EQ(out.address, host::kArraySkipTarget) << out.Describe();
-  EXPECT_EQ(out.regs.esp, out.entryEsp);
-  EXPECT_EQ(out.regs.eax, kMarkedRegisters.eax);
-  EXPECT_EQ(out.regs.ecx, kMarkedRegisters.ecx);
-  EXPECT_EQ(out.regs.edx, kMarkedRegisters.edx);
-  ExpectCalleeSavedKept(kMarkedRegisters, out);
 }
 
 }  // namespace

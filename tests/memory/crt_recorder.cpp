@@ -34,66 +34,66 @@ bool Owns(void* p, Family family, const char* function) {
   if (p == nullptr) return true;
   auto live = g_live.find(p);
   if (live != g_live.end() && live->second.first == family) return true;
-  g_mismatches.push_back(std::string(function) + (live == g_live.end() ? " of an unknown pointer" : " of a block of the other family"));
+  g_mismatches.push_back(std::string(function) +
+                         (live == g_live.end() ? " of an unknown pointer" : " of a block of the other family"));
   return false;
 }
 
+template <typename Allocate>
+void* RecordAllocation(const char* function, Family family, size_t size, size_t alignment, Allocate allocate) {
+  std::lock_guard<std::mutex> lock(g_lock);
+  void* block = ShouldFail() ? nullptr : Remember(allocate(), family, size);
+  g_calls.push_back({function, nullptr, size, alignment, block});
+  return block;
+}
+
+template <typename Release>
+void RecordRelease(const char* function, Family family, void* p, Release release) {
+  std::lock_guard<std::mutex> lock(g_lock);
+  g_calls.push_back({function, p, 0, 0, nullptr});
+  if (!Owns(p, family, function)) return;
+  g_live.erase(p);
+  release();
+}
+
+// A pointer of the other family is left alone; the mismatch fails the test.
+template <typename Reallocate>
+void* RecordReallocation(const char* function, Family family, void* p, size_t size, size_t alignment,
+                         Reallocate reallocate) {
+  std::lock_guard<std::mutex> lock(g_lock);
+  void* block = p;
+  if (Owns(p, family, function)) {
+    const size_t oldSize = p ? g_live[p].second : 0;
+    block = reallocate();
+    if (block != nullptr) {
+      if (p != nullptr) g_live.erase(p);
+      g_live[block] = {family, size};
+      if (size > oldSize) std::memset(static_cast<char*>(block) + oldSize, kFreshByte, size - oldSize);
+    }
+  }
+  g_calls.push_back({function, p, size, alignment, block});
+  return block;
+}
+
 void* RecordedMalloc(size_t size) {
-  std::lock_guard<std::mutex> lock(g_lock);
-  void* block = ShouldFail() ? nullptr : Remember(kRuntimeCrtHeap.allocate(size), Family::kPlain, size);
-  g_calls.push_back({"malloc", nullptr, size, 0, block});
-  return block;
+  return RecordAllocation("malloc", Family::kPlain, size, 0, [=] { return kRuntimeCrtHeap.allocate(size); });
 }
-
 void* RecordedAlignedMalloc(size_t size, size_t alignment) {
-  std::lock_guard<std::mutex> lock(g_lock);
-  void* block = ShouldFail() ? nullptr
-                             : Remember(kRuntimeCrtHeap.alignedAllocate(size, alignment), Family::kAligned, size);
-  g_calls.push_back({"_aligned_malloc", nullptr, size, alignment, block});
-  return block;
+  return RecordAllocation("_aligned_malloc", Family::kAligned, size, alignment,
+                          [=] { return kRuntimeCrtHeap.alignedAllocate(size, alignment); });
 }
-
 void RecordedFree(void* p) {
-  std::lock_guard<std::mutex> lock(g_lock);
-  g_calls.push_back({"free", p, 0, 0, nullptr});
-  if (!Owns(p, Family::kPlain, "free")) return;
-  g_live.erase(p);
-  kRuntimeCrtHeap.release(p);
+  RecordRelease("free", Family::kPlain, p, [=] { kRuntimeCrtHeap.release(p); });
 }
-
 void RecordedAlignedFree(void* p) {
-  std::lock_guard<std::mutex> lock(g_lock);
-  g_calls.push_back({"_aligned_free", p, 0, 0, nullptr});
-  if (!Owns(p, Family::kAligned, "_aligned_free")) return;
-  g_live.erase(p);
-  kRuntimeCrtHeap.alignedRelease(p);
+  RecordRelease("_aligned_free", Family::kAligned, p, [=] { kRuntimeCrtHeap.alignedRelease(p); });
 }
-
-void* Reallocated(void* p, void* block, Family family, size_t size) {
-  if (block == nullptr) return nullptr;
-  const size_t oldSize = p ? g_live[p].second : 0;
-  if (p != nullptr) g_live.erase(p);
-  g_live[block] = {family, size};
-  if (size > oldSize) std::memset(static_cast<char*>(block) + oldSize, kFreshByte, size - oldSize);
-  return block;
-}
-
 void* RecordedRealloc(void* p, size_t size) {
-  std::lock_guard<std::mutex> lock(g_lock);
-  void* block = Owns(p, Family::kPlain, "realloc")
-                    ? Reallocated(p, kRuntimeCrtHeap.reallocate(p, size), Family::kPlain, size)
-                    : p;  // left alone; the mismatch fails the test
-  g_calls.push_back({"realloc", p, size, 0, block});
-  return block;
+  return RecordReallocation("realloc", Family::kPlain, p, size, 0, [=] { return kRuntimeCrtHeap.reallocate(p, size); });
 }
-
 void* RecordedAlignedRealloc(void* p, size_t size, size_t alignment) {
-  std::lock_guard<std::mutex> lock(g_lock);
-  void* block = Owns(p, Family::kAligned, "_aligned_realloc")
-                    ? Reallocated(p, kRuntimeCrtHeap.alignedReallocate(p, size, alignment), Family::kAligned, size)
-                    : p;
-  g_calls.push_back({"_aligned_realloc", p, size, alignment, block});
-  return block;
+  return RecordReallocation("_aligned_realloc", Family::kAligned, p, size, alignment,
+                            [=] { return kRuntimeCrtHeap.alignedReallocate(p, size, alignment); });
 }
 
 }  // namespace

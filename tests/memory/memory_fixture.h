@@ -3,14 +3,31 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <tuple>
+
 #include "memory/memory_block.h"
 #include "memory/os_allocator.h"
 #include "sim/host_heap.h"
 #include "sim/host_memory.h"
 #include "sim/runner.h"
+#include "tests/hook_check.h"
 #include "tests/memory/crt_recorder.h"
 
 namespace memory_test {
+
+using hook_check::kDistinct;
+using hook_check::R;
+using hook_check::With;
+using sim::AddressOf;
+inline void* Pointer(uint32_t address) { return reinterpret_cast<void*>(static_cast<uintptr_t>(address)); }
+
+inline void ExpectCall(const CrtCall& call, const std::string& function, const void* pointer, size_t size,
+                       size_t alignment) {
+  EXPECT_EQ(std::tie(call.function, call.pointer, call.size, call.alignment),
+            std::tie(function, pointer, size, alignment));
+}
 
 class MemoryTest : public ::testing::Test {
  protected:
@@ -31,23 +48,22 @@ class MemoryTest : public ::testing::Test {
     EXPECT_EQ(crt.Calls().size(), 1u);
     return crt.Calls().empty() ? CrtCall{} : crt.Calls().back();
   }
+  // The one runtime call a step made was this one; its result is returned.
+  void* ExpectOnlyCall(const std::string& function, const void* pointer, size_t size, size_t alignment) {
+    const CrtCall call = OnlyCall();
+    ExpectCall(call, function, pointer, size, alignment);
+    return call.result;
+  }
 
   CrtRecorder crt;
 };
 
-// Registers a body must hand back as it found them.
-inline void ExpectCalleeSavedKept(const sim::Registers& in, const sim::Landing& out) {
-  EXPECT_EQ(out.regs.ebx, in.ebx);
-  EXPECT_EQ(out.regs.esi, in.esi);
-  EXPECT_EQ(out.regs.edi, in.edi);
-  EXPECT_EQ(out.regs.ebp, in.ebp);
+// A routine the host calls came back to its caller with `espDelta` bytes of
+// stack gone, the callee-saved registers and EAX as wanted (no EAX: nothing
+// to compare it with); ECX, EDX and the flags are the C code's to change.
+inline void ExpectReturned(const sim::Landing& out, const R& in, std::optional<uint32_t> eax, int32_t espDelta) {
+  const R want = With(in, {{&R::eax, eax.value_or(out.regs.eax)}, {&R::ecx, out.regs.ecx}, {&R::edx, out.regs.edx}});
+  hook_check::ExpectLanded(out, sim::kReturnProbe, want, espDelta, false);
 }
-
-using sim::AddressOf;
-inline void* Pointer(uint32_t address) { return reinterpret_cast<void*>(static_cast<uintptr_t>(address)); }
-
-constexpr sim::Registers kMarkedRegisters{.eax = 0xA0A0A0A0, .ebx = 0xB0B0B0B0, .ecx = 0xC0C0C0C0,
-                                          .edx = 0xD0D0D0D0, .esi = 0x51515151, .edi = 0xD1D1D1D1,
-                                          .ebp = 0xBEBEBEBE};
 
 }  // namespace memory_test

@@ -18,60 +18,36 @@ class OsAllocatorHooks : public MemoryTest {
     AlignMode = 0;
   }
 
-  sim::Landing Run(uint32_t site, std::initializer_list<uint32_t> stack) {
-    sim::Registers in = kMarkedRegisters;
-    in.ecx = host::kHostHeap;
+  // Enters a heap routine on the host's heap as the host calls it; it must
+  // come back to the caller with EAX the block its one runtime call handed
+  // out, if it handed one out. The call is returned.
+  CrtCall Run(uint32_t site, std::initializer_list<uint32_t> stack, int32_t espDelta) {
+    crt.Forget();
+    const R in = With(kDistinct, {{&R::ecx, host::kHostHeap}});
     const sim::Landing out = sim::RunHost(site, in, stack);
-    EXPECT_EQ(out.address, sim::kReturnProbe) << out.Describe();
-    ExpectCalleeSavedKept(in, out);
-    return out;
+    const CrtCall call = OnlyCall();
+    ExpectReturned(out, in, call.result ? std::optional(AddressOf(call.result)) : std::nullopt, espDelta);
+    return call;
   }
 };
 
-TEST_F(OsAllocatorHooks, AllocateReadsSizeAlignmentAndTheFlagsLowByte) {
-  const sim::Landing aligned = Run(host::kHeapAllocate.site, {sim::kReturnProbe, 40, 32, 0xFFFFFF01});
-  EXPECT_EQ(aligned.regs.esp - aligned.entryEsp, 16u);
-  EXPECT_EQ(OnlyCall().function, "_aligned_malloc");
-  EXPECT_EQ(OnlyCall().size, 40u);
-  EXPECT_EQ(OnlyCall().alignment, 32u);
-  EXPECT_EQ(Pointer(aligned.regs.eax), OnlyCall().result);
-  OsHeapFree(Pointer(aligned.regs.eax), true);
+TEST_F(OsAllocatorHooks, EachRoutineReadsItsStackSlotsAndTheFlagsLowByte) {
+  const CrtCall aligned = Run(host::kHeapAllocate.site, {sim::kReturnProbe, 40, 32, 0xFFFFFF01}, 16);
+  ExpectCall(aligned, "_aligned_malloc", nullptr, 40, 32);
+  const CrtCall plain = Run(host::kHeapAllocate.site, {sim::kReturnProbe, 41, 32, 0x100}, 16);
+  ExpectCall(plain, "malloc", nullptr, 41, 0);
 
-  crt.Forget();
-  const sim::Landing plain = Run(host::kHeapAllocate.site, {sim::kReturnProbe, 41, 32, 0x100});
-  EXPECT_EQ(OnlyCall().function, "malloc");
-  EXPECT_EQ(OnlyCall().size, 41u);
-  EXPECT_EQ(Pointer(plain.regs.eax), OnlyCall().result);
-  OsHeapFree(Pointer(plain.regs.eax), false);
-  EXPECT_EQ(sim::HostHeap().allocations, 0u);
-}
+  ExpectCall(Run(host::kHeapFreeEntry.site, {sim::kReturnProbe, AddressOf(aligned.result), 0xABCDEF01}, 12),
+             "_aligned_free", aligned.result, 0, 0);
+  ExpectCall(Run(host::kHeapFreeEntry.site, {sim::kReturnProbe, AddressOf(plain.result), 0x00000100}, 12), "free",
+             plain.result, 0, 0);
 
-TEST_F(OsAllocatorHooks, FreeTakesThePointerTheHostLoadedAndRemovesEightBytes) {
-  void* aligned = OsHeapAllocate(50, 16, true);
-  void* plain = OsHeapAllocate(50, 0, false);
-  crt.Forget();
-  const sim::Landing first = Run(host::kHeapFreeEntry.site, {sim::kReturnProbe, AddressOf(aligned), 0xABCDEF01});
-  EXPECT_EQ(first.regs.esp - first.entryEsp, 12u);
-  EXPECT_EQ(OnlyCall().function, "_aligned_free");
-  EXPECT_EQ(OnlyCall().pointer, aligned);
-  crt.Forget();
-  Run(host::kHeapFreeEntry.site, {sim::kReturnProbe, AddressOf(plain), 0x00000100});
-  EXPECT_EQ(OnlyCall().function, "free");
-  EXPECT_EQ(OnlyCall().pointer, plain);
-  EXPECT_EQ(sim::HostHeap().frees, 0u);
-}
-
-TEST_F(OsAllocatorHooks, ReallocateReadsFourSlotsAndRemovesSixteenBytes) {
   void* block = OsHeapAllocate(30, 16, true);
-  crt.Forget();
-  const sim::Landing out = Run(host::kHeapReallocate.site, {sim::kReturnProbe, AddressOf(block), 90, 16, 0x201});
-  EXPECT_EQ(out.regs.esp - out.entryEsp, 20u);
-  EXPECT_EQ(OnlyCall().function, "_aligned_realloc");
-  EXPECT_EQ(OnlyCall().pointer, block);
-  EXPECT_EQ(OnlyCall().size, 90u);
-  EXPECT_EQ(OnlyCall().alignment, 16u);
-  EXPECT_EQ(Pointer(out.regs.eax), OnlyCall().result);
-  OsHeapFree(Pointer(out.regs.eax), true);
+  const CrtCall grown = Run(host::kHeapReallocate.site, {sim::kReturnProbe, AddressOf(block), 90, 16, 0x201}, 20);
+  ExpectCall(grown, "_aligned_realloc", block, 90, 16);
+  OsHeapFree(grown.result, true);
+  EXPECT_EQ(sim::HostHeap().allocations, 0u);
+  EXPECT_EQ(sim::HostHeap().frees, 0u);
   EXPECT_EQ(sim::HostHeap().reallocations, 0u);
 }
 
@@ -88,14 +64,11 @@ TEST_F(OsAllocatorHooks, FieldClearingWritesExactlyItsFieldsAroundTheHostRoutine
   uint8_t object[0x220];
   std::memset(object, 0xAB, sizeof object);
   sim::WatchFieldsObject(object);
-  sim::Registers in = kMarkedRegisters;
-  in.ecx = AddressOf(object);
+  const R in = With(kDistinct, {{&R::ecx, AddressOf(object)}});
   const sim::Landing out = sim::RunHost(host::kClearFields.site, in, {sim::kReturnProbe});
   sim::WatchFieldsObject(nullptr);
-  EXPECT_EQ(out.address, sim::kReturnProbe) << out.Describe();
-  EXPECT_EQ(out.regs.esp - out.entryEsp, 4u);
   // kFieldsRoutine changes every register and the flags; they must not reach here.
-  ExpectCalleeSavedKept(in, out);
+  ExpectReturned(out, in, std::nullopt, 4);
 
   EXPECT_EQ(sim::HostHeap().fieldsRoutineRuns, 1u);
   EXPECT_EQ(sim::HostHeap().clearFieldsRuns, 0u);
@@ -109,13 +82,8 @@ TEST_F(OsAllocatorHooks, FieldClearingWritesExactlyItsFieldsAroundTheHostRoutine
 }
 
 TEST_F(OsAllocatorHooks, NoOpRoutineReturnsAtOnceTouchingNothing) {
-  const sim::Landing out = sim::RunHost(host::kHeapNoOp.site, kMarkedRegisters, {sim::kReturnProbe, 0x1234});
-  EXPECT_EQ(out.address, sim::kReturnProbe) << out.Describe();
-  EXPECT_EQ(out.regs.esp - out.entryEsp, 4u);
-  EXPECT_EQ(out.regs.eax, kMarkedRegisters.eax);
-  EXPECT_EQ(out.regs.ecx, kMarkedRegisters.ecx);
-  EXPECT_EQ(out.regs.edx, kMarkedRegisters.edx);
-  ExpectCalleeSavedKept(kMarkedRegisters, out);
+  hook_check::ExpectHook(host::kHeapNoOp.site, kDistinct, {sim::kReturnProbe, 0x1234},
+                         {sim::kReturnProbe, kDistinct, 4, true});
   EXPECT_EQ(sim::HostHeap().noOpRuns, 0u);
 }
 

@@ -17,12 +17,11 @@ TEST_F(OsHeap, AlignedModeRaisesOrReplacesTheAlignment) {
   } cases[] = {{1, 8, true, 16},  {1, 32, true, 32}, {1, 24, true, 16}, {1, 0, false, 16},
                {1, -32, true, 16}, {1, 64, false, 64}, {-1, 8, false, 16}, {-1, 32, true, 32}};
   for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "mode " << c.mode << " alignment " << c.alignment);
     AlignMode = c.mode;
     crt.Forget();
     void* block = OsHeapAllocate(40, c.alignment, c.aligned);
-    const CrtCall call = OnlyCall();
-    EXPECT_EQ(call.function, "_aligned_malloc") << "mode " << c.mode << " alignment " << c.alignment;
-    EXPECT_EQ(call.alignment, c.runtimeAlignment) << "mode " << c.mode << " alignment " << c.alignment;
+    ExpectOnlyCall("_aligned_malloc", nullptr, 40, c.runtimeAlignment);
     EXPECT_EQ(AddressOf(block) % c.runtimeAlignment, 0u);
     OsHeapFree(block, c.aligned);
   }
@@ -33,7 +32,7 @@ TEST_F(OsHeap, AlignedModeReleasesEveryBlockAlignedWhateverTheHostFlag) {
   void* block = OsHeapAllocate(100, 0, false);
   crt.Forget();
   OsHeapFree(block, false);
-  EXPECT_EQ(OnlyCall().function, "_aligned_free");
+  ExpectOnlyCall("_aligned_free", block, 0, 0);
   crt.Forget();
   void* grown = OsHeapReallocate(OsHeapAllocate(100, 0, false), 200, 0, false);
   EXPECT_EQ(crt.Calls().back().function, "_aligned_realloc");
@@ -42,17 +41,16 @@ TEST_F(OsHeap, AlignedModeReleasesEveryBlockAlignedWhateverTheHostFlag) {
 
 TEST_F(OsHeap, PlainModeFollowsTheHostFlag) {
   void* plain = OsHeapAllocate(40, 16, false);
-  EXPECT_EQ(OnlyCall().function, "malloc");
+  ExpectOnlyCall("malloc", nullptr, 40, 0);
   crt.Forget();
   void* aligned = OsHeapAllocate(40, 32, true);
-  EXPECT_EQ(OnlyCall().function, "_aligned_malloc");
-  EXPECT_EQ(OnlyCall().alignment, 32u);
+  ExpectOnlyCall("_aligned_malloc", nullptr, 40, 32);
   crt.Forget();
   OsHeapFree(plain, false);
   OsHeapFree(aligned, true);
   ASSERT_EQ(crt.Calls().size(), 2u);
-  EXPECT_EQ(crt.Calls()[0].function, "free");
-  EXPECT_EQ(crt.Calls()[1].function, "_aligned_free");
+  ExpectCall(crt.Calls()[0], "free", plain, 0, 0);
+  ExpectCall(crt.Calls()[1], "_aligned_free", aligned, 0, 0);
 }
 
 // An aligned request without a positive alignment would go to malloc and
@@ -77,19 +75,14 @@ TEST_F(OsHeap, EveryBlockStaysInOneRuntimeFamily) {
   EXPECT_EQ(crt.LiveBlocks(), 0u);
 }
 
-TEST_F(OsHeap, ReallocatingNullIsAnAllocationThroughTheRuntimeReallocation) {
+TEST_F(OsHeap, ReallocatingNullAllocatesThroughTheRuntimeAndToSizeZeroKeepsALiveBlock) {
   void* plain = OsHeapReallocate(nullptr, 70, 0, false);
-  EXPECT_EQ(OnlyCall().function, "realloc");
-  EXPECT_EQ(OnlyCall().size, 70u);
+  ExpectOnlyCall("realloc", nullptr, 70, 0);
   crt.Forget();
   void* aligned = OsHeapReallocate(nullptr, 70, 16, true);
-  EXPECT_EQ(OnlyCall().function, "_aligned_realloc");
-  EXPECT_EQ(OnlyCall().alignment, 16u);
+  ExpectOnlyCall("_aligned_realloc", nullptr, 70, 16);
   OsHeapFree(plain, false);
   OsHeapFree(aligned, true);
-}
-
-TEST_F(OsHeap, ReallocatingToSizeZeroKeepsALiveBlock) {
   void* block = OsHeapAllocate(64, 0, false);
   void* shrunk = OsHeapReallocate(block, 0, 0, false);
   ASSERT_NE(shrunk, nullptr);
@@ -113,9 +106,10 @@ TEST_F(OsHeap, RequestsAbove36BytesNeverReachThePools) {
   EXPECT_EQ(FindOwningPool(largest, false), MemoryBlockTable[9]);
   EXPECT_TRUE(crt.Calls().empty());
   for (uint32_t size : {37u, 40u, 1000u}) {
+    SCOPED_TRACE(size);
     crt.Forget();
     void* block = OsHeapAllocate(size, 0, false);
-    EXPECT_EQ(OnlyCall().function, "malloc") << size;
+    ExpectOnlyCall("malloc", nullptr, size, 0);
     OsHeapFree(block, false);
   }
   OsHeapFree(largest, false);
@@ -128,7 +122,7 @@ TEST_F(OsHeap, ExhaustedPoolFallsBackAndRecoversAfterOneRelease) {
   for (uint32_t i = 0; i < pool->slotCount; ++i) pooled.push_back(OsHeapAllocate(8, 0, false));
   EXPECT_TRUE(crt.Calls().empty());
   void* overflow = OsHeapAllocate(8, 0, false);
-  EXPECT_EQ(OnlyCall().function, "malloc");
+  ExpectOnlyCall("malloc", nullptr, 8, 0);
   EXPECT_FALSE(pool->Contains(overflow));
   EXPECT_EQ(pool->FreeSlotCount(), 0u);
 
@@ -143,28 +137,26 @@ TEST_F(OsHeap, ExhaustedPoolFallsBackAndRecoversAfterOneRelease) {
   EXPECT_EQ(pool->FreeSlotCount(), pool->slotCount);
 }
 
-TEST_F(OsHeap, ReallocationOutOfAPoolCopiesTheSlotOnly) {
+TEST_F(OsHeap, ReallocationCopiesTheSlotOutOfAPoolAndTheNewSizeIntoASmallerOne) {
   BuildMemoryBlocks(1, false);
-  auto* block = static_cast<unsigned char*>(OsHeapAllocate(12, 0, false));
-  ASSERT_TRUE(MemoryBlockTable[3]->Contains(block));
-  for (int i = 0; i < 12; ++i) block[i] = static_cast<unsigned char>(i + 1);
-  block[12] = 0x55;  // the next slot: no business of this block
-  auto* grown = static_cast<unsigned char*>(OsHeapReallocate(block, 100, 0, false));
-  EXPECT_EQ(OnlyCall().function, "malloc");
+  MemoryBlock* twelve = MemoryBlockTable[3];
+  auto* slot = static_cast<unsigned char*>(OsHeapAllocate(12, 0, false));
+  ASSERT_TRUE(twelve->Contains(slot));
+  for (int i = 0; i < 12; ++i) slot[i] = static_cast<unsigned char>(i + 1);
+  slot[12] = 0x55;  // the next slot: no business of this block
+  auto* grown = static_cast<unsigned char*>(OsHeapReallocate(slot, 100, 0, false));
+  ExpectOnlyCall("malloc", nullptr, 100, 0);
   for (int i = 0; i < 12; ++i) EXPECT_EQ(grown[i], i + 1);
   for (int i = 12; i < 100; ++i) ASSERT_EQ(grown[i], kFreshByte) << "byte " << i << " was copied";
-  EXPECT_EQ(MemoryBlockTable[3]->FreeSlotCount(), MemoryBlockTable[3]->slotCount);
+  EXPECT_EQ(twelve->FreeSlotCount(), twelve->slotCount);
   OsHeapFree(grown, false);
-}
 
-TEST_F(OsHeap, ReallocationIntoASmallerPoolCopiesTheNewSize) {
-  BuildMemoryBlocks(1, false);
-  MemoryBlock* small = MemoryBlockTable[3];
-  std::memset(small->begin, 0x77, small->totalSize);
-  auto* block = static_cast<unsigned char*>(OsHeapAllocate(36, 0, false));
-  std::memset(block, 0x11, 36);
-  auto* shrunk = static_cast<unsigned char*>(OsHeapReallocate(block, 10, 0, false));
-  ASSERT_TRUE(small->Contains(shrunk));
+  crt.Forget();
+  std::memset(twelve->begin, 0x77, twelve->totalSize);
+  auto* wide = static_cast<unsigned char*>(OsHeapAllocate(36, 0, false));
+  std::memset(wide, 0x11, 36);
+  auto* shrunk = static_cast<unsigned char*>(OsHeapReallocate(wide, 10, 0, false));
+  ASSERT_TRUE(twelve->Contains(shrunk));
   for (int i = 0; i < 10; ++i) EXPECT_EQ(shrunk[i], 0x11);
   EXPECT_EQ(shrunk[10], 0x77);
   EXPECT_EQ(shrunk[11], 0x77);
@@ -180,7 +172,7 @@ TEST_F(OsHeap, AlignedLayoutPoolsServeAlignedModeAndReleaseThroughTheirRange) {
   void* notPooled = OsHeapAllocate(33, 0, false);
   EXPECT_TRUE(MemoryBlockTable[4]->Contains(small));
   EXPECT_TRUE(MemoryBlockTable[8]->Contains(wide));
-  EXPECT_EQ(OnlyCall().function, "_aligned_malloc");
+  ExpectOnlyCall("_aligned_malloc", nullptr, 33, 16);
   OsHeapFree(small, false);
   OsHeapFree(wide, false);
   OsHeapFree(notPooled, false);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -20,8 +19,13 @@
 #include "sim/journal.h"
 #include "sim/loader.h"
 #include "sim/runner.h"
+#include "tests/hook_check.h"
 
 namespace {
+
+using hook_check::kDistinct;
+using hook_check::R;
+using hook_check::With;
 
 constexpr uint32_t kSlotsPerPool = 8;
 
@@ -96,18 +100,7 @@ TEST_F(UsageReport, NormalLayoutPrintsEveryPoolInSizeOrder) {
   EXPECT_EQ(sim::ConsoleLines().at(0).caption, "Memory block (08) current: 12.50 %%, highest: 40.00 %%");
 }
 
-TEST_F(UsageReport, AlignedLayoutPrintsItsTwoPools) {
-  Publish({16, 32});
-  Take(32, 7);
-  MemoryUsageReport(0);
-  const std::vector<std::string> expected = {
-      "Memory block (16) current: 0.00 %, highest: 0.00 %",
-      "Memory block (32) current: 87.50 %, highest: 0.00 %",
-  };
-  EXPECT_EQ(Printed(), expected);
-}
-
-TEST_F(UsageReport, PrintsNothingUnlessTheHostAnsweredZeroAndPoolsAreReady) {
+TEST_F(UsageReport, PrintsOnlyWhenTheHostAnsweredZeroAndPoolsAreReadyAndOnlyThePublishedOnes) {
   PublishNormalLayout();
   MemoryUsageReport(1);
   MemoryUsageReport(0x80);
@@ -119,6 +112,15 @@ TEST_F(UsageReport, PrintsNothingUnlessTheHostAnsweredZeroAndPoolsAreReady) {
   std::fill(std::begin(table_), std::end(table_), nullptr);
   MemoryUsageReport(0);
   EXPECT_TRUE(sim::ConsoleLines().empty());
+  // The aligned layout: its two pools alone.
+  Publish({16, 32});
+  Take(32, 7);
+  MemoryUsageReport(0);
+  const std::vector<std::string> expected = {
+      "Memory block (16) current: 0.00 %, highest: 0.00 %",
+      "Memory block (32) current: 87.50 %, highest: 0.00 %",
+  };
+  EXPECT_EQ(Printed(), expected);
 }
 
 TEST_F(UsageReport, HighestUsageIsSampledEachFrameOnlyRisesAndStopsAtFull) {
@@ -149,41 +151,34 @@ TEST_F(UsageReport, HighestUsageIsSampledEachFrameOnlyRisesAndStopsAtFull) {
   EXPECT_EQ(Pool(16).highestUsage, 0.0f);
 }
 
-// Host registers a test can tell apart; the routine may change ECX and EDX as
-// any host call may, nothing else.
-constexpr sim::Registers kHostRegisters{.eax = 0x0BADF00D, .ebx = 0xB0B0B0B0, .ecx = 0x1C00C0DE, .edx = 0xD0D0D0D0,
-                                        .esi = 0x51515151, .edi = 0xD1D1D1D1, .ebp = 0xEBEBEBEB};
-
 TEST_F(UsageReport, HookCallsTheHostRoutineThenReportsOnItsLowByte) {
   PublishNormalLayout();
   ApplyMemoryInfoConsole();
   EXPECT_TRUE(TrackHighestUsage);
-
-  sim::SetUsageRoutineResult(0x12345600);
-  sim::Landing landing = sim::RunHost(host::kUsageReport.site, kHostRegisters, {0xAAAA0001, 0xAAAA0002});
-  EXPECT_EQ(landing.exception, sim::kBreakpoint) << landing.Describe();
-  EXPECT_EQ(landing.address, host::kUsageReport.resume);
-  EXPECT_EQ(sim::UsageRoutineCalls(), 1u);
-  EXPECT_EQ(sim::UsageRoutineLastEcx(), kHostRegisters.ecx);
-  const sim::Registers& r = landing.regs;
-  EXPECT_EQ(r.eax, 0x12345600u);
-  EXPECT_EQ(std::tie(r.ebx, r.esi, r.edi, r.ebp, r.esp),
-            std::tie(kHostRegisters.ebx, kHostRegisters.esi, kHostRegisters.edi, kHostRegisters.ebp, landing.entryEsp));
-  EXPECT_EQ(std::make_pair(landing.Stack(0), landing.Stack(1)), std::make_pair(0xAAAA0001u, 0xAAAA0002u));
-  EXPECT_EQ(Printed().size(), 8u);
-
-  sim::ClearJournal();
-  sim::SetUsageRoutineResult(0x00000001);
-  landing = sim::RunHost(host::kUsageReport.site, kHostRegisters);
-  EXPECT_EQ(landing.address, host::kUsageReport.resume);
-  EXPECT_EQ(landing.regs.eax, 1u);
-  EXPECT_EQ(sim::UsageRoutineCalls(), 2u);
-  EXPECT_TRUE(sim::ConsoleLines().empty());
+  const struct {
+    uint32_t answer;
+    size_t lines;
+  } answers[] = {{0x12345600, 8}, {0x00000001, 0}};
+  for (const auto& [answer, lines] : answers) {
+    SCOPED_TRACE(testing::Message() << "answer 0x" << std::hex << answer);
+    sim::ClearJournal();
+    sim::SetUsageRoutineResult(answer);
+    const uint32_t calls = sim::UsageRoutineCalls();
+    const sim::Landing out = sim::RunHost(host::kUsageReport.site, kDistinct, {0xAAAA0001, 0xAAAA0002});
+    // The routine may change ECX and EDX, as any host call may; nothing else.
+    const R want = With(kDistinct, {{&R::eax, answer}, {&R::ecx, out.regs.ecx}, {&R::edx, out.regs.edx}});
+    hook_check::ExpectLanded(out, host::kUsageReport.resume, want, 0, false);
+    EXPECT_EQ(std::make_pair(out.Stack(0), out.Stack(1)), std::make_pair(0xAAAA0001u, 0xAAAA0002u));
+    EXPECT_EQ(sim::UsageRoutineCalls(), calls + 1);
+    EXPECT_EQ(sim::UsageRoutineLastEcx(), kDistinct.ecx);
+    EXPECT_EQ(Printed().size(), lines);
+  }
 }
 
-// Scenarios in a fresh process: the main-loop hook is placed once per process.
+// Scenarios in a fresh process, as the main-loop hook is placed once per
+// process; each fails with a distinct code at the first check that does not hold.
 
-// Fails with a distinct code at the first check that does not hold.
+// The frame in which the benchmark's report appeared, or 0.
 int FramesUntilBenchmarkFile(int maxFrames) {
   for (int frame = 1; frame <= maxFrames; ++frame) {
     sim::RunFrame();
@@ -223,14 +218,11 @@ SIM_SCENARIO(BothOptionsPlaceTheMainLoopHookOnce) {
   return frame == 10 ? 0 : 100 + frame;
 }
 
-TEST(FrameUpdate, BenchmarkRunsInsideTheTenthFrameAfterItsApplyAndNeverAgain) {
-  const sim::ChildResult child = sim::RunScenarioInChild("BenchmarkRunsOnTheTenthFrameOnly");
-  EXPECT_EQ(child.exitCode, 0u) << "100 + frame of the run, or the failed step\n" << child.output;
-}
-
-TEST(FrameUpdate, MemoryInfoConsoleAndTheBenchmarkShareOneMainLoopHook) {
-  const sim::ChildResult child = sim::RunScenarioInChild("BothOptionsPlaceTheMainLoopHookOnce");
-  EXPECT_EQ(child.exitCode, 0u) << child.output;
+TEST(FrameUpdate, BenchmarkRunsInsideTheTenthFrameOnceAndSharesTheMainLoopHook) {
+  for (const char* scenario : {"BenchmarkRunsOnTheTenthFrameOnly", "BothOptionsPlaceTheMainLoopHookOnce"}) {
+    const sim::ChildResult child = sim::RunScenarioInChild(scenario);
+    EXPECT_EQ(child.exitCode, 0u) << scenario << ": 100 + frame of the run, or the failed step\n" << child.output;
+  }
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "fixes/scene_node_guard_sites.h"
 #include "tests/portable/doctor_fixture.h"
@@ -24,66 +26,54 @@ std::string Report(uint32_t fault, const std::string& stack, const std::string& 
          end + "Not so useful info (don't post unless asked):" + end + "STACK_FULL(" + stack + " 0 0);" + end + details;
 }
 
-class CrashDoctor : public DoctorFolder {
- protected:
-  DoctorRun Explain(const std::string& report, const std::string& ini = "") {
-    const std::string reportPath = Write("crash.txt", report);
-    return ini.empty() ? RunDoctor({"--crash", reportPath})
-                       : RunDoctor({"--crash", reportPath, Write("Orrisbane.ini", ini)});
-  }
-};
+using CrashDoctor = DoctorFolder;
 
 // Inside the patched span of MountNodeCrash, as the host runs it unpatched.
 const uint32_t kFaultInGuardedSite = host::kMountNodeCrash.site + 3;
-
-TEST_F(CrashDoctor, AFaultInAGuardedSiteNamesTheOptionAndWhetherItWasOn) {
-  const DoctorRun off = Explain(Report(kFaultInGuardedSite, "400000"), "[Patch]\nMountNodeCrash=0\n");
-  EXPECT_EQ(off.exitCode, 1) << off.output;
-  EXPECT_TRUE(off.Says("Crash 1 of 1, at 2026_12_08_13-48-29\n  Fault address: 0x" + Hex(kFaultInGuardedSite)))
-      << off.output;
-  EXPECT_TRUE(off.Says("lies in a site that MountNodeCrash patches.\n")) << off.output;
-  EXPECT_TRUE(off.Says("turning MountNodeCrash on guards this site.\n")) << off.output;
-
-  const DoctorRun on = Explain(Report(kFaultInGuardedSite, "400000"), "[Patch]\nMountNodeCrash=1\n");
-  EXPECT_EQ(on.exitCode, 0) << on.output;
-  EXPECT_TRUE(on.Says("MountNodeCrash was on in ")) << on.output;
-
-  const DoctorRun noSettings = Explain(Report(kFaultInGuardedSite, "400000"));
-  EXPECT_EQ(noSettings.exitCode, 0) << noSettings.output;
-  EXPECT_TRUE(noSettings.Says("Give your Orrisbane.ini as well")) << noSettings.output;
-}
-
 // A fault outside host code whose caller, a few words up, is a patched call.
-TEST_F(CrashDoctor, AReturnAddressRightAfterAGuardedSiteNamesItsOption) {
-  const uint32_t returnAddress = host::kMountNodeCrash.resume;
-  const DoctorRun answer = Explain(Report(0x71814B3, "400000 " + Hex(returnAddress)), "[Patch]\nMountNodeCrash=0\n");
-  EXPECT_EQ(answer.exitCode, 1) << answer.output;
-  EXPECT_TRUE(answer.Says("return address 0x" + Hex(returnAddress) + " (stack word 2 in STACK) lies in a site that "
-                          "MountNodeCrash patches.\n"))
-      << answer.output;
-}
+const uint32_t kReturnAfterGuardedSite = host::kMountNodeCrash.resume;
 
-TEST_F(CrashDoctor, AppendedReportsWithAndWithoutDetailsAreEachExplained) {
+TEST_F(CrashDoctor, ExplainsEachCrashReportWithTheOptionsThatGuardItsSite) {
   const std::string details = "\nDetails:\nException: 0xC0000005 access violation, reading address 0x10\n"
                               "Faulting module: CrashMod.dll+0x14B3 1.2.3.4\n";
-  const DoctorRun answer = Explain(Report(0x401234, "400000", "\n") + "===================================\n" +
-                                Report(0x71814B3, "", "\n", details));
-  EXPECT_EQ(answer.exitCode, 0) << answer.output;
-  EXPECT_TRUE(answer.Says("Crash 1 of 2, at 2026_12_08_13-48-29\n  Fault address: 0x401234\n  No site that an "
-                          "Orrisbane option patches holds"))
-      << answer.output;
-  EXPECT_TRUE(answer.Says("Crash 2 of 2, at 2026_12_08_13-48-29\n  Fault address: 0x71814B3\n"
-                          "  Faulting module: CrashMod.dll+0x14B3 1.2.3.4\n"
-                          "  Exception: 0xC0000005 access violation, reading address 0x10\n"))
-      << answer.output;
-}
-
-TEST_F(CrashDoctor, AFileThatIsNoReportIsRefused) {
-  for (const std::string text : {std::string("[Patch]\nStrCmp=1\n"), std::string("Crash info:\r\nnot the line\r\n"),
-                                 std::string()}) {
-    const DoctorRun answer = Explain(text);
-    EXPECT_EQ(answer.exitCode, 2) << answer.output;
-    EXPECT_TRUE(answer.Says("as an Orrisbane crash report")) << answer.output;
+  const struct {
+    const char* what;
+    std::string report;
+    std::optional<std::string> ini;  // nothing: none given
+    int exitCode;
+    std::vector<std::string> says;
+  } cases[] = {
+      {"a guarded site, option off", Report(kFaultInGuardedSite, "400000"), "[Patch]\nMountNodeCrash=0\n", 1,
+       {"Crash 1 of 1, at 2026_12_08_13-48-29\n  Fault address: 0x" + Hex(kFaultInGuardedSite),
+        "lies in a site that MountNodeCrash patches.\n", "turning MountNodeCrash on guards this site.\n"}},
+      {"a guarded site, option on", Report(kFaultInGuardedSite, "400000"), "[Patch]\nMountNodeCrash=1\n", 0,
+       {"MountNodeCrash was on in "}},
+      {"a guarded site, no settings", Report(kFaultInGuardedSite, "400000"), std::nullopt, 0,
+       {"Give your Orrisbane.ini as well"}},
+      {"a return address after a guarded site", Report(0x71814B3, "400000 " + Hex(kReturnAfterGuardedSite)),
+       "[Patch]\nMountNodeCrash=0\n", 1,
+       {"return address 0x" + Hex(kReturnAfterGuardedSite) +
+        " (stack word 2 in STACK) lies in a site that MountNodeCrash patches.\n"}},
+      {"appended reports with and without details",
+       Report(0x401234, "400000", "\n") + "===================================\n" +
+           Report(0x71814B3, "", "\n", details),
+       std::nullopt, 0,
+       {"Crash 1 of 2, at 2026_12_08_13-48-29\n  Fault address: 0x401234\n"
+        "  No site that an Orrisbane option patches holds",
+        "Crash 2 of 2, at 2026_12_08_13-48-29\n  Fault address: 0x71814B3\n"
+        "  Faulting module: CrashMod.dll+0x14B3 1.2.3.4\n"
+        "  Exception: 0xC0000005 access violation, reading address 0x10\n"}},
+      {"settings instead of a report", "[Patch]\nStrCmp=1\n", std::nullopt, 2, {"as an Orrisbane crash report"}},
+      {"a report without its line", "Crash info:\r\nnot the line\r\n", std::nullopt, 2,
+       {"as an Orrisbane crash report"}},
+      {"an empty file", "", std::nullopt, 2, {"as an Orrisbane crash report"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string report = Write("crash.txt", c.report);
+    const DoctorRun run = c.ini ? RunDoctor({"--crash", report, Write("Orrisbane.ini", *c.ini)})
+                                : RunDoctor({"--crash", report});
+    ExpectAnswer(run, c.exitCode, c.says);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -30,6 +31,15 @@ inline DoctorRun RunDoctor(std::initializer_list<std::string> arguments) {
   const int status = pclose(pipe);
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
+}
+
+// The run ended with exitCode, its output holding every text of says and none
+// of saysNot.
+inline void ExpectAnswer(const DoctorRun& run, int exitCode, const std::vector<std::string>& says,
+                         const std::vector<std::string>& saysNot = {}) {
+  EXPECT_EQ(run.exitCode, exitCode) << run.output;
+  for (const auto& text : says) EXPECT_TRUE(run.Says(text)) << text << "\n" << run.output;
+  for (const auto& text : saysNot) EXPECT_FALSE(run.Says(text)) << text << "\n" << run.output;
 }
 
 class DoctorFolder : public testing::Test {

@@ -19,40 +19,29 @@ namespace {
 
 constexpr uint64_t kJustBelowWrap = (uint64_t(1) << 32) - 5;
 
-TEST(MemoryBlockPlan, SplitsTheTotalBySinglePrecisionWeights) {
+TEST(MemoryBlockPlan, SplitsTheTotalBySinglePrecisionWeightsCappedAtOneGibibyte) {
   // Worked out independently in single precision: share = weight / sum,
   // widened, times the total bytes, truncated.
-  const uint32_t normal[] = {0, 0, 65441068, 189334368, 89187280, 54401860, 177421552, 212286384, 206012304, 79657032};
-  const PoolPlan plan = PlanMemoryBlocks(1024, false);
-  for (int i = 0; i < kMemoryBlockTableSize; ++i) EXPECT_EQ(plan.totalSize[i], normal[i]) << "slot size " << i * 4;
-
-  const PoolPlan aligned = PlanMemoryBlocks(1024, true);
-  for (int i = 0; i < kMemoryBlockTableSize; ++i) {
-    const uint32_t expected = i == 4 ? 324404640u : i == 8 ? 749337216u : 0u;
-    EXPECT_EQ(aligned.totalSize[i], expected) << "slot size " << i * 4;
+  const struct {
+    bool alignedLayout;
+    uint32_t totalSize[kMemoryBlockTableSize];
+  } plans[] = {
+      {false, {0, 0, 65441068, 189334368, 89187280, 54401860, 177421552, 212286384, 206012304, 79657032}},
+      {true, {0, 0, 0, 0, 324404640, 0, 0, 0, 749337216, 0}},
+  };
+  for (const auto& plan : plans) {
+    for (int32_t totalMb : {1024, 2000}) {
+      const PoolPlan planned = PlanMemoryBlocks(totalMb, plan.alignedLayout);
+      for (int i = 0; i < kMemoryBlockTableSize; ++i) {
+        EXPECT_EQ(planned.totalSize[i], plan.totalSize[i])
+            << "slot size " << i * 4 << " of " << totalMb << " MB" << (plan.alignedLayout ? ", aligned" : "");
+      }
+    }
   }
   EXPECT_EQ(PlanMemoryBlocks(1, false).totalSize[2], 63907u);
 }
 
-TEST(MemoryBlockPlan, CapsTheTotalAtOneGibibyte) {
-  for (bool alignedLayout : {false, true}) {
-    const PoolPlan capped = PlanMemoryBlocks(2000, alignedLayout);
-    const PoolPlan limit = PlanMemoryBlocks(1024, alignedLayout);
-    for (int i = 0; i < kMemoryBlockTableSize; ++i) EXPECT_EQ(capped.totalSize[i], limit.totalSize[i]);
-  }
-}
-
-TEST(MemoryBlockBuild, NonPositiveTotalBuildsNothing) {
-  BuildMemoryBlocks(1, false);
-  ASSERT_TRUE(PoolsReady);
-  for (int32_t total : {0, -1}) {
-    BuildMemoryBlocks(total, false);
-    EXPECT_FALSE(PoolsReady);
-    for (int i = 0; i < kMemoryBlockTableSize; ++i) EXPECT_EQ(MemoryBlockTable[i], nullptr);
-  }
-}
-
-TEST(MemoryBlockBuild, LayoutsBuildTheirSlotSizesAligned) {
+TEST(MemoryBlockBuild, LayoutsBuildAlignedPoolsOwningTheirReservationsAndANonPositiveTotalNone) {
   BuildMemoryBlocks(1, false);
   ASSERT_TRUE(PoolsReady);
   for (int i = 0; i < kMemoryBlockTableSize; ++i) {
@@ -60,19 +49,34 @@ TEST(MemoryBlockBuild, LayoutsBuildTheirSlotSizesAligned) {
       EXPECT_EQ(MemoryBlockTable[i], nullptr);
       continue;
     }
-    ASSERT_NE(MemoryBlockTable[i], nullptr);
-    EXPECT_EQ(MemoryBlockTable[i]->slotSize, uint32_t(i * 4));
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(MemoryBlockTable[i]->begin) % 32, 0u);
+    MemoryBlock* pool = MemoryBlockTable[i];
+    ASSERT_NE(pool, nullptr);
+    EXPECT_EQ(pool->slotSize, uint32_t(i * 4));
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(pool->begin) % 32, 0u);
+    // The owner of a pointer is found only inside a reservation.
+    EXPECT_EQ(FindOwningPool(pool->begin, false), pool);
+    EXPECT_EQ(FindOwningPool(pool->end - 1, false), pool);
   }
+  int local = 0;
+  EXPECT_EQ(FindOwningPool(&local, false), nullptr);
+  EXPECT_EQ(FindOwningPool(nullptr, false), nullptr);
   BuildMemoryBlocks(1, true);
   for (int i = 0; i < kMemoryBlockTableSize; ++i) EXPECT_EQ(MemoryBlockTable[i] != nullptr, i == 4 || i == 8);
+  for (int32_t total : {0, -1}) {
+    BuildMemoryBlocks(total, false);
+    EXPECT_FALSE(PoolsReady);
+    for (int i = 0; i < kMemoryBlockTableSize; ++i) EXPECT_EQ(MemoryBlockTable[i], nullptr) << "total " << total;
+  }
 }
 
-TEST(MemoryBlock, HandsOutEverySlotOnceThenRecoversAfterOneRelease) {
+TEST(MemoryBlock, HandsOutEverySlotOnceThenRecoversAfterOneReleaseAndIgnoresForeignPointers) {
   MemoryBlock pool(12, 12 * 5 + 7);
   ASSERT_TRUE(pool.Usable());
   EXPECT_EQ(pool.slotCount, 5u);
   EXPECT_EQ(pool.end, pool.begin + 67);
+  char outside[12];
+  for (char* foreign : {outside, pool.end, pool.begin - 1}) pool.Free(foreign);
+  EXPECT_EQ(pool.ring->AvailableCount(), 5) << "a pointer outside the reservation was taken in";
   std::set<void*> taken;
   for (int i = 0; i < 5; ++i) {
     void* slot = pool.Allocate();
@@ -90,15 +94,6 @@ TEST(MemoryBlock, HandsOutEverySlotOnceThenRecoversAfterOneRelease) {
   EXPECT_EQ(pool.Allocate(), released);
   pool.Free(pool.begin + 62);  // the tail past the last whole slot is no slot
   EXPECT_EQ(pool.Allocate(), nullptr);
-}
-
-TEST(MemoryBlock, IgnoresPointersOutsideItsReservation) {
-  MemoryBlock pool(8, 64);
-  char outside[8];
-  pool.Free(outside);
-  pool.Free(pool.end);
-  pool.Free(pool.begin - 1);
-  EXPECT_EQ(pool.ring->AvailableCount(), 8);
 }
 
 TEST(MemoryBlock, UnreservablePoolIsUnusableAndHandsOutNothing) {
@@ -244,18 +239,6 @@ TEST(PoolSelection, EverySizeAndAlignmentInBothLayouts) {
       }
     }
   }
-}
-
-TEST(PoolLookup, FindsTheOwnerOnlyInsideAReservation) {
-  BuildMemoryBlocks(1, false);
-  for (int i = 2; i < kMemoryBlockTableSize; ++i) {
-    MemoryBlock* pool = MemoryBlockTable[i];
-    EXPECT_EQ(FindOwningPool(pool->begin, false), pool);
-    EXPECT_EQ(FindOwningPool(pool->end - 1, false), pool);
-  }
-  int local = 0;
-  EXPECT_EQ(FindOwningPool(&local, false), nullptr);
-  EXPECT_EQ(FindOwningPool(nullptr, false), nullptr);
 }
 
 }  // namespace

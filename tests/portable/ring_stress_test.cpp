@@ -37,8 +37,7 @@ void RunStress(MemoryBlock& pool, int operationsPerThread) {
         void* slot = pool.Allocate();
         ++done;
         if (slot == nullptr) break;  // exhausted for the moment
-        if (!pool.Contains(slot) || (static_cast<char*>(slot) - pool.begin) % pool.slotSize != 0 ||
-            !ownership.Claim(slot, thread)) {
+        if (!ownership.IsSlot(slot) || !ownership.Claim(slot, thread)) {
           ADD_FAILURE() << "thread " << thread << " got slot " << slot << " which is held or not a slot";
           failed = true;
           return;
@@ -64,15 +63,7 @@ void RunStress(MemoryBlock& pool, int operationsPerThread) {
   ASSERT_FALSE(failed.load());
   EXPECT_GE(operations.load(), uint64_t(kThreads) * operationsPerThread);
 
-  // Every slot is back, exactly once: the exited threads' caches are empty.
-  EXPECT_EQ(pool.caches->CachedCount(), 0u);
-  EXPECT_EQ(pool.ring->AvailableCount(), int32_t(pool.slotCount));
-  for (uint32_t i = 0; i < pool.slotCount; ++i) {
-    void* slot = pool.Allocate();
-    ASSERT_NE(slot, nullptr) << "a slot was lost";
-    ASSERT_TRUE(ownership.Claim(slot, 0)) << "slot handed out twice after the run";
-  }
-  EXPECT_EQ(pool.Allocate(), nullptr);
+  pool_test::ExpectEverySlotBackOnce(pool, ownership);
 }
 
 TEST(FreeSlotRingStress, ManyThreadsNeverShareOrLoseASlot) {
