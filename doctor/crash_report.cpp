@@ -25,10 +25,22 @@ struct CrashReport {
   std::string faultingModule;   // from the details, when present
 };
 
-// The option whose own patches cover the address, or empty.
-std::string OptionPatching(uint32_t address) {
-  const OptionEntry* row = FindOptionGuarding(address);
-  return row != nullptr ? row->key : "";
+bool OptionIsOn(const Diagnosis& settings, const std::string& option) {
+  for (const OptionVerdict& verdict : settings.options) {
+    if (verdict.key == option) return verdict.verdict == Verdict::kOn;
+  }
+  return false;
+}
+
+// The option whose own patches cover the address, or empty. Of a fix and its
+// variant sharing the site, the one the settings have on: that is the code
+// that ran there.
+std::string OptionPatching(uint32_t address, const Diagnosis& settings) {
+  const OptionEntry* first = FindOptionGuarding(address);
+  for (const OptionEntry* row = first; row != nullptr; row = FindOptionGuarding(address, row)) {
+    if (OptionIsOn(settings, row->key)) return row->key;
+  }
+  return first != nullptr ? first->key : "";
 }
 
 std::vector<uint32_t> HexWords(const std::string& list) {
@@ -69,28 +81,21 @@ struct SiteMatch {
   std::string where;  // what lies in the site, in words
 };
 
-SiteMatch FindGuardedSite(const CrashReport& report) {
+SiteMatch FindGuardedSite(const CrashReport& report, const Diagnosis& settings) {
   std::ostringstream where;
-  if (std::string option = OptionPatching(report.faultAddress); !option.empty()) {
+  if (std::string option = OptionPatching(report.faultAddress, settings); !option.empty()) {
     where << "The fault address 0x" << std::hex << std::uppercase << report.faultAddress;
     return {option, where.str()};
   }
   for (size_t i = 0; i < report.hostStackWords.size() && i < kHostStackWordsChecked; ++i) {
     const uint32_t word = report.hostStackWords[i];
-    if (std::string option = OptionPatching(word - kCallBeforeReturn); !option.empty()) {
+    if (std::string option = OptionPatching(word - kCallBeforeReturn, settings); !option.empty()) {
       where << "The game's call before the return address 0x" << std::hex << std::uppercase << word
             << " (stack word " << std::dec << i + 1 << " in STACK)";
       return {option, where.str()};
     }
   }
   return {};
-}
-
-bool OptionIsOn(const Diagnosis& settings, const std::string& option) {
-  for (const OptionVerdict& verdict : settings.options) {
-    if (verdict.key == option) return verdict.verdict == Verdict::kOn;
-  }
-  return false;
 }
 
 }  // namespace
@@ -116,7 +121,7 @@ CrashExplanation ExplainCrashReport(const std::string& reportPath, const std::st
     out << "  Fault address: 0x" << std::hex << std::uppercase << report.faultAddress << std::dec << "\n";
     if (!report.faultingModule.empty()) out << "  Faulting module: " << report.faultingModule << "\n";
     if (!report.exception.empty()) out << "  Exception: " << report.exception << "\n";
-    const SiteMatch match = FindGuardedSite(report);
+    const SiteMatch match = FindGuardedSite(report, settings);
     if (match.option.empty()) {
       out << "  No site that an Orrisbane option patches holds the fault address or the game's calls in the first "
           << kHostStackWordsChecked << " STACK words.\n";

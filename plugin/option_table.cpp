@@ -104,10 +104,10 @@ const OptionEntry* FindOption(int index) {
   return &kOptions[index];
 }
 
-const OptionEntry* FindOptionGuarding(uint32_t address) {
-  for (const OptionEntry& row : kOptions) {
-    for (const HookSite& span : row.sites) {
-      if (Covers(span, address)) return &row;
+const OptionEntry* FindOptionGuarding(uint32_t address, const OptionEntry* after) {
+  for (const OptionEntry* row = after != nullptr ? after + 1 : std::begin(kOptions); row != std::end(kOptions); ++row) {
+    for (const HookSite& span : row->sites) {
+      if (Covers(span, address)) return row;
     }
   }
   return nullptr;

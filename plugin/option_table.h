@@ -21,7 +21,9 @@ struct OptionEntry {
 // The row at index, or null for a negative index and beyond the last row.
 const OptionEntry* FindOption(int index);
 
-// The option whose own patches write the host byte at address, or null.
-const OptionEntry* FindOptionGuarding(uint32_t address);
+// The first option after `after` (from the first row when null) whose own
+// patches write the host byte at address, or null. A fix and its variant can
+// share a site: passing the last answer walks them all.
+const OptionEntry* FindOptionGuarding(uint32_t address, const OptionEntry* after = nullptr);
 
 bool IsOptionEligible(const OptionEntry& row);

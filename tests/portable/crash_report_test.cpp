@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fixes/scene_node_guard_sites.h"
+#include "fixes/string_sites.h"
 #include "tests/portable/doctor_fixture.h"
 
 namespace {
@@ -48,6 +49,11 @@ TEST_F(CrashDoctor, ExplainsEachCrashReportWithTheOptionsThatGuardItsSite) {
         "lies in a site that MountNodeCrash patches.\n", "turning MountNodeCrash on guards this site.\n"}},
       {"a guarded site, option on", Report(kFaultInGuardedSite, "400000"), "[Patch]\nMountNodeCrash=1\n", 0,
        {"MountNodeCrash was on in "}},
+      // Both comparison options patch one site: the report names the one that ran.
+      {"a site two options share", Report(host::kStrCmp.site, "400000"), "[Patch]\nStrCmp=0\nStrCmpNoTry=1\n", 0,
+       {"lies in a site that StrCmpNoTry patches.\n", "StrCmpNoTry was on in "}},
+      {"a site two options share, both off", Report(host::kStrCmp.site, "400000"),
+       "[Patch]\nStrCmp=0\nStrCmpNoTry=0\n", 1, {"turning StrCmp on guards this site.\n"}},
       {"a guarded site, no settings", Report(kFaultInGuardedSite, "400000"), std::nullopt, 0,
        {"Give your Orrisbane.ini as well"}},
       {"a return address after a guarded site", Report(0x71814B3, "400000 " + Hex(kReturnAfterGuardedSite)),

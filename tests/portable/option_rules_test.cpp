@@ -13,6 +13,7 @@
 
 #include "fixes/effect_list_sites.h"
 #include "fixes/scene_node_guard_sites.h"
+#include "fixes/string_sites.h"
 #include "patch/frame_sites.h"
 #include "plugin/ini_file.h"
 #include "plugin/option_table.h"
@@ -54,6 +55,10 @@ TEST(OptionTable, AHostAddressNamesTheOptionThatWritesIt) {
   EXPECT_STREQ(FindOptionGuarding(host::kEffectListBFrameByte.site)->key, "FixUnsafeEffectList");
   EXPECT_EQ(FindOptionGuarding(host::kNullRefNode.resume), nullptr);
   EXPECT_EQ(FindOptionGuarding(host::kImageBegin), nullptr);
+  const OptionEntry* shared = FindOptionGuarding(host::kStrCmp.site);
+  EXPECT_STREQ(shared->key, "StrCmp");
+  EXPECT_STREQ(FindOptionGuarding(host::kStrCmp.site, shared)->key, "StrCmpNoTry");
+  EXPECT_EQ(FindOptionGuarding(host::kStrCmp.site, FindOptionGuarding(host::kStrCmp.site, shared)), nullptr);
 }
 
 TEST_F(OptionRules, TableHasFiftyFourRowsWithUniqueKeysAndKnownReferences) {
