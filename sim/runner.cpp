@@ -146,21 +146,4 @@ Landing RunHost(uint32_t entry, const Registers& in, std::initializer_list<uint3
   return landing;
 }
 
-std::string RegistersChangedBesides(const Registers& in, const Landing& out, const std::string& named) {
-  const struct {
-    const char* name;
-    uint32_t before, after;
-  } registers[] = {{"eax", in.eax, out.regs.eax}, {"ebx", in.ebx, out.regs.ebx}, {"ecx", in.ecx, out.regs.ecx},
-                   {"edx", in.edx, out.regs.edx}, {"esi", in.esi, out.regs.esi}, {"edi", in.edi, out.regs.edi},
-                   {"ebp", in.ebp, out.regs.ebp}, {"esp", out.entryEsp, out.regs.esp}};
-  std::string changed;
-  for (const auto& r : registers) {
-    if (r.before == r.after || (" " + named + " ").find(std::string(" ") + r.name + " ") != std::string::npos) continue;
-    char line[64];
-    std::snprintf(line, sizeof line, "%s %X->%X ", r.name, r.before, r.after);
-    changed += line;
-  }
-  return changed;
-}
-
 }  // namespace sim

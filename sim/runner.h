@@ -35,11 +35,6 @@ struct Landing {
 // or, under QEMU's user-mode emulation, an illegal instruction.
 inline bool IsReadFault(uint32_t code) { return code == 0xC0000005u || code == 0xC000001Du; }
 
-// Names the general registers (and ESP) that differ between the entry and
-// the landing but are not among named ("eax edi", "esp"), with their values;
-// empty when a body kept everything it does not name.
-std::string RegistersChangedBesides(const Registers& in, const Landing& out, const std::string& named);
-
 // Runs on the calling thread's own stack, so structured exception frames of
 // the code under test unwind as they would in the game.
 Landing RunHost(uint32_t entry, const Registers& in, std::initializer_list<uint32_t> stack = {});
