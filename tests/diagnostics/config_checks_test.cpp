@@ -94,11 +94,10 @@ SIM_SCENARIO(HeapCheckOnceTheHeapExists) {
 
 TEST(HeapSizeCheck, WarnsExactlyOnceWhenTheHeapIsAtMost256WholeMegabytes) {
   constexpr uint32_t kMB = 1u << 20;
-  struct Case {
-    uint32_t bytes;
-    uint32_t exitCode;
-  };
-  for (const Case& c : {Case{256 * kMB + kMB / 2, 1}, Case{257 * kMB, 0}, Case{64 * kMB, 1}, Case{768 * kMB, 0}}) {
+  const struct {
+    uint32_t bytes, exitCode;
+  } cases[] = {{256 * kMB + kMB / 2, 1}, {257 * kMB, 0}, {64 * kMB, 1}, {768 * kMB, 0}};
+  for (const auto& c : cases) {
     auto result = sim::RunScenarioInChild("HeapCheckOnceTheHeapExists", std::to_string(c.bytes));
     EXPECT_EQ(result.exitCode, c.exitCode) << c.bytes << " bytes\n" << result.output;
   }
