@@ -30,50 +30,44 @@ const std::string kHeapWarning =
     "\"Data/QORV/Plugins/Orrisbane.ini\" by setting \"WarnQORVMemoryPatch\" to 0.";
 constexpr const char* kNoEnbFile = nullptr;
 
-// Applies the ENB check in a fresh game folder and answers what it showed.
-std::vector<std::string> EnbWarnings(const char* enbText, bool osAllocators) {
-  static int folderNumber = 0;
-  const std::string folder = sim::TempFolder("enb" + std::to_string(++folderNumber));
-  sim::PrepareGameFolder(folder, std::string("[Patch]\nUseOSAllocators=") + (osAllocators ? "1" : "0") + "\n");
-  if (enbText != kNoEnbFile) sim::WriteFile("enblocal.ini", enbText);
-  sim::ClearJournal();
-  ApplyWarnBadENB();
-  std::vector<std::string> texts;
-  for (const auto& box : sim::MessageBoxes()) texts.push_back(box.text);
-  return texts;
-}
-
-using Texts = std::vector<std::string>;
-
-TEST(EnbCheck, ExpandSystemMemoryTrueInAnyCaseWarnsOnceAndAlone) {
-  EXPECT_EQ(EnbWarnings("[MEMORY]\nExpandSystemMemoryX64=  TRUE  \n", false), Texts{kExpandWarning});
-  EXPECT_EQ(EnbWarnings("[MEMORY]\nExpandSystemMemoryX64=1\n", true), Texts{kExpandWarning});
-  EXPECT_EQ(EnbWarnings("[MEMORY]\nExpandSystemMemoryX64=tRuE\nReduceSystemMemoryUsage=false\n", true),
-            Texts{kExpandWarning});
-}
-
-TEST(EnbCheck, ReduceMemoryWarningNeedsOsAllocatorsAndAKeyFound) {
-  EXPECT_EQ(EnbWarnings("[MEMORY]\nExpandSystemMemoryX64=false\n", true), Texts{kReduceWarning});
-  EXPECT_EQ(EnbWarnings("[MEMORY]\nExpandSystemMemoryX64=false\n", false), Texts{});
-  EXPECT_EQ(EnbWarnings("[MEMORY]\nReduceSystemMemoryUsage=yes\n", true), Texts{kReduceWarning});
-  EXPECT_EQ(EnbWarnings("[MEMORY]\nReduceSystemMemoryUsage=0\n", true), Texts{kReduceWarning});
-  EXPECT_EQ(EnbWarnings("[MEMORY]\nReduceSystemMemoryUsage=1\n", true), Texts{});
-  EXPECT_EQ(EnbWarnings("[MEMORY]\nExpandSystemMemoryX64=no\nReduceSystemMemoryUsage= True \n", true), Texts{});
-}
-
-TEST(EnbCheck, NoFileOrNoMemorySectionMeansNoKeysAndNoWarning) {
-  EXPECT_EQ(EnbWarnings(kNoEnbFile, true), Texts{});
-  EXPECT_EQ(EnbWarnings("[OTHER]\nExpandSystemMemoryX64=true\nReduceSystemMemoryUsage=false\n", true), Texts{});
-}
-
-TEST(EnbCheck, AValueLongerThanTheBufferIsCutBeforeItIsCompared) {
+// The ENB check, each time in a fresh game folder, against what it showed.
+TEST(EnbCheck, WarnsOnceAboutTheFirstBadMemoryKeyOfTheMemorySection) {
   // 4 letters, 36 spaces, then text: only the first 31 characters are read,
   // and those trim to "true".
-  const std::string longTrue = "true" + std::string(36, ' ') + "but not really";
-  EXPECT_EQ(EnbWarnings(("[MEMORY]\nExpandSystemMemoryX64=" + longTrue + "\n").c_str(), false),
-            Texts{kExpandWarning});
+  const std::string longTrue = "[MEMORY]\nExpandSystemMemoryX64=true" + std::string(36, ' ') + "but not really\n";
+  const struct {
+    const char* enbText;
+    bool osAllocators;
+    std::vector<std::string> warnings;
+  } cases[] = {
+      // ExpandSystemMemoryX64 true, in any case, warns once and alone.
+      {"[MEMORY]\nExpandSystemMemoryX64=  TRUE  \n", false, {kExpandWarning}},
+      {"[MEMORY]\nExpandSystemMemoryX64=1\n", true, {kExpandWarning}},
+      {"[MEMORY]\nExpandSystemMemoryX64=tRuE\nReduceSystemMemoryUsage=false\n", true, {kExpandWarning}},
+      // The reduce-memory warning needs the OS allocators and a key found.
+      {"[MEMORY]\nExpandSystemMemoryX64=false\n", true, {kReduceWarning}},
+      {"[MEMORY]\nExpandSystemMemoryX64=false\n", false, {}},
+      {"[MEMORY]\nReduceSystemMemoryUsage=yes\n", true, {kReduceWarning}},
+      {"[MEMORY]\nReduceSystemMemoryUsage=0\n", true, {kReduceWarning}},
+      {"[MEMORY]\nReduceSystemMemoryUsage=1\n", true, {}},
+      {"[MEMORY]\nExpandSystemMemoryX64=no\nReduceSystemMemoryUsage= True \n", true, {}},
+      // No file or no memory section means no keys.
+      {kNoEnbFile, true, {}},
+      {"[OTHER]\nExpandSystemMemoryX64=true\nReduceSystemMemoryUsage=false\n", true, {}},
+      {longTrue.c_str(), false, {kExpandWarning}},
+  };
+  for (const auto& c : cases) {
+    sim::PrepareGameFolder(sim::TempFolder("enb"),
+                           std::string("[Patch]\nUseOSAllocators=") + (c.osAllocators ? "1\n" : "0\n"));
+    if (c.enbText != kNoEnbFile) sim::WriteFile("enblocal.ini", c.enbText);
+    sim::ClearJournal();
+    ApplyWarnBadENB();
+    std::vector<std::string> shown;
+    for (const auto& box : sim::MessageBoxes()) shown.push_back(box.text);
+    EXPECT_EQ(shown, c.warnings) << (c.enbText ? c.enbText : "no enblocal.ini") << "OS allocators: " << c.osAllocators;
+  }
   uint8_t found = 0;
-  EXPECT_EQ(ReadEnbBool("ExpandSystemMemoryX64", &found), 1);
+  EXPECT_EQ(ReadEnbBool("ExpandSystemMemoryX64", &found), 1) << "the last file's long value";
 }
 
 constexpr uint32_t kHeapCheckSites[] = {host::kHeapCheck1.site, host::kHeapCheck2.site, host::kHeapCheck3.site};
@@ -100,44 +94,41 @@ SIM_SCENARIO(HeapCheckOnceTheHeapExists) {
 
 TEST(HeapSizeCheck, WarnsExactlyOnceWhenTheHeapIsAtMost256WholeMegabytes) {
   constexpr uint32_t kMB = 1u << 20;
-  struct Case {
-    uint32_t bytes;
-    uint32_t exitCode;
-  };
-  for (const Case& c : {Case{256 * kMB + kMB / 2, 1}, Case{257 * kMB, 0}, Case{64 * kMB, 1}, Case{768 * kMB, 0}}) {
+  const struct {
+    uint32_t bytes, exitCode;
+  } cases[] = {{256 * kMB + kMB / 2, 1}, {257 * kMB, 0}, {64 * kMB, 1}, {768 * kMB, 0}};
+  for (const auto& c : cases) {
     auto result = sim::RunScenarioInChild("HeapCheckOnceTheHeapExists", std::to_string(c.bytes));
     EXPECT_EQ(result.exitCode, c.exitCode) << c.bytes << " bytes\n" << result.output;
   }
 }
 
 TEST(HeapSizeCheck, HooksDoWhatTheyReplacedWithEveryRegisterKept) {
-  using hook_check::ExpectLanded;
+  using hook_check::ExpectHook;
   using hook_check::kDistinct;
+  using hook_check::R;
+  using hook_check::With;
   sim::ResetHostImage();  // the heap pointer stays null: nothing is decided here
   ApplyWarnQORVMemoryPatch();
 
-  auto stored = sim::RunHost(host::kHeapCheck1.site, kDistinct, {0, 1, 2, 3, 0x44445555, 5});
-  ExpectLanded(stored, host::kHeapCheck1.resume, kDistinct, 0);
+  const auto stored = ExpectHook(host::kHeapCheck1.site, kDistinct, {0, 1, 2, 3, 0x44445555, 5},
+                                 {host::kHeapCheck1.resume, kDistinct, 0, true});
   EXPECT_EQ(stored.Stack(4), 0xC3C35555u) << "CX stored at [ESP+0x12]";
   EXPECT_EQ(stored.Stack(5), 5u);
 
-  sim::Registers compared = kDistinct;
-  compared.eax = 0x80000000;
-  compared.eflags = sim::kSignFlag | 0x004;  // cmp eax, 0 on 0x80000000: SF and PF
+  // cmp eax, 0 on 0x80000000: SF and PF
+  const R compared = With(kDistinct, {{&R::eax, 0x80000000}, {&R::eflags, sim::kSignFlag | 0x004}});
   sim::HostAt<uint32_t>(host::kHeapCheck2Global) = compared.eax;
-  ExpectLanded(sim::RunHost(host::kHeapCheck2.site, kDistinct), host::kHeapCheck2.resume, compared, 0);
+  ExpectHook(host::kHeapCheck2.site, kDistinct, {}, {host::kHeapCheck2.resume, compared, 0, true});
   sim::HostAt<uint32_t>(host::kHeapCheck2Global) = 0;
   EXPECT_NE(sim::RunHost(host::kHeapCheck2.site, kDistinct).regs.eflags & sim::kZeroFlag, 0u);
 
   constexpr uint32_t kFirst = 0x1BD7800, kSecond = 0x1BD7900;
   sim::HostAt<uint32_t>(kFirst + 0x18) = kSecond;
   sim::HostAt<uint32_t>(kSecond + 0x1C) = 0x12345678;
-  sim::Registers chained = kDistinct;
-  chained.eax = kFirst;
-  sim::Registers loaded = chained;
-  loaded.ecx = kSecond;
-  loaded.eax = 0x12345678;
-  ExpectLanded(sim::RunHost(host::kHeapCheck3.site, chained), host::kHeapCheck3.resume, loaded, 0);
+  const R chained = With(kDistinct, {{&R::eax, kFirst}});
+  ExpectHook(host::kHeapCheck3.site, chained, {},
+             {host::kHeapCheck3.resume, With(chained, {{&R::ecx, kSecond}, {&R::eax, 0x12345678}}), 0, true});
   EXPECT_TRUE(sim::HostMessageCalls().empty());
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "diagnostics/exception_description.h"
 #include "patch/frame_sites.h"
@@ -27,13 +28,11 @@ std::string BesideThisProgram(const char* name) {
   return folder.substr(0, folder.find_last_of("\\/") + 1) + name;
 }
 
-std::string Hex(uint32_t value) {
-  char text[12];
-  std::snprintf(text, sizeof text, "%X", value);
-  return text;
-}
-
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+void ExpectContains(const std::string& text, const std::vector<std::string>& parts) {
+  for (const std::string& part : parts) EXPECT_TRUE(Contains(text, part)) << "no \"" << part << "\" in\n" << text;
+}
 
 // The parts of a minidump the tests read back.
 struct Minidump {
@@ -62,38 +61,36 @@ struct Minidump {
   }
 };
 
-std::string CrashFolderOf(const std::string& folder) { return folder + kCrashFolder; }
-
 // The real plugin, loaded as the script extender loads it, records a fault
 // inside another mod's library that the host called.
 TEST(CrashDetails, AFaultInAnotherModsLibraryIsNamedWithItsCallerObjectsAndStrings) {
   const std::string folder = sim::TempFolder("crash-in-mod");
   const auto child = sim::RunScenarioInChild("crash_in_mod", Quoted(folder) + " " + std::to_string(kDetailsAndDump));
-  const std::string report = sim::ReadFile(CrashFolderOf(folder) + "\\crash_last.txt");
+  const std::string report = sim::ReadFile(folder + kCrashFolder + "\\crash_last.txt");
 
   HMODULE mod = LoadLibraryA(BesideThisProgram("CrashMod.dll").c_str());
   ASSERT_NE(mod, nullptr);
   const uint32_t faultOffset = AddressOf(reinterpret_cast<void*>(GetProcAddress(mod, "CrashModReadFault"))) -
                                AddressOf(mod) + 3;
   const uint32_t hostReturn = kModCallSite + 5 - AddressOf(GetModuleHandleA(nullptr));
-  const std::string program = "diagnostics_tests.exe";
 
-  EXPECT_TRUE(Contains(report, " - " + Hex(AddressOf(mod) + faultOffset) + ": V(1); ")) << report;
-  EXPECT_TRUE(Contains(report, ");\r\n\r\nDetails:\r\nException: 0xC0000005 access violation, reading address 0x10\r\n") ||
-              Contains(report, ");\r\n\r\nDetails:\r\nException: 0xC000001D illegal instruction\r\n"))
+  ExpectContains(report, {" - " + Hex(AddressOf(mod) + faultOffset) + ": V(1); ",
+                          "\r\nFaulting module: CrashMod.dll+0x" + Hex(faultOffset) + " 1.2.3.4\r\n",
+                          // the host's call, confirmed by the frame chain
+                          ": diagnostics_tests.exe+0x" + Hex(hostReturn) + " *\r\n",
+                          " object of class Outer::Inner\r\n",
+                          " \"a \\\"string\\\" in ESI\\n\"\r\n",
+                          " CrashMod.dll 1.2.3.4\r\n",  // in the module list
+                          " Orrisbane.dll",
+                          "\r\nOrrisbane options on: LogMessageToFile, RecordCrashInfo\r\n"});
+  const std::string details = ");\r\n\r\nDetails:\r\nException: ";
+  EXPECT_TRUE(Contains(report, details + "0xC0000005 access violation, reading address 0x10\r\n") ||
+              Contains(report, details + "0xC000001D illegal instruction\r\n"))
       << report;
-  EXPECT_TRUE(Contains(report, "\r\nFaulting module: CrashMod.dll+0x" + Hex(faultOffset) + " 1.2.3.4\r\n")) << report;
-  EXPECT_TRUE(Contains(report, ": " + program + "+0x" + Hex(hostReturn) + " *\r\n")) << "the host's call, confirmed by "
-                                                                                     << "the frame chain\n" << report;
-  EXPECT_TRUE(Contains(report, " object of class Outer::Inner\r\n")) << report;
-  EXPECT_TRUE(Contains(report, " \"a \\\"string\\\" in ESI\\n\"\r\n")) << report;
   EXPECT_TRUE(std::regex_search(report, std::regex("\r\n  EDX 0x[0-9A-F]+\r\n  ESI "))) << "nothing more\n" << report;
-  EXPECT_TRUE(Contains(report, " CrashMod.dll 1.2.3.4\r\n")) << "in the module list\n" << report;
-  EXPECT_TRUE(Contains(report, " Orrisbane.dll")) << report;
-  EXPECT_TRUE(Contains(report, "\r\nOrrisbane options on: LogMessageToFile, RecordCrashInfo\r\n")) << report;
   EXPECT_EQ(report.substr(report.size() < 2 ? 0 : report.size() - 2), "\r\n");
 
-  const Minidump dump{sim::ReadFile(CrashFolderOf(folder) + "\\crash_last.dmp")};
+  const Minidump dump{sim::ReadFile(folder + kCrashFolder + "\\crash_last.dmp")};
   ASSERT_EQ(dump.bytes.substr(0, 4), "MDMP") << child.output << report;
   const uint32_t exception = dump.Stream(6);
   ASSERT_NE(exception, 0u);
@@ -106,48 +103,45 @@ TEST(CrashDetails, AFaultInAnotherModsLibraryIsNamedWithItsCallerObjectsAndStrin
 }
 
 // A crash in host code through the crash scenario of the recorder's tests,
-// with details and dump on, as the report and the dump were left.
-struct HostCrash {
-  sim::ChildResult child;
-  std::string report;
-  Minidump dump;
-};
-
-HostCrash CrashInHostWithDetailsAndDump(const std::string& kind, const std::string& options) {
-  const std::string folder = sim::TempFolder("crash-details-" + kind);
-  HostCrash crash;
-  crash.child = sim::RunScenarioInChild("crash", Quoted(folder) + " " + std::to_string(kDetailsAndDump) + " " + kind +
-                                                     " 5ABC00 " + options);
-  crash.report = sim::ReadFile(CrashFolderOf(folder) + "\\crash_last.txt");
-  crash.dump.bytes = sim::ReadFile(CrashFolderOf(folder) + "\\crash_last.dmp");
-  return crash;
-}
-
-// The faulting thread has no stack left, the recorder's reserve stack
-// carries both the details and the hand-over to the dump's thread.
-TEST(CrashDetails, AStackOverflowGetsTheClassicLinesTheDetailsAndADump) {
-  const HostCrash crash = CrashInHostWithDetailsAndDump("overflow", "-");
-  EXPECT_EQ(crash.report.rfind("Crash info:\r\n", 0), 0u) << crash.report;
-  EXPECT_TRUE(Contains(crash.report, " - 5ABC00: V(1); EAX(11); ")) << crash.report;
-  EXPECT_TRUE(Contains(crash.report, ");\r\n\r\nDetails:\r\nException: 0xC00000FD stack overflow\r\n")) << crash.report;
-  EXPECT_TRUE(Contains(crash.report, "\r\nFaulting module: diagnostics_tests.exe+0x")) << crash.report;
-  EXPECT_FALSE(Contains(crash.report, "Minidump not written")) << crash.report;
-  ASSERT_EQ(crash.dump.bytes.substr(0, 4), "MDMP") << crash.child.output;
-  EXPECT_EQ(crash.dump.Word(crash.dump.Stream(6) + 8), static_cast<uint32_t>(EXCEPTION_STACK_OVERFLOW));
-}
-
-// A dump that cannot be written costs one line after a complete report.
-TEST(CrashDetails, AFailedDumpLeavesOneLineAfterTheCompleteReport) {
-  const HostCrash crash = CrashInHostWithDetailsAndDump("access", "blocked-dump");
-  EXPECT_EQ(crash.report.rfind("Crash info:\r\n", 0), 0u) << crash.report;
-  EXPECT_TRUE(Contains(crash.report, "\r\nOrrisbane options on: LogMessageToFile, RecordCrashInfo\r\n"
-                                     "Minidump not written: the file could not be opened\r\n"))
-      << crash.report;
+// with details and dump on. After an overflow the faulting thread has no
+// stack left: the recorder's reserve stack carries both the details and the
+// hand-over to the dump's thread. A dump that cannot be written costs one
+// line after a complete report.
+TEST(CrashDetails, AHostCrashGetsTheClassicLinesTheDetailsAndADumpOrALineWhyNot) {
+  const struct {
+    const char* kind;
+    const char* options;
+    std::vector<std::string> parts;
+    uint32_t dumpException;  // 0 when no dump can be written
+  } cases[] = {
+      {"overflow", "-",
+       {" - 5ABC00: V(1); EAX(11); ", ");\r\n\r\nDetails:\r\nException: 0xC00000FD stack overflow\r\n",
+        "\r\nFaulting module: diagnostics_tests.exe+0x"},
+       EXCEPTION_STACK_OVERFLOW},
+      {"access", "blocked-dump",
+       {"\r\nOrrisbane options on: LogMessageToFile, RecordCrashInfo\r\n"
+        "Minidump not written: the file could not be opened\r\n"},
+       0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.kind);
+    const std::string folder = sim::TempFolder("crash-details");
+    const auto child = sim::RunScenarioInChild("crash", Quoted(folder) + " " + std::to_string(kDetailsAndDump) + " " +
+                                                            c.kind + " 5ABC00 " + c.options);
+    const std::string report = sim::ReadFile(folder + kCrashFolder + "\\crash_last.txt");
+    EXPECT_EQ(report.rfind("Crash info:\r\n", 0), 0u) << report;
+    ExpectContains(report, c.parts);
+    if (c.dumpException == 0) continue;
+    EXPECT_FALSE(Contains(report, "Minidump not written")) << report;
+    const Minidump dump{sim::ReadFile(folder + kCrashFolder + "\\crash_last.dmp")};
+    ASSERT_EQ(dump.bytes.substr(0, 4), "MDMP") << child.output;
+    EXPECT_EQ(dump.Word(dump.Stream(6) + 8), c.dumpException);
+  }
 }
 
 TEST(CrashDetails, ExceptionsAreNamedWithWhatTheyTriedAndTheThrownType) {
   char text[256];
-  const auto describe = [&text](DWORD code, std::initializer_list<ULONG_PTR> parameters = {}) {
+  const auto describe = [&text](DWORD code, const std::vector<ULONG_PTR>& parameters) {
     EXCEPTION_RECORD record{};
     record.ExceptionCode = code;
     for (ULONG_PTR parameter : parameters) record.ExceptionInformation[record.NumberParameters++] = parameter;
@@ -155,16 +149,6 @@ TEST(CrashDetails, ExceptionsAreNamedWithWhatTheyTriedAndTheThrownType) {
     AppendExceptionDescription(record, out);
     return std::string(text);
   };
-  EXPECT_EQ(describe(EXCEPTION_ACCESS_VIOLATION, {0, 0x10}),
-            "0xC0000005 access violation, reading address 0x10");
-  EXPECT_EQ(describe(EXCEPTION_ACCESS_VIOLATION, {1, 0xABC}),
-            "0xC0000005 access violation, writing address 0xABC");
-  EXPECT_EQ(describe(EXCEPTION_ACCESS_VIOLATION, {8, kModCallSite}),
-            "0xC0000005 access violation, executing address 0x" + Hex(kModCallSite));
-  EXPECT_EQ(describe(EXCEPTION_INT_DIVIDE_BY_ZERO), "0xC0000094 integer divide by zero");
-  EXPECT_EQ(describe(EXCEPTION_PRIV_INSTRUCTION), "0xC0000096 privileged instruction");
-  EXPECT_EQ(describe(0xE0001234), "0xE0001234 unknown exception");
-
   // Throw information as MSVC lays it out: throw info -> catchable type
   // array -> first catchable type -> type descriptor.
   struct {
@@ -177,10 +161,23 @@ TEST(CrashDetails, ExceptionsAreNamedWithWhatTheyTriedAndTheThrownType) {
   thrown.catchableType[1] = AddressOf(thrown.typeDescriptor);
   thrown.catchableTypes[1] = AddressOf(thrown.catchableType);
   thrown.throwInfo[3] = AddressOf(thrown.catchableTypes);
-  EXPECT_EQ(describe(0xE06D7363, {0x19930520, 0, AddressOf(thrown.throwInfo)}),
-            "0xE06D7363 C++ exception, thrown type game::bad_thing");
-  EXPECT_EQ(describe(0xE06D7363, {0x19930520, 0, sim::UnreadablePage()}),
-            "0xE06D7363 C++ exception");
+  const struct {
+    DWORD code;
+    std::vector<ULONG_PTR> parameters;
+    std::string text;
+  } cases[] = {
+      {EXCEPTION_ACCESS_VIOLATION, {0, 0x10}, "0xC0000005 access violation, reading address 0x10"},
+      {EXCEPTION_ACCESS_VIOLATION, {1, 0xABC}, "0xC0000005 access violation, writing address 0xABC"},
+      {EXCEPTION_ACCESS_VIOLATION, {8, kModCallSite},
+       "0xC0000005 access violation, executing address 0x" + Hex(kModCallSite)},
+      {EXCEPTION_INT_DIVIDE_BY_ZERO, {}, "0xC0000094 integer divide by zero"},
+      {EXCEPTION_PRIV_INSTRUCTION, {}, "0xC0000096 privileged instruction"},
+      {0xE0001234, {}, "0xE0001234 unknown exception"},
+      {0xE06D7363, {0x19930520, 0, AddressOf(thrown.throwInfo)},
+       "0xE06D7363 C++ exception, thrown type game::bad_thing"},
+      {0xE06D7363, {0x19930520, 0, sim::UnreadablePage()}, "0xE06D7363 C++ exception"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(describe(c.code, c.parameters), c.text);
 }
 
 }  // namespace

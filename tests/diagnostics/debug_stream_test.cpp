@@ -37,10 +37,11 @@ TEST(DebugStream, OpenedFilesAreRecordedAfterTheHostsCallWithEveryRegisterKept) 
   uint32_t stream[2] = {0, 0x44};
   const char* name = "meshes\\rock.nif";
   const uint32_t callsBefore = sim::FileOpenCalls();
-  const sim::Registers registers{.ebx = 1, .ecx = 2, .edx = 3, .esi = AddressOf(stream), .edi = 5, .ebp = 6};
-  const auto landing = ExpectSameAsHost(host::kDebugStreamOpenFile.site, ApplyDebugStream, registers, {0x10, 0x20, AddressOf(name)});
-  EXPECT_EQ(landing.address, host::kDebugStreamOpenFile.resume);
-  EXPECT_EQ(landing.regs.eax, sim::kFileOpenResult);
+  const R registers{.ebx = 1, .ecx = 2, .edx = 3, .esi = AddressOf(stream), .edi = 5, .ebp = 6};
+  const auto landing =
+      ExpectSameAsHost(host::kDebugStreamOpenFile.site, ApplyDebugStream, registers, {0x10, 0x20, AddressOf(name)});
+  ExpectLanded(landing, host::kDebugStreamOpenFile.resume,
+               AfterCCall(With(registers, {{&R::eax, sim::kFileOpenResult}}), landing), 0, false);
   EXPECT_EQ(sim::FileOpenCalls(), callsBefore + 2) << "once unhooked, once hooked";
   EXPECT_EQ(RecentFiles().rfind("\"meshes\\rock.nif\" 0.000000 seconds ago.", 0), 0u) << RecentFiles();
 
@@ -52,7 +53,7 @@ TEST(DebugStream, OpenedFilesAreRecordedAfterTheHostsCallWithEveryRegisterKept) 
   EXPECT_EQ(RecentFiles().rfind("\"\" 0.000000 seconds ago.\n\n\"meshes\\rock.nif\"", 0), 0u) << RecentFiles();
 }
 
-TEST(DebugStream, TenFilesLeaveTheNewestEightNewestFirst) {
+TEST(DebugStream, TheNewestEightFilesAreListedNewestFirstWithFewerDecimalsAsTheyAge) {
   SetRecentFileClock(TestClock);
   for (int i = 0; i < 10; ++i) RecordOpenedFile(i, ("file" + std::to_string(i)).c_str());
   std::string expected;
@@ -61,10 +62,7 @@ TEST(DebugStream, TenFilesLeaveTheNewestEightNewestFirst) {
     if (i > 2) expected += "\n\n";
   }
   EXPECT_EQ(RecentFiles(), expected);
-}
 
-TEST(DebugStream, AgesUseFewerDecimalsAsTheyGrow) {
-  SetRecentFileClock(TestClock);
   const uint64_t reportTime = 5000000;
   const struct {
     const char* name;
@@ -87,12 +85,11 @@ TEST(DebugStream, AgesUseFewerDecimalsAsTheyGrow) {
 // The wrapper hands the host routine the same object and arguments, and
 // drops them from the stack as the routine would.
 TEST(DebugStream, StreamReadWrapperPassesCallAndResultThrough) {
-  const sim::Registers registers{.ebx = 0xB, .ecx = 0x5EA, .edx = 0xD, .esi = 0x51, .edi = 0xD1, .ebp = 0xBE};
-  const auto landing = ExpectSameAsHost(host::kDebugStreamStreamRead.site, ApplyDebugStream, registers, {7, 9, 0xAAAA, 0xBBBB},
-                                        HostCallClobbers::kScratchRegistersAndFlags);
-  EXPECT_EQ(landing.address, host::kDebugStreamStreamRead.resume);
-  EXPECT_EQ(landing.regs.eax, sim::StreamReadResult(7, 9));
-  EXPECT_EQ(landing.regs.esp, landing.entryEsp + 8);
+  const R registers{.ebx = 0xB, .ecx = 0x5EA, .edx = 0xD, .esi = 0x51, .edi = 0xD1, .ebp = 0xBE};
+  const auto landing = ExpectSameAsHost(host::kDebugStreamStreamRead.site, ApplyDebugStream, registers,
+                                        {7, 9, 0xAAAA, 0xBBBB}, HostCallClobbers::kScratchRegistersAndFlags);
+  ExpectLanded(landing, host::kDebugStreamStreamRead.resume,
+               AfterCCall(With(registers, {{&R::eax, sim::StreamReadResult(7, 9)}}), landing), 8, false);
   EXPECT_EQ(landing.Stack(0), 0xAAAAu);
   EXPECT_EQ(sim::LastStreamRead().stream, 0x5EAu);
   EXPECT_EQ(sim::LastStreamRead().first, 7u);
@@ -102,43 +99,22 @@ TEST(DebugStream, StreamReadWrapperPassesCallAndResultThrough) {
 TEST(DebugStream, ReadableStringObjectRunsTheHostsInstructionsUnchanged) {
   const uint32_t object[2] = {0x11, 0x5781};
   for (uint32_t flags : {0u, sim::kArithmeticFlags}) {
-    const sim::Registers registers{.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = 5, .edi = AddressOf(object),
-                                   .ebp = 7, .eflags = flags};
-    const auto landing = ExpectSameAsHost(host::kDebugStreamStringSet.site, ApplyDebugStream, registers, {1, 2});
-    EXPECT_EQ(landing.address, host::kDebugStreamStringSet.resume);
-    EXPECT_EQ(landing.regs.eax, 0x5781u);
-    EXPECT_EQ(landing.regs.edi, AddressOf(object) + 4);
+    const R registers{.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = 5, .edi = AddressOf(object), .ebp = 7,
+                      .eflags = flags};
+    ExpectLanded(ExpectSameAsHost(host::kDebugStreamStringSet.site, ApplyDebugStream, registers, {1, 2}),
+                 host::kDebugStreamStringSet.resume,
+                 With(registers, {{&R::eax, 0x5781}, {&R::edi, AddressOf(object) + 4}}), 0, false);
   }
 }
 
-struct StringFault {
-  sim::ChildResult child;
-  std::string folder;
-};
+// A fault while a string is set ends the game with a message: inside a
+// stream read the read report (an empty file list adds nothing; after a
+// warning nothing is shown), outside any read the stack words and files.
+TEST(DebugStream, AFaultWhileSettingAStringShowsItsReportAndEndsTheGame) {
+  EXPECT_EQ(ExpectKnownCrash("string_set_fault", "inside", 9), std::vector<std::string>{kReadHeading});
+  EXPECT_TRUE(ExpectKnownCrash("string_set_fault", "inside-after-warning", 9).empty());
 
-StringFault FaultWhileSettingString(const std::string& mode) {
-  StringFault run{{}, sim::TempFolder("string-set")};
-  run.child = sim::RunScenarioInChild("string_set_fault", Quoted(run.folder) + " " + mode);
-  EXPECT_EQ(run.child.exitCode, kKnownCrashExit) << run.child.output;
-  EXPECT_TRUE(FilesIn(run.folder + kCrashFolder).empty()) << "no crash report for an explained end";
-  return run;
-}
-
-TEST(DebugStream, FaultInsideAStreamReadShowsTheReadReportAndEndsWithNine) {
-  const StringFault run = FaultWhileSettingString("inside");
-  EXPECT_EQ(MessageTexts(run.child), std::vector<std::string>{kReadHeading}) << "an empty list adds nothing";
-  EXPECT_NE(run.child.output.find("known crash 9\n"), std::string::npos) << run.child.output;
-}
-
-TEST(DebugStream, FaultInsideAStreamReadAfterAWarningShowsNothing) {
-  const StringFault run = FaultWhileSettingString("inside-after-warning");
-  EXPECT_TRUE(MessageTexts(run.child).empty());
-  EXPECT_NE(run.child.output.find("known crash 9\n"), std::string::npos) << run.child.output;
-}
-
-TEST(DebugStream, FaultOutsideAnyReadShowsStackWordsAndFilesAndEndsWithFifteen) {
-  const StringFault run = FaultWhileSettingString("outside");
-  const auto texts = MessageTexts(run.child);
+  const auto texts = ExpectKnownCrash("string_set_fault", "outside", 15);
   ASSERT_EQ(texts.size(), 1u);
   const std::string& text = texts[0];
   EXPECT_EQ(text.rfind(std::string(kStringHeading) + "400000 106A319", 0), 0u) << text;
@@ -146,7 +122,6 @@ TEST(DebugStream, FaultOutsideAnyReadShowsStackWordsAndFilesAndEndsWithFifteen) 
   const std::string files = "\n\n\"b.nif\" 1.500 seconds ago.\n\n\"a.nif\" 12 seconds ago.";
   ASSERT_GT(text.size(), files.size());
   EXPECT_EQ(text.substr(text.size() - files.size()), files) << text;
-  EXPECT_NE(run.child.output.find("known crash 15\n"), std::string::npos) << run.child.output;
 }
 
 void OpenThroughTheHost(const char* name) {
@@ -154,7 +129,10 @@ void OpenThroughTheHost(const char* name) {
   sim::RunHost(host::kDebugStreamOpenFile.site, {.esi = AddressOf(stream)}, {0, 0, AddressOf(name)});
 }
 
-void SetStringOnBadObject() { sim::RunHost(host::kDebugStreamStringSet.site, {.edi = 0}, {host::kImageBegin, 0x5, host::kImageLast, host::kImageBegin - 1}); }
+void SetStringOnBadObject() {
+  sim::RunHost(host::kDebugStreamStringSet.site, {.edi = 0},
+               {host::kImageBegin, 0x5, host::kImageLast, host::kImageBegin - 1});
+}
 
 }  // namespace
 

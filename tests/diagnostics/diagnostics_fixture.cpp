@@ -52,6 +52,16 @@ std::vector<std::string> MessageTexts(const sim::ChildResult& result) {
   return texts;
 }
 
+std::vector<std::string> ExpectKnownCrash(const std::string& scenario, const std::string& scenarioCase,
+                                          int32_t reason) {
+  const std::string folder = sim::TempFolder(scenario);
+  const auto child = sim::RunScenarioInChild(scenario, Quoted(folder) + " " + scenarioCase);
+  EXPECT_EQ(child.exitCode, kKnownCrashExit) << child.output;
+  EXPECT_NE(child.output.find("known crash " + std::to_string(reason) + "\n"), std::string::npos) << child.output;
+  EXPECT_TRUE(FilesIn(folder + kCrashFolder).empty()) << "no crash report for an explained end";
+  return MessageTexts(child);
+}
+
 std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA found;
@@ -80,10 +90,16 @@ LPTOP_LEVEL_EXCEPTION_FILTER ObservedRecorder() { return g_recorder; }
 
 void ResumeFirstCrashAt(uint32_t address) { g_resumeAddress = address; }
 
+R AfterCCall(const R& want, const sim::Landing& out) {
+  return With(want, {{&R::ecx, out.regs.ecx}, {&R::edx, out.regs.edx}});
+}
 
+std::string Hex(uint32_t value) {
+  char text[12];
+  std::snprintf(text, sizeof text, "%X", value);
+  return text;
+}
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-uint32_t ParseHex(const std::string& text) { return static_cast<uint32_t>(std::stoul(text, nullptr, 16)); }
 
 }  // namespace diagnostics_test

@@ -21,6 +21,13 @@ constexpr uint32_t kUnpatchedHostCode = 0x5ABC00;
 
 std::vector<std::string> MessageTexts(const sim::ChildResult& result);
 
+// Runs the scenario in a child with a fresh game folder and the case, and
+// expects the end a warning makes: the known-crash exit with the reason
+// printed, and no crash report although the recorder is on. Answers the
+// messages the child showed.
+std::vector<std::string> ExpectKnownCrash(const std::string& scenario, const std::string& scenarioCase,
+                                          int32_t reason);
+
 // Names of the files in a folder, sorted; empty when the folder is missing.
 std::vector<std::string> FilesIn(const std::string& folder);
 
@@ -43,14 +50,22 @@ LPTOP_LEVEL_EXCEPTION_FILTER ObservedRecorder();
 // second ends with 0x100 + 0x10 * first answer + second answer.
 void ResumeFirstCrashAt(uint32_t address);
 
+using hook_check::ExpectHook;
+using hook_check::ExpectLanded;
 using hook_check::ExpectSameAsHost;
 using hook_check::HostCallClobbers;
+using hook_check::R;
+using hook_check::With;
+
+// want, with the scratch registers a C routine called on the way left as the
+// landing has them.
+R AfterCCall(const R& want, const sim::Landing& out);
 
 using sim::AddressOf;
 
+std::string Hex(uint32_t value);
+
 // Child arguments as one string for RunScenarioInChild.
 std::string Quoted(const std::string& text);
-
-uint32_t ParseHex(const std::string& text);
 
 }  // namespace diagnostics_test

@@ -18,6 +18,8 @@
 
 namespace {
 
+using hook_check::R;
+
 constexpr float kTicksPerMs = 10000.0f;  // a 10 MHz counter
 constexpr int64_t kStart = 7'000'000;
 constexpr int64_t kOneSecond = 10'000'000;
@@ -32,44 +34,46 @@ HostTimer FreshTimer() {
   return timer;
 }
 
-TEST(FrameTimes, FirstUpdateCountsNoFrameAndSetsTheMillisecondsSinceStart) {
+// Updates measuring real time, each of a fresh timer or of the row
+// before's, with the frame times and milliseconds each should leave.
+TEST(FrameTimes, RealTimeUpdatesCountTheGapUpToTheLimitAndNoneWhilePaused) {
+  const struct {
+    const char* what;
+    bool fresh;
+    int32_t paused;
+    int64_t now, previous;
+    HostTimerSettings settings;
+    float unscaled, scaled;
+    int32_t ms;
+  } cases[] = {
+      {"a first update counts no frame; 250.4999 ms truncate", true, 0, kStart + 2'504'999, 0,
+       {kTicksPerMs, 500, 1.0f}, 0, 0, 250},
+      {"signed division truncates towards zero", false, 0, kStart - 15'000, 0, {kTicksPerMs, 500, 1.0f}, 0, 0, -1},
+      {"a gap longer than the limit counts as the limit", true, 0, kStart + 11 * kOneSecond, kStart + kOneSecond,
+       {kTicksPerMs, 500, 2.0f}, 0.5f, 1.0f, 11000},
+      {"a gap within the limit counts in full", false, 0, kStart + kOneSecond * 5 / 4, kStart + kOneSecond,
+       {kTicksPerMs, 500, 2.0f}, 0.25f, 0.5f, 1250},
+      {"a pause zeroes the frame and keeps the milliseconds", true, 1, kStart + 3 * kOneSecond, kStart + kOneSecond,
+       {kTicksPerMs, 5000, 1.0f}, 0, 0, -5},
+      {"the update after the pause measures from the paused update's counter", false, 0,
+       kStart + 3 * kOneSecond + kOneSecond / 8, kStart + 3 * kOneSecond, {kTicksPerMs, 5000, 1.0f}, 0.125f, 0.125f,
+       3125},
+      // Truncated, 0.5 ticks per millisecond leaves nothing to divide by:
+      // the frame clamps to no time and the millisecond counter stands still.
+      {"a rate of 0.5 ticks per millisecond", true, 0, kStart + kOneSecond, kStart + 1, {0.5f, 500, 1.0f}, 0, 0, -5},
+      {"a rate of 0", true, 0, kStart + kOneSecond, kStart + 1, {0.0f, 500, 1.0f}, 0, 0, -5},
+      {"a negative rate", true, 0, kStart + kOneSecond, kStart + 1, {-3.0f, 500, 1.0f}, 0, 0, -5},
+  };
   HostTimer timer = FreshTimer();
-  ComputeFrameTimes(timer, kStart + 2'504'999, 0, {kTicksPerMs, 500, 1.0f});
-  EXPECT_EQ(timer.unscaledSeconds, 0.0f);
-  EXPECT_EQ(timer.scaledSeconds, 0.0f);
-  EXPECT_EQ(timer.msSinceStart, 250);  // 250.4999 ms, truncated
-
-  ComputeFrameTimes(timer, kStart - 15'000, 0, {kTicksPerMs, 500, 1.0f});
-  EXPECT_EQ(timer.msSinceStart, -1) << "signed division truncates towards zero";
-}
-
-TEST(FrameTimes, AGapLongerThanTheLimitCountsAsTheLimit) {
-  HostTimer timer = FreshTimer();
-  const int64_t previous = kStart + kOneSecond;
-  ComputeFrameTimes(timer, previous + 10 * kOneSecond, previous, {kTicksPerMs, 500, 2.0f});
-  EXPECT_EQ(timer.unscaledSeconds, 0.5f);
-  EXPECT_EQ(timer.scaledSeconds, 1.0f);
-  EXPECT_EQ(timer.msSinceStart, 11000);
-
-  ComputeFrameTimes(timer, previous + kOneSecond / 4, previous, {kTicksPerMs, 500, 2.0f});
-  EXPECT_EQ(timer.unscaledSeconds, 0.25f) << "a gap within the limit counts in full";
-  EXPECT_EQ(timer.scaledSeconds, 0.5f);
-}
-
-TEST(FrameTimes, PauseZeroesTheFrameAndKeepsTheMilliseconds) {
-  HostTimer timer = FreshTimer();
-  timer.paused = 1;
-  ComputeFrameTimes(timer, kStart + 3 * kOneSecond, kStart + kOneSecond, {kTicksPerMs, 5000, 1.0f});
-  EXPECT_EQ(timer.unscaledSeconds, 0.0f);
-  EXPECT_EQ(timer.scaledSeconds, 0.0f);
-  EXPECT_EQ(timer.msSinceStart, -5);
-
-  // The update after the pause measures from the paused update's counter.
-  timer.paused = 0;
-  const int64_t pausedAt = kStart + 3 * kOneSecond;
-  ComputeFrameTimes(timer, pausedAt + kOneSecond / 8, pausedAt, {kTicksPerMs, 5000, 1.0f});
-  EXPECT_EQ(timer.unscaledSeconds, 0.125f);
-  EXPECT_EQ(timer.msSinceStart, 3125);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.fresh) timer = FreshTimer();
+    timer.paused = c.paused;
+    ComputeFrameTimes(timer, c.now, c.previous, c.settings);
+    EXPECT_EQ(timer.unscaledSeconds, c.unscaled);
+    EXPECT_EQ(timer.scaledSeconds, c.scaled);
+    EXPECT_EQ(timer.msSinceStart, c.ms);
+  }
 }
 
 TEST(FrameTimes, FixedStepCarriesTheFractionOfAMillisecond) {
@@ -99,18 +103,6 @@ TEST(FrameTimes, ANegativeMultiplierIsClampedOnlyOnTheRealTimePath) {
   EXPECT_FLOAT_EQ(fixedStep.scaledSeconds, -0.03f);
 }
 
-TEST(FrameTimes, ARateBelowOneTickPerMillisecondDoesNotFault) {
-  // Truncated, 0.5 ticks per millisecond leaves nothing to divide by: the
-  // frame clamps to no time and the millisecond counter stands still.
-  for (float rate : {0.5f, 0.0f, -3.0f}) {
-    HostTimer timer = FreshTimer();
-    ComputeFrameTimes(timer, kStart + kOneSecond, kStart + 1, {rate, 500, 1.0f});
-    EXPECT_EQ(timer.msSinceStart, -5) << rate;
-    EXPECT_EQ(timer.unscaledSeconds, 0.0f) << rate;
-    EXPECT_EQ(timer.scaledSeconds, 0.0f) << rate;
-  }
-}
-
 // The host timer object of the simulator, seen through the plugin's layout.
 HostTimer& SimTimer() { return sim::HostAt<HostTimer>(sim::TimerObject()); }
 
@@ -123,14 +115,12 @@ int64_t CounterNow() {
 TEST(GameTimerHook, ReturnsToTheCallerWithEveryRegisterKeptAndTheTimerUpdated) {
   sim::ResetHostImage();
   ApplyHighFrequencyGameTimer();
-  const float ticksPerMs = sim::DefaultTicksPerMs();
-  SimTimer().startCounter = CounterNow() - static_cast<int64_t>(ticksPerMs * 5000);
+  SimTimer().startCounter = CounterNow() - static_cast<int64_t>(sim::DefaultTicksPerMs() * 5000);
   SimTimer().unscaledSeconds = 3.0f;
-  sim::Registers in = hook_check::kDistinct;
-  in.ecx = sim::TimerObject();
+  const R in = hook_check::With(hook_check::kDistinct, {{&R::ecx, sim::TimerObject()}});
   const uint32_t hostUpdatesBefore = sim::TimerUpdatesRun();
-  auto out = sim::RunHost(host::kTimerUpdate, in, {sim::kReturnProbe, 0x5A5A});
-  hook_check::ExpectLanded(out, sim::kReturnProbe, in, 4);
+  const auto out = hook_check::ExpectHook(host::kTimerUpdate, in, {sim::kReturnProbe, 0x5A5A},
+                                          {sim::kReturnProbe, in, 4, true});
   EXPECT_EQ(out.Stack(0), 0x5A5Au);
   EXPECT_EQ(sim::TimerUpdatesRun(), hostUpdatesBefore) << "the host's own update no longer runs";
   EXPECT_GE(SimTimer().msSinceStart, 5000);

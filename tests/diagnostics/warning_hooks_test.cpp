@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "plugin/apply.h"
@@ -51,14 +50,13 @@ void UseSettings(const std::string& ini) { sim::PrepareGameFolder(sim::TempFolde
 TEST(MissingNode, PresentNodeLoadsAsTheHostWouldInEitherMode) {
   uint32_t node[0x30] = {};
   node[0xB4 / 4] = 0x40DE;
+  const R in{.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = AddressOf(node), .edi = 6};
   for (const char* ini : {"[Patch]\nMissingNode=1\n", "[Patch]\nMissingNode=2\n"}) {
+    SCOPED_TRACE(ini);
     UseSettings(ini);
     sim::ClearJournal();
-    const auto landing = ExpectSameAsHost(host::kMissingNode.site, ApplyMissingNode,
-                                          {.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = AddressOf(node), .edi = 6},
-                                          {9, 8}, HostCallClobbers::kFlags);
-    EXPECT_EQ(landing.address, host::kMissingNode.resume);
-    EXPECT_EQ(landing.regs.ebp, 0x40DEu);
+    ExpectLanded(ExpectSameAsHost(host::kMissingNode.site, ApplyMissingNode, in, {9, 8}, HostCallClobbers::kFlags),
+                 host::kMissingNode.resume, With(in, {{&R::ebp, 0x40DE}}), 0, false);
     EXPECT_TRUE(sim::MessageBoxes().empty());
   }
 }
@@ -68,70 +66,62 @@ TEST(MissingNode, SkipModeDropsTwoWordsAndSkipsTheHostsWorkSilently) {
   sim::ResetHostImage();
   sim::ClearJournal();
   ApplyMissingNode();
-  const sim::Registers in{.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = 0, .edi = 6, .ebp = 7};
-  const auto landing = sim::RunHost(host::kMissingNode.site, in, {0xA, 0xB, 0xC});
-  EXPECT_EQ(landing.address, host::kMissingNodeSkip) << landing.Describe();
-  EXPECT_EQ(landing.regs.esp, landing.entryEsp + 8);
+  const R in{.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = 0, .edi = 6, .ebp = 7};
+  const auto landing = ExpectHook(host::kMissingNode.site, in, {0xA, 0xB, 0xC}, {host::kMissingNodeSkip, in, 8});
   EXPECT_EQ(landing.Stack(0), 0xCu);
-  EXPECT_EQ(landing.regs.ebp, 7u);
-  EXPECT_EQ(landing.regs.eax, 1u);
-  EXPECT_EQ(landing.regs.edx, 4u);
   EXPECT_TRUE(sim::MessageBoxes().empty());
   EXPECT_EQ(KnownCrashReason, 0);
 }
 
-TEST(MountNodeWarn, PresentObjectRunsTheHostsFourInstructions) {
+// The host's instructions on good data, through the hooked site; the
+// wanted registers are the host's own results.
+TEST(WarningHooks, GoodDataRunsTheHostsInstructions) {
   uint32_t object[0x20] = {};
   object[0x78 / 4] = 0x78;
   object[0x7C / 4] = 0x7C;
   uint32_t actor[0x10] = {};
   actor[0x3C / 4] = 0x3C;
-  const auto landing =
-      ExpectSameAsHost(host::kMountNodeCrash.site, ApplyMountNodeWarn,
-                       {.eax = AddressOf(object), .ebx = 2, .ecx = 3, .edx = 4, .esi = AddressOf(actor), .ebp = 7}, {},
-                       HostCallClobbers::kFlags);
-  EXPECT_EQ(landing.address, host::kMountNodeCrash.resume);
-  EXPECT_EQ(landing.regs.eax, 0x7Cu);
-  EXPECT_EQ(landing.regs.ecx, 0x78u);
-  EXPECT_EQ(landing.regs.edx, 0x3Cu);
-}
+  const R mount{.eax = AddressOf(object), .ebx = 2, .ecx = 3, .edx = 4, .esi = AddressOf(actor), .ebp = 7};
+  ExpectLanded(ExpectSameAsHost(host::kMountNodeCrash.site, ApplyMountNodeWarn, mount, {}, HostCallClobbers::kFlags),
+               host::kMountNodeCrash.resume, With(mount, {{&R::eax, 0x7C}, {&R::ecx, 0x78}, {&R::edx, 0x3C}}), 0,
+               false);
 
-TEST(IKCrashWarn, GoodIndexesLoadTheZeroExtendedWordWithTheSignExtendedIndex) {
-  const uint16_t table[4] = {0x8001, 0x2222, 0x3333, 0xFFFF};
+  // The zero-extended word at the sign-extended index.
+  const uint16_t words[4] = {0x8001, 0x2222, 0x3333, 0xFFFF};
   for (uint32_t index : {0xABCD0001u, 0x0000FFFFu}) {
-    const auto landing = ExpectSameAsHost(host::kFootIK.site, ApplyIKCrashWarn,
-                                          {.eax = index, .ebx = 2, .ecx = 3, .edx = AddressOf(table + 1), .ebp = 7},
-                                          {}, HostCallClobbers::kFlags);
-    EXPECT_EQ(landing.address, host::kFootIK.resume);
-    EXPECT_EQ(landing.regs.eax, index == 0xFFFFu ? 0x8001u : 0x3333u);
+    const R footIK{.eax = index, .ebx = 2, .ecx = 3, .edx = AddressOf(words + 1), .ebp = 7};
+    ExpectLanded(ExpectSameAsHost(host::kFootIK.site, ApplyIKCrashWarn, footIK, {}, HostCallClobbers::kFlags),
+                 host::kFootIK.resume, With(footIK, {{&R::eax, index == 0xFFFFu ? 0x8001u : 0x3333u}}), 0, false);
   }
-}
 
-TEST(NullLoadedNodeNotify, LoadedNodeMakesTheHostsVirtualTableRead) {
+  // A loaded node makes the host's virtual table read.
   uint32_t table[8] = {};
   table[5] = 0x7AB1E;
   const uint32_t node[2] = {AddressOf(table), 0};
-  const auto landing = ExpectSameAsHost(host::kNullLoadedNodeIgnore.site, ApplyNullLoadedNodeNotify,
-                                        {.eax = AddressOf(node), .ebx = 2, .ecx = 3, .edx = 4, .ebp = 7}, {0, 0},
-                                        HostCallClobbers::kFlags);
-  EXPECT_EQ(landing.address, host::kNullLoadedNodeIgnore.resume);
-  EXPECT_EQ(landing.regs.eax, 0x7AB1Eu);
-  EXPECT_EQ(landing.regs.ecx, AddressOf(node));
-  EXPECT_EQ(landing.regs.edx, AddressOf(table));
+  const R loaded{.eax = AddressOf(node), .ebx = 2, .ecx = 3, .edx = 4, .ebp = 7};
+  ExpectLanded(ExpectSameAsHost(host::kNullLoadedNodeIgnore.site, ApplyNullLoadedNodeNotify, loaded, {0, 0},
+                                HostCallClobbers::kFlags),
+               host::kNullLoadedNodeIgnore.resume,
+               With(loaded, {{&R::eax, 0x7AB1E}, {&R::ecx, AddressOf(node)}, {&R::edx, AddressOf(table)}}), 0, false);
+
+  // A created texture leaves through either return sequence as the host's
+  // own: locals released, RET 0x30.
+  for (uint32_t site : sim::kTextureReturnSites) {
+    const R texture{.eax = 0x7E57, .ebx = 2, .ecx = 3};
+    const auto landing = ExpectSameAsHost(site, ApplyWarnTextureFailure, texture,
+                                          {1, 2, 3, 4, 5, 6, sim::kReturnProbe, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11,
+                                           12, 0x5AFE});
+    ExpectLanded(landing, sim::kReturnProbe, texture, 0x18 + 4 + 0x30, false);
+    EXPECT_EQ(landing.Stack(0), 0x5AFEu);
+  }
 }
 
 TEST(WarnNullCombatStyle, FoundStyleGoesOnUntouched) {
   sim::ClearJournal();
-  sim::ResetHostImage();
   sim::SetCombatStyleResult(0xC0B);
-  const sim::Landing host = sim::RunHost(host::kCombatStyle.site, {.ebx = 2, .esi = 5, .edi = 6, .ebp = 7});
-  ApplyWarnNullCombatStyle();
-  const sim::Landing hooked = sim::RunHost(host::kCombatStyle.site, {.ebx = 2, .esi = 5, .edi = 6, .ebp = 7});
-  EXPECT_EQ(hooked.address, host::kCombatStyle.resume);
-  EXPECT_EQ(hooked.regs.eax, 0xC0Bu);
-  EXPECT_EQ(hooked.regs.esp, hooked.entryEsp);
-  EXPECT_EQ(hooked.regs.ecx, host.regs.ecx);
-  EXPECT_EQ(hooked.regs.edx, host.regs.edx);
+  const R in{.ebx = 2, .esi = 5, .edi = 6, .ebp = 7};
+  const auto landing = ExpectSameAsHost(host::kCombatStyle.site, ApplyWarnNullCombatStyle, in, {});
+  ExpectLanded(landing, host::kCombatStyle.resume, AfterCCall(With(in, {{&R::eax, 0xC0B}}), landing), 0, false);
   EXPECT_TRUE(sim::MessageBoxes().empty());
 }
 
@@ -144,15 +134,9 @@ TEST(WarnNullCombatStyle, EveryMissingStyleIsToldAndTheGameGoesOnWithNull) {
   const Form actor(0x14, 0x3E, &base);
   const uint32_t callsBefore = sim::CombatStyleCalls();
   for (uint32_t esi : {AddressOf(&actor), 0u}) {
-    const sim::Registers in{.eax = 0xEEEE, .ebx = 2, .ecx = 3, .edx = 4, .esi = esi, .edi = 6, .ebp = 7};
+    const R in{.eax = 0xEEEE, .ebx = 2, .ecx = 3, .edx = 4, .esi = esi, .edi = 6, .ebp = 7};
     const auto landing = sim::RunHost(host::kCombatStyle.site, in);
-    EXPECT_EQ(landing.address, host::kCombatStyle.resume) << landing.Describe();
-    EXPECT_EQ(landing.regs.eax, 0u);
-    EXPECT_EQ(landing.regs.esi, esi);
-    EXPECT_EQ(landing.regs.ebx, 2u);
-    EXPECT_EQ(landing.regs.edi, 6u);
-    EXPECT_EQ(landing.regs.ebp, 7u);
-    EXPECT_EQ(landing.regs.esp, landing.entryEsp);
+    ExpectLanded(landing, host::kCombatStyle.resume, AfterCCall(With(in, {{&R::eax, 0}}), landing), 0, false);
     EXPECT_NE(landing.regs.eflags & sim::kZeroFlag, 0u) << "the host sees the test of a null result";
   }
   EXPECT_EQ(sim::CombatStyleCalls(), callsBefore + 2);
@@ -166,59 +150,47 @@ TEST(WarnNullCombatStyle, EveryMissingStyleIsToldAndTheGameGoesOnWithNull) {
   KnownCrashReason = 0;
 }
 
-// A non-null texture leaves through either return sequence exactly as the
-// host's own: locals released, RET 0x30.
-TEST(WarnTextureFailure, CreatedTexturePassesThroughBothReturns) {
-  for (uint32_t site : sim::kTextureReturnSites) {
-    const auto landing = ExpectSameAsHost(site, ApplyWarnTextureFailure, {.eax = 0x7E57, .ebx = 2, .ecx = 3},
-                                          {1, 2, 3, 4, 5, 6, sim::kReturnProbe, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11,
-                                           12, 0x5AFE});
-    EXPECT_EQ(landing.address, sim::kReturnProbe);
-    EXPECT_EQ(landing.regs.eax, 0x7E57u);
-    EXPECT_EQ(landing.regs.esp, landing.entryEsp + 0x18 + 4 + 0x30);
-    EXPECT_EQ(landing.Stack(0), 0x5AFEu);
-  }
-}
-
-// Each bad case in its own child: the text, the end after the box, the
-// reason, and no crash report although the recorder is on.
-void ExpectWarningEndsTheGame(const char* scenarioCase, const std::string& text, int32_t reason) {
-  const std::string folder = sim::TempFolder("warning");
-  const auto child = sim::RunScenarioInChild("warning", Quoted(folder) + " " + scenarioCase);
-  EXPECT_EQ(child.exitCode, kKnownCrashExit) << scenarioCase << child.output;
-  EXPECT_EQ(MessageTexts(child), std::vector<std::string>{text}) << scenarioCase;
-  EXPECT_NE(child.output.find("known crash " + std::to_string(reason) + "\n"), std::string::npos)
-      << scenarioCase << child.output;
-  EXPECT_TRUE(FilesIn(folder + kCrashFolder).empty()) << scenarioCase;
-}
-
-TEST(Warnings, BadValuesShowTheirTextThenEndTheGameWithTheirReason) {
-  ExpectWarningEndsTheGame("missing-node", kMissingNodeText, kCrashMissingNode);
-  ExpectWarningEndsTheGame("mount-node", kMountNodeText, kCrashMountNode);
-  ExpectWarningEndsTheGame("footik-low", kFootIKText, kCrashIKSetup);
-  ExpectWarningEndsTheGame("footik-wrap", kFootIKText, kCrashIKSetup);
-  ExpectWarningEndsTheGame("texture-0", kTextureText, kCrashTextureAllocation);
-  ExpectWarningEndsTheGame("texture-1", kTextureText, kCrashTextureAllocation);
-}
-
-TEST(Warnings, NullLoadedNodeNamesTheReferenceItsBaseAndType) {
-  ExpectWarningEndsTheGame("loaded-node-null", LoadedNodeText("form ID: 0x0, base form ID: 0x0 and type: 0x0"),
-                           kCrashNullLoadedNode);
-  ExpectWarningEndsTheGame("loaded-node-base",
-                           LoadedNodeText("form ID: 0x1234, base form ID: 0xABC and type: 0xFFFFFF80"),
-                           kCrashNullLoadedNode);
-  ExpectWarningEndsTheGame("loaded-node-no-base", LoadedNodeText("form ID: 0x1234, base form ID: 0x0 and type: 0x3E"),
-                           kCrashNullLoadedNode);
-}
-
 const Form kBase(0xABC, 0x80);
 const Form kReference(0x1234, 0x3E, &kBase);
 const Form kReferenceWithoutBase(0x1234, 0x3E);
 
-void RunAtSite(bool (*apply)(), uint32_t site, const sim::Registers& registers,
-               std::initializer_list<uint32_t> stack = {}) {
-  apply();
-  sim::RunHost(site, registers, stack);
+// A bad value at a warning site, the text it shows and the reason the game
+// then ends with.
+struct BadValue {
+  const char* name;
+  std::string text;
+  int32_t reason;
+  bool (*apply)();
+  uint32_t site;
+  R regs;
+  uint32_t stack[2];
+};
+const BadValue kBadValues[] = {
+    {"missing-node", kMissingNodeText, kCrashMissingNode, ApplyMissingNode, host::kMissingNode.site, {}, {1, 2}},
+    {"mount-node", kMountNodeText, kCrashMountNode, ApplyMountNodeWarn, host::kMountNodeCrash.site, {}, {}},
+    {"footik-low", kFootIKText, kCrashIKSetup, ApplyIKCrashWarn, host::kFootIK.site, {.eax = 0x7FFF}, {}},
+    {"footik-wrap", kFootIKText, kCrashIKSetup, ApplyIKCrashWarn, host::kFootIK.site,
+     {.eax = 0xFFFF, .edx = 0x10000}, {}},
+    {"texture-0", kTextureText, kCrashTextureAllocation, ApplyWarnTextureFailure, sim::kTextureReturnSites[0], {}, {}},
+    {"texture-1", kTextureText, kCrashTextureAllocation, ApplyWarnTextureFailure, sim::kTextureReturnSites[1], {}, {}},
+    // The reference, its base and its type are named.
+    {"loaded-node-null", LoadedNodeText("form ID: 0x0, base form ID: 0x0 and type: 0x0"), kCrashNullLoadedNode,
+     ApplyNullLoadedNodeNotify, host::kNullLoadedNodeIgnore.site, {}, {sim::kReturnProbe, 0}},
+    {"loaded-node-base", LoadedNodeText("form ID: 0x1234, base form ID: 0xABC and type: 0xFFFFFF80"),
+     kCrashNullLoadedNode, ApplyNullLoadedNodeNotify, host::kNullLoadedNodeIgnore.site, {},
+     {sim::kReturnProbe, AddressOf(&kReference)}},
+    {"loaded-node-no-base", LoadedNodeText("form ID: 0x1234, base form ID: 0x0 and type: 0x3E"), kCrashNullLoadedNode,
+     ApplyNullLoadedNodeNotify, host::kNullLoadedNodeIgnore.site, {},
+     {sim::kReturnProbe, AddressOf(&kReferenceWithoutBase)}},
+};
+
+// Each bad value in its own child: the text, the end after the box, the
+// reason, and no crash report although the recorder is on.
+TEST(Warnings, BadValuesShowTheirTextThenEndTheGameWithTheirReason) {
+  for (const BadValue& bad : kBadValues) {
+    SCOPED_TRACE(bad.name);
+    EXPECT_EQ(ExpectKnownCrash("warning", bad.name, bad.reason), std::vector<std::string>{bad.text});
+  }
 }
 
 }  // namespace
@@ -227,28 +199,10 @@ SIM_SCENARIO(warning) {
   sim::PrepareGameFolder(args.at(0), "[Patch]\nRecordCrashInfo=1\nMissingNode=1\n");
   ApplyRecordCrashInfo();
   PrintKnownCrashReasonAtEnd();
-  const std::map<std::string, std::function<void()>> cases = {
-      {"missing-node", [] { RunAtSite(ApplyMissingNode, host::kMissingNode.site, {.esi = 0}, {1, 2}); }},
-      {"mount-node", [] { RunAtSite(ApplyMountNodeWarn, host::kMountNodeCrash.site, {.eax = 0}); }},
-      {"footik-low", [] { RunAtSite(ApplyIKCrashWarn, host::kFootIK.site, {.eax = 0x7FFF, .edx = 0}); }},
-      {"footik-wrap", [] { RunAtSite(ApplyIKCrashWarn, host::kFootIK.site, {.eax = 0xFFFF, .edx = 0x10000}); }},
-      {"texture-0",
-       [] { RunAtSite(ApplyWarnTextureFailure, sim::kTextureReturnSites[0], {.eax = 0}, {0, 0, 0, 0, 0, 0}); }},
-      {"texture-1",
-       [] { RunAtSite(ApplyWarnTextureFailure, sim::kTextureReturnSites[1], {.eax = 0}, {0, 0, 0, 0, 0, 0}); }},
-      {"loaded-node-null",
-       [] { RunAtSite(ApplyNullLoadedNodeNotify, host::kNullLoadedNodeIgnore.site, {.eax = 0}, {sim::kReturnProbe, 0}); }},
-      {"loaded-node-base",
-       [] {
-         RunAtSite(ApplyNullLoadedNodeNotify, host::kNullLoadedNodeIgnore.site, {.eax = 0},
-                   {sim::kReturnProbe, AddressOf(&kReference)});
-       }},
-      {"loaded-node-no-base",
-       [] {
-         RunAtSite(ApplyNullLoadedNodeNotify, host::kNullLoadedNodeIgnore.site, {.eax = 0},
-                   {sim::kReturnProbe, AddressOf(&kReferenceWithoutBase)});
-       }},
-  };
-  cases.at(args.at(1))();
+  for (const BadValue& bad : kBadValues) {
+    if (args.at(1) != bad.name) continue;
+    bad.apply();
+    sim::RunHost(bad.site, bad.regs, {bad.stack[0], bad.stack[1], 0, 0, 0, 0});
+  }
   return 1;  // the warning should have ended the process
 }
