@@ -36,6 +36,12 @@ struct FakeObject {
   void Word(uint32_t offset, uint32_t value) { std::memcpy(bytes + offset, &value, 4); }
 };
 
+// want, with ECX and EDX as the landing has them: a C routine called on the
+// way may change them.
+inline R AfterCCall(const R& want, const sim::Landing& out) {
+  return With(want, {{&R::ecx, out.regs.ecx}, {&R::edx, out.regs.edx}});
+}
+
 inline int32_t EspDelta(const sim::Landing& out) { return static_cast<int32_t>(out.regs.esp - out.entryEsp); }
 
 // The run stopped with the wanted exception at address, with exactly the
@@ -73,7 +79,7 @@ struct Want {
 };
 inline sim::Landing ExpectHook(uint32_t site, const R& in, std::initializer_list<uint32_t> stack, const Want& want) {
   const sim::Landing out = sim::RunHost(site, in, stack);
-  const R regs = want.scratchFree ? With(want.regs, {{&R::ecx, out.regs.ecx}, {&R::edx, out.regs.edx}}) : want.regs;
+  const R regs = want.scratchFree ? AfterCCall(want.regs, out) : want.regs;
   ExpectLanded(out, want.landing, regs, want.espDelta, want.flagsKept);
   return out;
 }
@@ -97,7 +103,7 @@ inline sim::Landing ExpectSameAsHost(uint32_t site, bool (*apply)(), const R& re
   apply();
   const sim::Landing hooked = sim::RunHost(site, registers, stack);
   R want = host.regs;
-  if (clobbers == HostCallClobbers::kScratchRegistersAndFlags) want = With(want, {{&R::ecx, hooked.regs.ecx}, {&R::edx, hooked.regs.edx}});
+  if (clobbers == HostCallClobbers::kScratchRegistersAndFlags) want = AfterCCall(want, hooked);
   ExpectStopped(hooked, host.exception, host.address, want, EspDelta(host), clobbers == HostCallClobbers::kNothing);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(hooked.Stack(i), host.Stack(i)) << "stack word " << i;
   return hooked;

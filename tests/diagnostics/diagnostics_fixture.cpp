@@ -90,10 +90,6 @@ LPTOP_LEVEL_EXCEPTION_FILTER ObservedRecorder() { return g_recorder; }
 
 void ResumeFirstCrashAt(uint32_t address) { g_resumeAddress = address; }
 
-R AfterCCall(const R& want, const sim::Landing& out) {
-  return With(want, {{&R::ecx, out.regs.ecx}, {&R::edx, out.regs.edx}});
-}
-
 std::string Hex(uint32_t value) {
   char text[12];
   std::snprintf(text, sizeof text, "%X", value);

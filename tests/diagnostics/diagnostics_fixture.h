@@ -57,9 +57,7 @@ using hook_check::HostCallClobbers;
 using hook_check::R;
 using hook_check::With;
 
-// want, with the scratch registers a C routine called on the way left as the
-// landing has them.
-R AfterCCall(const R& want, const sim::Landing& out);
+using hook_check::AfterCCall;
 
 using sim::AddressOf;
 
