@@ -1,5 +1,6 @@
 #include "plugin/option_table.h"
 
+#include <cstring>
 #include <iterator>
 
 #include "plugin/apply.h"
@@ -102,6 +103,13 @@ bool IsOn(const char* key) { return GetSetting(key, -1) > 0; }
 const OptionEntry* FindOption(int index) {
   if (index < 0 || index >= static_cast<int>(std::size(kOptions))) return nullptr;
   return &kOptions[index];
+}
+
+const OptionEntry* FindOptionByKey(const char* key) {
+  for (const OptionEntry& row : kOptions) {
+    if (key != nullptr && std::strcmp(row.key, key) == 0) return &row;
+  }
+  return nullptr;
 }
 
 const OptionEntry* FindOptionGuarding(uint32_t address, const OptionEntry* after) {

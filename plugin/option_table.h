@@ -21,6 +21,9 @@ struct OptionEntry {
 // The row at index, or null for a negative index and beyond the last row.
 const OptionEntry* FindOption(int index);
 
+// The row of key, or null for a null key and one the table does not have.
+const OptionEntry* FindOptionByKey(const char* key);
+
 // The first option after `after` (from the first row when null) whose own
 // patches write the host byte at address, or null. A fix and its variant can
 // share a site: passing the last answer walks them all.

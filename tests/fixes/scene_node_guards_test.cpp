@@ -128,23 +128,15 @@ TEST_F(SceneNodeGuard, NullLoadedNodeIgnoreRunsTheHostsLoadOrSkipsANullNode) {
   ExpectHook(host::kNullLoadedNodeIgnore.site, null, {}, {host::kNullLoadedNodeIgnoreSkip, null});
 }
 
-const OptionEntry& Row(const char* key) {
-  for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
-    if (std::strcmp(row->key, key) == 0) return *row;
-  }
-  ADD_FAILURE() << key << " is not in the option table";
-  return *FindOption(0);
-}
-
 // A fix and its warning share a site. With both on, the table rules the
 // warning out: a null node takes the fix's path and no message is shown.
 TEST_F(SceneNodeGuard, TheFixWinsASharedSiteOverItsWarning) {
   sim::PrepareGameFolder(sim::TempFolder("shared-sites"),
                          "[Patch]\nMountNodeCrash=1\nMountNodeWarn=1\nNullLoadedNodeIgnore=1\nNullLoadedNodeNotify=1\n");
   sim::ClearJournal();
-  EXPECT_FALSE(IsOptionEligible(Row("NullLoadedNodeNotify")));
-  EXPECT_TRUE(IsOptionEligible(Row("NullLoadedNodeIgnore")));
-  EXPECT_FALSE(IsOptionEligible(Row("MountNodeWarn")));
+  EXPECT_FALSE(IsOptionEligible(*FindOptionByKey("NullLoadedNodeNotify")));
+  EXPECT_TRUE(IsOptionEligible(*FindOptionByKey("NullLoadedNodeIgnore")));
+  EXPECT_FALSE(IsOptionEligible(*FindOptionByKey("MountNodeWarn")));
   ASSERT_TRUE(ApplyNormalOptions());
 
   const R null = With(kDistinct, {{&R::eax, 0}});

@@ -51,10 +51,8 @@ const std::map<std::string, uint32_t> kWitness = Witnesses();
 // one at a time with the first option writing its first site.
 std::string WitnessKey(const std::string& key) {
   if (kWitness.count(key)) return key;
-  for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
-    if (key == row->key && !row->sites.empty()) return FindOptionGuarding(row->sites.front().site)->key;
-  }
-  return "";
+  const OptionEntry* row = FindOptionByKey(key.c_str());
+  return row != nullptr && !row->sites.empty() ? FindOptionGuarding(row->sites.front().site)->key : "";
 }
 
 struct Verdicts {

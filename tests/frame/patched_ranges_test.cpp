@@ -56,13 +56,6 @@ void AddSpans(const OptionEntry& row, Ranges& to) {
   for (const HookSite& span : row.sites) to.push_back({span.site, span.resume});
 }
 
-const OptionEntry* FindOptionByKey(const char* key) {
-  for (int i = 0; key != nullptr && FindOption(i) != nullptr; ++i) {
-    if (std::string(FindOption(i)->key) == key) return FindOption(i);
-  }
-  return nullptr;
-}
-
 // A written value may match some of the host's bytes it replaces, so a span
 // need not change whole: every changed byte lies in a span (bytes inside a
 // merged run may be kept ones), and every span has a changed byte.

@@ -39,10 +39,9 @@ class OptionRules : public testing::Test {
     std::ofstream(dir_ / "Data/QORV/Plugins/Orrisbane.ini") << "[Patch]\n" << body;
   }
   static bool Eligible(const char* key) {
-    for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
-      if (std::string(row->key) == key) return IsOptionEligible(*row);
-    }
-    throw std::runtime_error(std::string("no row ") + key);
+    const OptionEntry* row = FindOptionByKey(key);
+    if (row == nullptr) throw std::runtime_error(std::string("no row ") + key);
+    return IsOptionEligible(*row);
   }
   fs::path dir_;
 };
@@ -67,6 +66,9 @@ TEST_F(OptionRules, TableHasFiftyFourRowsWithUniqueKeysAndKnownReferences) {
   EXPECT_STREQ(FindOption(53)->key, "RunAllocatorBenchmark");
   EXPECT_STREQ(FindOption(0)->key, "LogMessageToFile");
   EXPECT_EQ(FindOption(0)->apply, nullptr);
+  EXPECT_EQ(FindOptionByKey("RunAllocatorBenchmark"), FindOption(53));
+  EXPECT_EQ(FindOptionByKey("runallocatorbenchmark"), nullptr) << "the table's own spelling";
+  EXPECT_EQ(FindOptionByKey(nullptr), nullptr);
   std::set<std::string> keys;
   std::set<int> early;
   int count = 0;
