@@ -4,13 +4,12 @@
 
 #include <cstring>
 
+#include "core/settings.h"
 #include "diagnostics/config_check_sites.h"
 #include "patch/frame_sites.h"
 #include "patch/hook_asm.h"
 #include "patch/messages.h"
 #include "patch/patch_writer.h"
-#include "plugin/apply.h"
-#include "plugin/settings.h"
 
 using namespace host;
 

@@ -1,12 +1,12 @@
 #include "diagnostics/crash_details.h"
 
+#include "core/known_crash.h"
 #include "diagnostics/exception_description.h"
 #include "diagnostics/guarded_memory.h"
 #include "diagnostics/module_list.h"
 #include "diagnostics/module_version.h"
 #include "diagnostics/rtti_name.h"
 #include "patch/fault_guard.h"
-#include "plugin/known_crash.h"
 #include "plugin/option_table.h"
 
 namespace {

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <ctime>
 
+#include "core/known_crash.h"
+#include "core/settings.h"
 #include "diagnostics/crash_details.h"
 #include "diagnostics/crash_info_bits.h"
 #include "diagnostics/crash_recorder_sites.h"
@@ -12,9 +14,6 @@
 #include "patch/frame_sites.h"
 #include "patch/messages.h"
 #include "patch/patch_writer.h"
-#include "plugin/apply.h"
-#include "plugin/known_crash.h"
-#include "plugin/settings.h"
 
 using namespace host;
 

@@ -10,14 +10,13 @@
 #include <mutex>
 #include <vector>
 
+#include "core/known_crash.h"
 #include "diagnostics/crash_recorder.h"
 #include "diagnostics/debug_stream_sites.h"
 #include "patch/fault_guard.h"
 #include "patch/hook_asm.h"
 #include "patch/messages.h"
 #include "patch/patch_writer.h"
-#include "plugin/apply.h"
-#include "plugin/known_crash.h"
 
 using namespace host;
 

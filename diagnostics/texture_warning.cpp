@@ -2,12 +2,11 @@
 // want of video memory; say so before it does.
 #include <cstdint>
 
+#include "core/known_crash.h"
 #include "diagnostics/texture_warning_sites.h"
 #include "patch/hook_asm.h"
 #include "patch/messages.h"
 #include "patch/patch_writer.h"
-#include "plugin/apply.h"
-#include "plugin/known_crash.h"
 
 using namespace host;
 

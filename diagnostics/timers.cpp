@@ -11,7 +11,6 @@
 #include "patch/frame_sites.h"
 #include "patch/hook_asm.h"
 #include "patch/patch_writer.h"
-#include "plugin/apply.h"
 
 using namespace host;
 

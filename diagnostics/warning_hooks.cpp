@@ -2,14 +2,13 @@
 // game is about to end, and the crash recorder stays silent for it.
 #include <cstdint>
 
+#include "core/known_crash.h"
+#include "core/settings.h"
 #include "diagnostics/warning_sites.h"
 #include "patch/fault_guard.h"
 #include "patch/hook_asm.h"
 #include "patch/messages.h"
 #include "patch/patch_writer.h"
-#include "plugin/apply.h"
-#include "plugin/known_crash.h"
-#include "plugin/settings.h"
 
 using namespace host;
 

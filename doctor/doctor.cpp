@@ -7,11 +7,11 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "core/ini_file.h"
+#include "core/settings.h"
 #include "doctor/crash_info.h"
 #include "doctor/settings_text.h"
-#include "plugin/ini_file.h"
 #include "plugin/option_table.h"
-#include "plugin/settings.h"
 
 namespace doctor {
 namespace {

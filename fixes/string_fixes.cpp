@@ -3,7 +3,6 @@
 #include "fixes/string_sites.h"
 #include "patch/hook_asm.h"
 #include "patch/patch_writer.h"
-#include "plugin/apply.h"
 
 using namespace host;
 

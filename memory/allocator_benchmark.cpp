@@ -11,13 +11,12 @@
 #include <thread>
 #include <vector>
 
+#include "core/settings.h"
 #include "memory/heap_sites.h"
 #include "memory/memory_block.h"
 #include "patch/hook_asm.h"
 #include "patch/main_loop.h"
 #include "patch/messages.h"
-#include "plugin/apply.h"
-#include "plugin/settings.h"
 
 using namespace host;
 

@@ -7,7 +7,6 @@
 #include "memory/os_allocator.h"
 #include "patch/hook_asm.h"
 #include "patch/patch_writer.h"
-#include "plugin/apply.h"
 
 using namespace host;
 

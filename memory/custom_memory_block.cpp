@@ -1,9 +1,9 @@
 // Small host heap requests served from fixed-size-slot pools, sized from the
 // configured total; the heap replacement consults them once they are ready.
+#include "core/settings.h"
+#include "memory/heap_sites.h"
 #include "memory/memory_block.h"
 #include "memory/os_allocator.h"
-#include "plugin/apply.h"
-#include "plugin/settings.h"
 
 bool ApplyCustomMemoryBlock() {
   BuildMemoryBlocks(GetSetting("CustomMemoryBlockTotalSizeMb", -1), AlignMode > 0);

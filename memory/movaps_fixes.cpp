@@ -6,7 +6,6 @@
 #include "memory/movaps_sites.h"
 #include "patch/frame_sites.h"
 #include "patch/patch_writer.h"
-#include "plugin/apply.h"
 
 using namespace host;
 

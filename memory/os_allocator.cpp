@@ -7,14 +7,13 @@
 #include <cstring>
 #include <malloc.h>
 
+#include "core/known_crash.h"
+#include "core/settings.h"
 #include "memory/heap_sites.h"
 #include "memory/memory_block.h"
 #include "patch/hook_asm.h"
 #include "patch/messages.h"
 #include "patch/patch_writer.h"
-#include "plugin/apply.h"
-#include "plugin/known_crash.h"
-#include "plugin/settings.h"
 
 using namespace host;
 

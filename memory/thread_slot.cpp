@@ -6,7 +6,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "plugin/thread_exit.h"
+#include "core/thread_exit.h"
 
 unsigned long threadSlotIndex = TLS_OUT_OF_INDEXES;
 

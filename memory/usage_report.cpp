@@ -6,7 +6,6 @@
 #include "patch/main_loop.h"
 #include "patch/messages.h"
 #include "patch/patch_writer.h"
-#include "plugin/apply.h"
 
 using namespace host;
 

@@ -7,8 +7,8 @@
 #include <mutex>
 #include <string>
 
+#include "core/settings.h"
 #include "patch/frame_sites.h"
-#include "plugin/settings.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 
 #include <cstdio>
 
+#include "core/settings.h"
 #include "patch/frame_sites.h"
 #include "patch/messages.h"
 #include "patch/patch_writer.h"
 #include "plugin/option_table.h"
-#include "plugin/settings.h"
 
 namespace {
 

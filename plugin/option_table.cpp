@@ -3,8 +3,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "core/settings.h"
 #include "plugin/apply.h"
-#include "plugin/settings.h"
 
 #if defined(_WIN32) && !defined(ORRISBANE_RULES_ONLY)
 #define APPLY(function) &function

@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/thread_exit.h"
 #include "memory/memory_block.h"
-#include "plugin/thread_exit.h"
 #include "tests/benchmarks/handoff.h"
 
 namespace {

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "core/known_crash.h"
 #include "diagnostics/crash_recorder.h"
 #include "diagnostics/crash_recorder_sites.h"
 #include "patch/frame_sites.h"
 #include "plugin/apply.h"
-#include "plugin/known_crash.h"
 #include "sim/host_diagnostics.h"
 #include "sim/host_memory.h"
 #include "sim/loader.h"

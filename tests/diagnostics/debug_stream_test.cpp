@@ -2,10 +2,10 @@
 
 #include <string>
 
+#include "core/known_crash.h"
 #include "diagnostics/debug_stream.h"
 #include "patch/frame_sites.h"
 #include "plugin/apply.h"
-#include "plugin/known_crash.h"
 #include "sim/host_diagnostics.h"
 #include "sim/host_memory.h"
 #include "sim/loader.h"

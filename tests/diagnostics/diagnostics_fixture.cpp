@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/known_crash.h"
 #include "plugin/apply.h"
-#include "plugin/known_crash.h"
 #include "sim/host_memory.h"
 #include "sim/loader.h"
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "core/known_crash.h"
 #include "plugin/apply.h"
-#include "plugin/known_crash.h"
 #include "sim/host_diagnostics.h"
 #include "sim/host_memory.h"
 #include "sim/journal.h"

@@ -11,9 +11,9 @@
 #include <sstream>
 #include <vector>
 
-#include "plugin/ini_file.h"
+#include "core/ini_file.h"
+#include "core/settings.h"
 #include "plugin/option_table.h"
-#include "plugin/settings.h"
 #include "sim/child.h"
 #include "sim/host_memory.h"
 #include "sim/loader.h"

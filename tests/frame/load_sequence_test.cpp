@@ -2,11 +2,11 @@
 // as the loader does.
 #include <gtest/gtest.h>
 
+#include "core/settings.h"
 #include "diagnostics/timer_sites.h"
 #include "patch/frame_sites.h"
 #include "plugin/load_sequence.h"
 #include "plugin/option_table.h"
-#include "plugin/settings.h"
 #include "sim/child.h"
 #include "sim/host_memory.h"
 #include "sim/journal.h"

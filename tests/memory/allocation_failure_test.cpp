@@ -11,9 +11,9 @@
 #include <iterator>
 #include <map>
 
+#include "core/known_crash.h"
 #include "memory/array_allocator_sites.h"
 #include "plugin/apply.h"
-#include "plugin/known_crash.h"
 #include "sim/child.h"
 #include "sim/loader.h"
 #include "tests/memory/memory_fixture.h"

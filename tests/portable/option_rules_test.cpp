@@ -11,13 +11,13 @@
 #include <utility>
 #include <vector>
 
+#include "core/ini_file.h"
+#include "core/settings.h"
 #include "fixes/effect_list_sites.h"
 #include "fixes/scene_node_guard_sites.h"
 #include "fixes/string_sites.h"
 #include "patch/frame_sites.h"
-#include "plugin/ini_file.h"
 #include "plugin/option_table.h"
-#include "plugin/settings.h"
 
 namespace {
 

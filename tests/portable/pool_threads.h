@@ -8,7 +8,7 @@
 
 #include "memory/memory_block.h"
 #ifdef _WIN32
-#include "plugin/thread_exit.h"
+#include "core/thread_exit.h"
 #endif
 
 namespace pool_test {

@@ -1,4 +1,4 @@
-#include "plugin/settings.h"
+#include "core/settings.h"
 
 #include <map>
 #include <string>

@@ -1,4 +1,4 @@
-#include "plugin/ini_file.h"
+#include "core/ini_file.h"
 
 #include <cctype>
 

@@ -4,8 +4,8 @@
 #include <mutex>
 #include <sstream>
 
-#include "plugin/ini_file.h"
-#include "plugin/settings.h"
+#include "core/ini_file.h"
+#include "core/settings.h"
 
 namespace {
 

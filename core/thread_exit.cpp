@@ -1,4 +1,4 @@
-#include "plugin/thread_exit.h"
+#include "core/thread_exit.h"
 
 #include <atomic>
 

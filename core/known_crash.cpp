@@ -1,4 +1,4 @@
-#include "plugin/known_crash.h"
+#include "core/known_crash.h"
 
 #include <windows.h>
 
