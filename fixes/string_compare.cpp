@@ -1,149 +1,116 @@
 // The comparison handlers behind the host's string comparison routine. The
-// game calls it constantly, so the walk compares a 4-byte word per step and
-// the hook bodies are the handlers' own register entries: the host passes
-// ECX and EDX, and its return address is on top.
+// game calls it constantly, so the walk compares 16 bytes per step with SSE2
+// (which the game requires), and the hook bodies are the handlers' own
+// register entries: the host passes ECX and EDX, and its return address is on
+// top.
 #include "fixes/string_fixes.h"
 #include "patch/fault_guard.h"
 
 // The one comparison walk, instantiated under the guard and without it; name
 // prefixes its labels. Entered with ECX = a, EDX = b; answers in EAX and
-// changes only EAX, ECX and EDX, as the host's routine may. The guarded copy
-// has two landings: "answer 1" for the head's reads, before anything is
-// saved, and "pop them, answer 1" for the word walk's, after three pushes.
+// changes only EAX, ECX, EDX and XMM0-XMM2, all of which the host's callers
+// treat as scratch.
 //
 // The answer is the byte walk's: the first byte that differs or ends both
-// strings decides. Every word read is aligned and holds a byte the byte walk
-// reaches, so it lies on a page that walk reads anyway:
-// - a is walked byte by byte until it is 4-aligned, then a word at a time;
-// - b's 4 bytes opposite a's word are put together (SHRD) from b's aligned
-//   word holding its current byte and the next one. That next word shares
-//   the page unless it starts one, and only then could the walk stop before
-//   it; those 4 bytes go byte by byte instead.
-// ESI walks a and EDI holds b - a, so one pointer advances both strings.
-// Each step has as few branches as it can: they are what the walk costs.
+// strings decides. A block of 16 bytes flags it as the lowest byte where
+// a == b is false or a is 0: min(a == b ? 0xFF : 0, a) == 0. Every block lies
+// on the page of its first byte, which the byte walk reads, so no read
+// touches a page that walk would not:
+// - the first block of each string is read unaligned when neither crosses a
+//   page, so strings under 16 bytes take one step and no loop;
+// - after it a's blocks are aligned and b's are read unaligned, each only
+//   when its 16 bytes stay on one page;
+// - otherwise the bytes up to a's next 16-byte boundary go one at a time.
+// ECX walks a and EDX holds b - a, so one pointer advances both strings.
+//
+// [name_Reads, name_ReadsEnd) holds every read of the strings and nothing
+// that touches the stack, so a guard over it can answer from any read that
+// faults without having anything to restore.
 #define COMPARE_STRINGS(name)                                                      \
   "  test ecx, ecx\n"                                                              \
-  "  cmovz edx, ecx\n" /* a null a makes b null: one test answers both */         \
+  "  cmovz edx, ecx\n" /* a null a makes b null: one test answers both */          \
   "  test edx, edx\n"                                                              \
   "  jz " name "_Null\n"                                                           \
-  /* a's bytes up to its first aligned word need no saved register, so */         \
-  /* short strings pay nothing for the word walk's set-up */                      \
-  name "_Head:\n"                                                                  \
-  "  test ecx, 3\n"                                                                \
-  "  jz " name "_Save\n"                                                           \
-  "  movzx eax, byte ptr [ecx]\n"                                                  \
-  "  cmp al, byte ptr [edx]\n"                                                     \
-  "  jne " name "_Differ\n"                                                        \
-  "  test al, al\n"                                                                \
-  "  jz " name "_Equal\n"                                                          \
-  "  inc ecx\n"                                                                    \
-  "  inc edx\n"                                                                    \
-  "  jmp " name "_Head\n"                                                          \
-  name "_Differ:\n"                                                                \
-  "  sbb eax, eax\n" /* the unsigned compare's carry: -1 below, else 1 */          \
-  "  or eax, 1\n"                                                                  \
-  "  ret\n"                                                                        \
-  name "_Equal:\n"                                                                 \
-  "  xor eax, eax\n"                                                               \
-  "  ret\n"                                                                        \
-  name "_Save:\n"                                                                  \
-  "  push ebx\n"                                                                   \
-  "  push esi\n"                                                                   \
-  "  push edi\n"                                                                   \
-  "  mov esi, ecx\n"                                                               \
-  "  mov edi, edx\n"                                                               \
-  "  sub edi, ecx\n"                                                               \
-  "  jmp " name "_Words\n"                                                         \
-  /* b's 4 bytes that would start a new page, one at a time */                     \
+  "  sub edx, ecx\n"                                                               \
+  "  pxor xmm2, xmm2\n"                                                            \
+  name "_Reads:\n"                                                                 \
+  "  mov eax, ecx\n"                                                               \
+  "  and eax, 0xFFF\n"                                                             \
+  "  cmp eax, 0xFF0\n"                                                             \
+  "  ja " name "_Bytes\n"                                                          \
+  "  lea eax, [ecx+edx]\n"                                                         \
+  "  and eax, 0xFFF\n"                                                             \
+  "  cmp eax, 0xFF0\n"                                                             \
+  "  ja " name "_Bytes\n"                                                          \
+  "  movdqu xmm0, [ecx]\n"                                                         \
+  "  movdqu xmm1, [ecx+edx]\n"                                                     \
+  name "_Compare:\n"                                                               \
+  "  pcmpeqb xmm1, xmm0\n"                                                         \
+  "  pminub xmm1, xmm0\n"                                                          \
+  "  pcmpeqb xmm1, xmm2\n"                                                         \
+  "  pmovmskb eax, xmm1\n"                                                         \
+  "  add ecx, 16\n"                                                                \
+  "  bsf eax, eax\n"                                                               \
+  "  jnz " name "_Found\n"                                                         \
+  /* a's next aligned block; after the first block it starts within the */         \
+  /* 16 bytes just found equal */                                                  \
+  "  and ecx, -16\n"                                                               \
+  name "_Block:\n"                                                                 \
+  "  lea eax, [ecx+edx]\n"                                                         \
+  "  and eax, 0xFFF\n"                                                             \
+  "  cmp eax, 0xFF0\n"                                                             \
+  "  ja " name "_Bytes\n"                                                          \
+  "  movdqu xmm1, [ecx+edx]\n"                                                     \
+  "  movdqa xmm0, [ecx]\n"                                                         \
+  "  jmp " name "_Compare\n"                                                       \
   name "_Bytes:\n"                                                                 \
-  "  movzx eax, byte ptr [esi]\n"                                                  \
-  "  movzx edx, byte ptr [esi+edi]\n"                                              \
-  "  xor edx, eax\n"                                                               \
-  "  cmp eax, 1\n"                                                                 \
-  "  sbb ecx, ecx\n" /* -1 at a's terminator */                                    \
-  "  or ecx, edx\n"                                                                \
-  "  jnz " name "_Here\n"                                                          \
-  "  inc esi\n"                                                                    \
-  "  test esi, 3\n"                                                                \
+  "  movzx eax, byte ptr [ecx]\n"                                                  \
+  "  cmp al, byte ptr [ecx+edx]\n"                                                 \
+  "  jne " name "_Decide\n"                                                        \
+  "  test al, al\n" /* both 0: equal flags, so the answer is 0 */                  \
+  "  jz " name "_Decide\n"                                                         \
+  "  inc ecx\n"                                                                    \
+  "  test cl, 15\n"                                                                \
   "  jnz " name "_Bytes\n"                                                         \
-  name "_Words:\n"                                                                 \
-  /* CL: b's bits before its current byte in its aligned word (SHRD takes */      \
-  /* the count mod 32, so 0 when b is aligned as well). */                        \
-  "  lea ecx, [edi*8]\n"                                                           \
-  "  lea edx, [esi+edi]\n"                                                         \
-  "  and edx, -4\n"                                                                \
-  "  mov ebx, [edx]\n"                                                             \
-  "  jmp " name "_Check\n"                                                         \
-  name "_Step:\n"                                                                  \
-  "  mov eax, [edx]\n"                                                             \
-  "  shrd ebx, eax, cl\n"                                                          \
-  /* (w - 0x01010101) & ~w & 0x80808080 flags b's first zero byte exactly; */     \
-  /* a's differing bytes join it, and the lowest flag is where the walk stops. */  \
-  "  lea edx, [ebx-0x01010101]\n"                                                  \
-  "  not ebx\n"                                                                    \
-  "  and edx, ebx\n"                                                               \
-  "  not ebx\n"                                                                    \
-  "  and edx, 0x80808080\n"                                                        \
-  "  xor ebx, [esi]\n"                                                             \
-  "  or edx, ebx\n"                                                                \
-  "  jnz " name "_Stop\n"                                                          \
-  "  mov ebx, eax\n"                                                               \
-  "  add esi, 4\n"                                                                 \
-  name "_Check:\n"                                                                 \
-  "  lea edx, [esi+edi+4]\n"                                                       \
-  "  and edx, -4\n"                                                                \
-  "  test edx, 0xFFF\n"                                                            \
-  "  jnz " name "_Step\n"                                                          \
-  "  jmp " name "_Bytes\n"                                                         \
-  name "_Stop:\n"                                                                  \
-  "  bsf edx, edx\n"                                                               \
-  "  shr edx, 3\n"                                                                 \
-  "  add esi, edx\n"                                                               \
-  name "_Here:\n" /* the bytes where the walk stops decide: -1, 0 or 1 */          \
-  "  movzx eax, byte ptr [esi]\n"                                                  \
-  "  movzx edx, byte ptr [esi+edi]\n"                                              \
-  "  sub eax, edx\n"                                                               \
-  "  cdq\n"                                                                        \
-  "  neg eax\n"                                                                    \
-  "  shr eax, 31\n"                                                                \
-  "  or eax, edx\n"                                                                \
-  "  pop edi\n"                                                                    \
-  "  pop esi\n"                                                                    \
-  "  pop ebx\n"                                                                    \
+  "  jmp " name "_Block\n"                                                         \
+  "  .p2align 5\n" /* where short strings end: one fetch reads it whole */       \
+  name "_Found:\n" /* EAX: the deciding byte's place in the block before ECX */    \
+  "  add ecx, eax\n"                                                               \
+  "  movzx eax, byte ptr [ecx-16]\n"                                               \
+  "  cmp al, byte ptr [ecx+edx-16]\n"                                              \
+  name "_Decide:\n" /* from the unsigned compare of the deciding bytes */          \
+  "  seta al\n"                                                                    \
+  "  sbb eax, 0\n"                                                                 \
+  name "_ReadsEnd:\n"                                                              \
   "  ret\n"                                                                        \
   name "_Null:\n"                                                                  \
   "  mov eax, 1\n"                                                                 \
   "  ret\n"
 
 // The cdecl handlers load their operands and fall into the register entry
-// that the hook site jumps to.
-extern "C" char SafeStrCmp_Begin[], SafeStrCmp_End[], SafeStrCmp_Landing[];
+// that the hook site jumps to. A guarded read that faults leaves ESP as it
+// was at the entry, so the landing only answers 1.
+extern "C" char SafeStrCmp_Landing[];
+extern "C" char SafeStrCmp_Reads[] asm("SafeStrCmp_Reads"), SafeStrCmp_ReadsEnd[] asm("SafeStrCmp_ReadsEnd");
 asm(R"(
   .intel_syntax noprefix
   .text
-  .globl _SafeStrCmp, _StrCmp_Body, _SafeStrCmp_Begin, _SafeStrCmp_End, _SafeStrCmp_Landing
+  .globl _SafeStrCmp, _StrCmp_Body, _SafeStrCmp_Landing
   .p2align 4
 _SafeStrCmp:
   mov ecx, [esp+4]
   mov edx, [esp+8]
-_SafeStrCmp_Begin:
 _StrCmp_Body:
 )" COMPARE_STRINGS("SafeStrCmp") R"(
-_SafeStrCmp_End:
 _SafeStrCmp_Landing:
-  pop edi
-  pop esi
-  pop ebx
   mov eax, 1
   ret
   .att_syntax prefix
 )");
 
-extern "C" char SafeStrCmp_Save[] asm("SafeStrCmp_Save"), SafeStrCmp_Null[] asm("SafeStrCmp_Null");
 namespace {
 [[maybe_unused]] const bool g_compareGuardRegistered =
-    (RegisterFaultLanding(SafeStrCmp_Begin, SafeStrCmp_Save, SafeStrCmp_Null),
-     RegisterFaultLanding(SafeStrCmp_Save, SafeStrCmp_End, SafeStrCmp_Landing), true);
+    (RegisterFaultLanding(SafeStrCmp_Reads, SafeStrCmp_ReadsEnd, SafeStrCmp_Landing), true);
 }
 
 asm(R"(

@@ -64,63 +64,82 @@ int32_t ByteWise(const char* a, const char* b) {
   return (*left > *right) - (*left < *right);
 }
 
-TEST_P(BothComparisons, AnswerAsTheByteWalkAtEveryAlignmentLengthAndDifference) {
-  const Comparison compare = GetParam();
-  std::mt19937 random(17);
-  auto anyByte = [&] { return static_cast<char>(1 + random() % 255); };  // above 0x7F as often as below
-  // How b departs from a at position `at`: another byte there (one more
-  // byte past a's end), or its end there (equal strings at a's end).
-  const std::function<void(std::string&, size_t)> departures[] = {
-      [&](std::string& b, size_t at) {
-        if (at < b.size()) b[at] = static_cast<char>(b[at] ^ anyByte());
-        else b += anyByte();
-      },
-      [](std::string& b, size_t at) { b.resize(at); },
-  };
-  alignas(16) char left[112], right[112];
+// Pages of the test's own: four readable ones, then one that faults.
+constexpr size_t kPage = 0x1000;
+char* const kArena = [] {
+  auto* pages = static_cast<char*>(VirtualAlloc(nullptr, 5 * kPage, MEM_RESERVE, PAGE_NOACCESS));
+  VirtualAlloc(pages, 4 * kPage, MEM_COMMIT, PAGE_READWRITE);
+  return pages;
+}();
+
+struct StringPair {
+  std::string a, b;
+  int32_t expected;
+};
+
+// Strings of 0 to 80 bytes, and b departing from a at every position: by
+// another byte there (one more byte past a's end), or by its end there
+// (equal strings at a's end).
+const std::vector<StringPair>& DepartingPairs() {
+  static const std::vector<StringPair> pairs = [] {
+    std::mt19937 random(17);
+    auto anyByte = [&] { return static_cast<char>(1 + random() % 255); };  // above 0x7F as often as below
+    const std::function<void(std::string&, size_t)> departures[] = {
+        [&](std::string& b, size_t at) {
+          if (at < b.size()) b[at] = static_cast<char>(b[at] ^ anyByte());
+          else b += anyByte();
+        },
+        [](std::string& b, size_t at) { b.resize(at); },
+    };
+    std::vector<StringPair> all;
+    for (size_t length = 0; length <= 80; ++length) {
+      std::string a(length, ' ');
+      for (char& c : a) c = anyByte();
+      for (size_t at = 0; at <= length; ++at) {
+        for (const auto& depart : departures) {
+          std::string b = a;
+          depart(b, at);
+          all.push_back({a, b, ByteWise(a.c_str(), b.c_str())});
+        }
+      }
+    }
+    return all;
+  }();
+  return pairs;
+}
+
+// Every departing pair with a at each of aBase + first ... aBase + last and
+// b at each of the same offsets from bBase.
+void ExpectTheByteWalksAnswers(Comparison compare, char* aBase, char* bBase, int first, int last) {
   int wrong = 0;
-  for (size_t length = 0; length <= 80; ++length) {
-    std::string a(length, ' ');
-    for (char& c : a) c = anyByte();
-    for (size_t at = 0; at <= length; ++at) {
-      for (const auto& depart : departures) {
-        std::string b = a;
-        depart(b, at);
-        const int32_t expected = ByteWise(a.c_str(), b.c_str());
-        for (int ia = 0; ia < 16; ++ia) {
-          std::memcpy(left + ia, a.c_str(), a.size() + 1);
-          for (int ib = 0; ib < 16; ++ib) {
-            std::memcpy(right + ib, b.c_str(), b.size() + 1);
-            const int32_t got = compare(left + ia, right + ib);
-            if (got != expected && wrong++ < 5) {
-              ADD_FAILURE() << "length " << length << ", b departs at " << at << ", alignments " << ia << "/" << ib
-                            << ": " << got << " not " << expected;
-            }
-          }
+  for (const StringPair& pair : DepartingPairs()) {
+    for (char* a = aBase + first; a <= aBase + last; ++a) {
+      std::memcpy(a, pair.a.c_str(), pair.a.size() + 1);
+      for (char* b = bBase + first; b <= bBase + last; ++b) {
+        std::memcpy(b, pair.b.c_str(), pair.b.size() + 1);
+        const int32_t got = compare(a, b);
+        if (got != pair.expected && wrong++ < 5) {
+          ADD_FAILURE() << "lengths " << pair.a.size() << "/" << pair.b.size() << ", page offsets "
+                        << AddressOf(a) % kPage << "/" << AddressOf(b) % kPage << ": " << got << " not "
+                        << pair.expected;
         }
       }
     }
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(StringFixes, BothComparisons, testing::Values(&SafeStrCmp, &SafeStrCmpNoTry));
-
-TEST(SafeStrCmp, UnreadableMemoryAnswersOneAndTheThreadCarriesOn) {
-  const auto unreadable = reinterpret_cast<const char*>(static_cast<uintptr_t>(sim::UnreadablePage()));
-  EXPECT_EQ(SafeStrCmp(unreadable, "x"), 1);
-  EXPECT_EQ(SafeStrCmp("x", unreadable), 1);
-  // Faults on both reads of the walk, at an even and at an odd position.
-  EXPECT_EQ(SafeStrCmp(StringAgainstUnreadable("abcd"), "abcde"), 1);
-  EXPECT_EQ(SafeStrCmp("abcde", StringAgainstUnreadable("abcd")), 1);
-  EXPECT_EQ(SafeStrCmp(StringAgainstUnreadable("abc"), "abcd"), 1);
-  // A difference before the unreadable end is still a plain answer.
-  EXPECT_EQ(SafeStrCmp(StringAgainstUnreadable("abc"), "abd"), -1);
-  // Faults before the word walk, while a is still walked to its alignment.
-  alignas(4) const char misaligned[] = " abc";
-  EXPECT_EQ(SafeStrCmp(unreadable + 1, misaligned + 1), 1);
-  EXPECT_EQ(SafeStrCmp(misaligned + 1, unreadable + 1), 1);
-  EXPECT_EQ(SafeStrCmp("same", "same"), 0);
+TEST_P(BothComparisons, AnswerAsTheByteWalkAtEveryAlignmentLengthAndDifference) {
+  ExpectTheByteWalksAnswers(GetParam(), kArena + 0x100, kArena + 0x200, 0, 31);
 }
+
+// Both strings start 1 to 48 bytes before a page ends, so that each of a
+// and b reaches the next page in its first block or a later one, and the
+// bytes that go one at a time hold the difference, or do not.
+TEST_P(BothComparisons, AnswerAsTheByteWalkAcrossAPageBoundary) {
+  ExpectTheByteWalksAnswers(GetParam(), kArena + kPage, kArena + 3 * kPage, -48, -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(StringFixes, BothComparisons, testing::Values(&SafeStrCmp, &SafeStrCmpNoTry));
 
 using StringHook = HookTest;
 
@@ -141,22 +160,25 @@ TEST_F(StringHook, ComparisonHookPassesEcxFirstAndReturnsToTheCaller) {
 }
 
 // A string whose terminator is the last readable byte, at every alignment
-// (its length sets it), against one at every alignment, through the site:
-// neither handler may touch the unreadable page after it. Only orders the
-// byte walk answers with 0 or -1, so that a fault the guard turns into 1
-// cannot pass.
+// (its length sets it), against one at every alignment or one that ends on
+// the last readable byte of another page, through the site: neither handler
+// may touch the unreadable page after either. The guarded one only in the
+// orders the byte walk answers with 0 or -1, so that a fault the guard
+// turns into 1 cannot pass; the unguarded one would stop at the fault.
 TEST_F(StringHook, StringsEndingOnTheLastReadableByteCompareAsTheByteWalk) {
   char* const pageEnd = reinterpret_cast<char*>(static_cast<uintptr_t>(sim::UnreadablePage()));
-  alignas(16) char buffer[64];
-  for (bool (*apply)() : {&ApplyStrCmp, &ApplyStrCmpNoTry}) {
+  char* const otherPageEnd = kArena + 4 * kPage;
+  auto endingAt = [](char* end, const std::string& text) {
+    return static_cast<char*>(std::memcpy(end - text.size() - 1, text.c_str(), text.size() + 1));
+  };
+  for (bool guarded : {true, false}) {
     sim::ResetHostImage();
-    apply();
-    for (int length = 0; length < 32; ++length) {
-      char* const text = pageEnd - length - 1;
-      for (int i = 0; i < length; ++i) text[i] = static_cast<char>('a' + i % 26);
-      text[length] = 0;
+    (guarded ? ApplyStrCmp : ApplyStrCmpNoTry)();
+    for (int length = 0; length <= 80; ++length) {
+      std::string same;
+      for (int i = 0; i < length; ++i) same += static_cast<char>('a' + i % 26);
+      const char* const text = endingAt(pageEnd, same);
       // Against the same text, one byte longer, one shorter, or with its last byte one above or below.
-      const std::string same = text;
       std::vector<std::string> others = {same, same + "z"};
       if (length > 0) {
         const std::string head = same.substr(0, length - 1);
@@ -164,18 +186,55 @@ TEST_F(StringHook, StringsEndingOnTheLastReadableByteCompareAsTheByteWalk) {
         others.insert(others.end(), {head, head + static_cast<char>(last + 1), head + static_cast<char>(last - 1)});
       }
       for (const std::string& other : others) {
-        for (int offset = 0; offset < 16; ++offset) {
-          const char* placed = static_cast<char*>(std::memcpy(buffer + offset, other.c_str(), other.size() + 1));
-          for (auto [a, b] : {std::pair<const char*, const char*>(text, placed), {placed, text}}) {
-            const int32_t expected = ByteWise(a, b);
-            if (expected > 0) continue;
-            auto out = sim::RunHost(host::kStrCmp.site, {.ecx = AddressOf(a), .edx = AddressOf(b)}, {sim::kReturnProbe});
-            ASSERT_EQ(out.address, sim::kReturnProbe) << a << " vs " << b << ": " << out.Describe();
-            ASSERT_EQ(out.regs.eax, static_cast<uint32_t>(expected)) << a << " vs " << b << " at " << offset;
+        std::vector<const char*> places = {endingAt(otherPageEnd, other)};
+        for (int offset = 0; offset < 32; ++offset) {
+          places.push_back(static_cast<char*>(std::memcpy(kArena + 0x100 + offset, other.c_str(), other.size() + 1)));
+          for (const char* placed : places) {
+            for (auto [a, b] : {std::pair<const char*, const char*>(text, placed), {placed, text}}) {
+              const int32_t expected = ByteWise(a, b);
+              if (guarded && expected > 0) continue;
+              auto out =
+                  sim::RunHost(host::kStrCmp.site, {.ecx = AddressOf(a), .edx = AddressOf(b)}, {sim::kReturnProbe});
+              ASSERT_EQ(out.address, sim::kReturnProbe) << a << " vs " << b << ": " << out.Describe();
+              ASSERT_EQ(out.regs.eax, static_cast<uint32_t>(expected))
+                  << a << " vs " << b << " at " << AddressOf(placed) % kPage;
+            }
           }
+          places.pop_back();
         }
       }
     }
+  }
+}
+
+// Reads that fault in each part of the walk: a string's first block, its
+// bytes before a page end or across one (a's aligned blocks never cross),
+// and a later block of each string. The guarded handler answers 1, through
+// the site with every other register and ESP as the host routine leaves
+// them; the unguarded one shows that each case reaches the unreadable page.
+TEST_F(StringHook, AFaultingReadInEachPartOfTheWalkAnswersOne) {
+  const auto unreadable = reinterpret_cast<const char*>(static_cast<uintptr_t>(sim::UnreadablePage()));
+  const std::string text(40, 'm');
+  const char* const readable = static_cast<char*>(std::memcpy(kArena + 0x100, text.c_str(), text.size() + 1));
+  auto against = [&](size_t length) { return StringAgainstUnreadable(text.substr(0, length).c_str()); };
+  const std::pair<const char*, const char*> cases[] = {
+      {unreadable, readable},          {readable, unreadable},           // first blocks
+      {unreadable + 0xFF8, readable},  {readable, unreadable + 0xFF8},   // bytes before a page end
+      {readable + 3, against(9)},      {readable, against(24)},          // b's bytes across one
+      {against(20), readable},         {readable, against(32)},          // later blocks
+  };
+  for (const auto& [a, b] : cases) {
+    EXPECT_EQ(SafeStrCmp(a, b), 1);
+    sim::ResetHostImage();
+    ApplyStrCmp();
+    const R in = With(kDistinct, {{&R::ecx, AddressOf(a)}, {&R::edx, AddressOf(b)}});
+    ExpectHook(host::kStrCmp.site, in, {sim::kReturnProbe, 0xA1},
+               {sim::kReturnProbe, With(in, {{&R::eax, 1}}), 4, false, true});
+    sim::ResetHostImage();
+    ApplyStrCmpNoTry();
+    auto unguarded = sim::RunHost(host::kStrCmp.site, in, {sim::kReturnProbe});
+    EXPECT_TRUE(sim::IsReadFault(unguarded.exception))
+        << std::hex << in.ecx << " vs " << in.edx << ": " << unguarded.Describe();
   }
 }
 
