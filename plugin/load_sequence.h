@@ -22,6 +22,7 @@ struct LoaderInterface {
 #define ORRISBANE_EARLY_LOADER_URL "the early loader Fennick, from the site you downloaded Orrisbane from"
 #endif
 constexpr const char* kEarlyLoaderUrl = ORRISBANE_EARLY_LOADER_URL;
+static_assert(kEarlyLoaderUrl[0] != '<', "the too-late message names a page or a place, never a placeholder");
 
 // Each row the passes act on is reported on the debug channel as
 // kRowReportPrefix, the key, ": " and one of the outcomes.
