@@ -7,6 +7,10 @@
 namespace doctor {
 namespace {
 
+// A folder of a thousand reports would otherwise list hundreds of places
+// and sites; the counts and the verdict take them all.
+constexpr size_t kShown = 10;
+
 const char* StateText(OnState state) {
   return state == OnState::kOn ? "on" : state == OnState::kOff ? "off" : "unknown";
 }
@@ -17,7 +21,8 @@ void RenderRanking(const CrashAnalysis& a, std::ostringstream& out) {
   out << "Probable culprits:\n";
   for (const CulpritGroup& g : a.ranking) {
     out << "  " << g.name << ": " << Count(g.reports.size()) << ", newest " << g.newest << "\n    at ";
-    for (size_t i = 0; i < g.places.size(); ++i) out << (i == 0 ? "" : ", ") << g.places[i];
+    for (size_t i = 0; i < g.places.size() && i < kShown; ++i) out << (i == 0 ? "" : ", ") << g.places[i];
+    if (g.places.size() > kShown) out << " and " << g.places.size() - kShown << " more places";
     out << "\n";
   }
 }
@@ -25,7 +30,12 @@ void RenderRanking(const CrashAnalysis& a, std::ostringstream& out) {
 void RenderGuarded(const CrashAnalysis& a, std::ostringstream& out) {
   out << "Guarded sites:\n";
   if (a.guarded.empty()) out << "  none: no report's fault lies in a site that an Orrisbane option guards\n";
-  for (const GuardedCrash& g : a.guarded) {
+  for (size_t i = 0; i < a.guarded.size(); ++i) {
+    if (i == kShown) {
+      out << "  and " << a.guarded.size() - i << " more\n";
+      break;
+    }
+    const GuardedCrash& g = a.guarded[i];
     const FoundReport& r = a.reports[g.report];
     out << "  " << r.file;
     if (r.countInFile > 1) out << " (report " << r.indexInFile << " of " << r.countInFile << ")";

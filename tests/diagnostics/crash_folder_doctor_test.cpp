@@ -72,30 +72,29 @@ struct Folder {
 
 std::vector<Folder> Folders(const Reports& r) {
   const std::string culprit = "  CrashMod.dll: 4 crashes, newest ";
+  const std::map<std::string, std::string> guardedAndMod = {{"crash_1.txt", r.guarded[0]},
+                                                           {"crash_2.txt", r.guarded[1]},
+                                                           {"crash_3.txt", r.guarded[2]},
+                                                           {"crash_last.txt", r.modAppended}};
+  const std::string nullRefNodeOn = "[Patch]\nLogMessageToFile=1\nRecordCrashInfo=33\nNullRefNode=1\n";
   return {
       {"one mod in most crashes, an old report among them",
        {{"crash_last.txt", r.modAppended}, {"crash_old.txt", r.classic}}, "", 1,
        {"Read 5 reports from ", culprit, "    at CrashMod.dll+0x",
         "  no details (counted by fault address): 1 crash, newest ",
         "Verdict: CrashMod.dll is in 4 of 5 crashes: update or remove the mod that installed it\n"}},
-      {"a guarded site that is off",
-       {{"crash_1.txt", r.guarded[0]}, {"crash_2.txt", r.guarded[1]}, {"crash_3.txt", r.guarded[2]},
-        {"crash_last.txt", r.modAppended}},
-       "", 1,
+      {"a guarded site that is off", guardedAndMod, "", 1,
        {"crash_1.txt: the fault address 0x" + Hex(host::kNullRefNode.site) +
             " lies in a site that NullRefNode guards; NullRefNode was off at that crash\n",
         "Verdict: 3 crashes in a site that NullRefNode guards, which is off\n"}},
-      {"the same folder after turning it on",
-       {{"crash_1.txt", r.guarded[0]}, {"crash_2.txt", r.guarded[1]}, {"crash_3.txt", r.guarded[2]},
-        {"crash_last.txt", r.modAppended}},
-       "[Patch]\nLogMessageToFile=1\nRecordCrashInfo=33\nNullRefNode=1\n", 1,
+      {"the same folder after turning it on", guardedAndMod, nullRefNodeOn, 1,
        {"NullRefNode was off at that crash and is on now\n",
         "Settings: you changed settings since the crash: on now, off then: NullRefNode\n",
         "Verdict: CrashMod.dll is in 4 of 7 crashes"}},
-      {"spread over the game and one mod",
+      {"spread over the game's code, the guarding option now on",
        {{"crash_a.txt", r.game[0]}, {"crash_b.txt", r.game[1]}, {"crash_c.txt", r.guarded[0]},
         {"crash_old.txt", r.classic}},
-       "[Patch]\nLogMessageToFile=1\nRecordCrashInfo=33\nNullRefNode=1\n", 0,
+       nullRefNodeOn, 0,
        {"  none found (the game or the system): 3 crashes", "    at diagnostics_tests.exe+0x",
         "Verdict: no single cause: the crashes are spread over 2 modules\n"}},
       {"every report", 

@@ -198,6 +198,18 @@ TEST_F(CrashDoctor, SurvivesAnyFile) {
        {"line 2: STACK word \"123456789\" is not a 32-bit address"}},
       {"a 9-digit fault address", Replaced(Report(0x5ABC00, "400000"), " 5ABC00:", " 1005ABC00:"), std::nullopt, 2,
        {"line 2: not an address: \"1005ABC00\""}},
+      {"many reports in guarded sites and many places",
+       [] {
+         std::string text;
+         for (uint32_t i = 0; i < 12; ++i) text += Report(kFaultInGuardedSite + (i % 2), "400000");
+         for (uint32_t i = 0; i < 12; ++i) text += Report(0x5ABC00 + i, "400000");
+         return text;
+       }(),
+       "[Patch]\n", 1,
+       {"Read 24 reports", "report 10 of 24): the fault address", "  and 2 more\n",
+        "Vellmoor.exe+0x1ABC07 and 4 more places\n",
+        "Verdict: 12 crashes in a site that MountNodeCrash guards, which is off"},
+       {"report 11 of 24): the fault address", "Vellmoor.exe+0x1ABC08"}},
       {"a bad word after a good report", good + Report(0x5ABC00, "40000G"), std::nullopt, 0,
        {"Read 1 report", "not read: crash.txt: line 7: STACK word \"40000G\" is not a 32-bit address"}},
       {"control characters in the time, exception and module",
