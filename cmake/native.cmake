@@ -5,7 +5,7 @@ find_package(GTest REQUIRED)
 find_package(Threads REQUIRED)
 
 add_library(orrisbane_portable STATIC
-  core/settings.cpp core/profile_portable.cpp core/ini_file.cpp plugin/option_table.cpp
+  core/settings.cpp core/profile_portable.cpp core/ini_file.cpp core/option_rules.cpp plugin/option_table.cpp
 )
 include(cmake/portable_parts.cmake)
 target_include_directories(orrisbane_portable PUBLIC ${CMAKE_SOURCE_DIR})
@@ -14,6 +14,7 @@ target_compile_options(orrisbane_portable PRIVATE -Wall -Wextra)
 file(GLOB DOCTOR_SOURCES CONFIGURE_DEPENDS doctor/*.cpp)
 add_executable(orrisbane-doctor ${DOCTOR_SOURCES})
 target_link_libraries(orrisbane-doctor PRIVATE orrisbane_portable)
+include(cmake/shipped_ini.cmake)
 
 add_executable(portable_tests tests/portable/option_rules_test.cpp)
 include(tests/portable/suites.cmake)

@@ -34,15 +34,17 @@ void AppendUtf8(std::string& out, uint32_t c) {
   }
 }
 
-// Players' editors save settings as UTF-16 or with a UTF-8 mark, and the
-// profile functions read both by their byte-order mark; without one the text
-// is taken as it is.
 // GetPrivateProfileString hands out a value in matching quotes without them.
 std::string_view Unquoted(std::string_view value) {
   const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
   return quoted ? value.substr(1, value.size() - 2) : value;
 }
 
+}  // namespace
+
+// Players' editors save settings as UTF-16 or with a UTF-8 mark, and the
+// profile functions read both by their byte-order mark; without one the text
+// is taken as it is.
 std::string DecodeProfileText(std::string_view bytes) {
   if (bytes.starts_with("\xEF\xBB\xBF")) return std::string(bytes.substr(3));
   const bool little = bytes.starts_with("\xFF\xFE");
@@ -66,8 +68,6 @@ std::string DecodeProfileText(std::string_view bytes) {
   }
   return text;
 }
-
-}  // namespace
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

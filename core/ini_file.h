@@ -29,6 +29,10 @@ using IniFile = std::vector<IniSection>;
 
 IniFile ParseIni(std::string_view bytes);
 
+// The file's text as UTF-8: a UTF-8 mark dropped, UTF-16 of either byte
+// order (by its mark) converted, anything else as it is.
+std::string DecodeProfileText(std::string_view bytes);
+
 // The section the profile functions read for a name: the first of that name.
 const IniSection* FindIniSection(const IniFile& file, std::string_view name);
 

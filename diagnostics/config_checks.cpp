@@ -2,8 +2,9 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <string_view>
 
+#include "core/option_rules.h"
 #include "core/settings.h"
 #include "diagnostics/config_check_sites.h"
 #include "patch/frame_sites.h"
@@ -30,16 +31,12 @@ const char* g_heapWarningText =
     "-forcesteamloader to QORV startup options. You can diable this warning from "
     "\"Data/QORV/Plugins/Orrisbane.ini\" by setting \"WarnQORVMemoryPatch\" to 0.";
 
-char g_enbValue[32];
+char g_enbValue[option_rules::kEnbValueChars + 1];
 // A plain byte: two threads checking at the same moment may both warn,
 // which is harmless next to a lock on every call through these sites.
 volatile uint8_t g_heapChecked = 0;
 
 using HostMessageFn = void(__cdecl*)(uint32_t, uint32_t, uint32_t, const char* const*);
-
-bool EqualsIgnoringCase(const char* text, uint32_t length, const char* word) {
-  return std::strlen(word) == length && _strnicmp(text, word, length) == 0;
-}
 
 }  // namespace
 
@@ -48,15 +45,7 @@ int ReadEnbBool(const char* key, uint8_t* found) {
       GetPrivateProfileStringA("MEMORY", key, "", g_enbValue, sizeof g_enbValue, kEnbSettingsFile);
   if (length == 0) return 0;
   *found = 1;
-  const char* begin = g_enbValue;
-  const char* end = g_enbValue + length;
-  while (begin < end && *begin == ' ') ++begin;
-  while (end > begin && end[-1] == ' ') --end;
-  const auto trimmed = static_cast<uint32_t>(end - begin);
-  if (trimmed == 0) return 0;
-  if (EqualsIgnoringCase(begin, trimmed, "true") || EqualsIgnoringCase(begin, trimmed, "1")) return 1;
-  if (EqualsIgnoringCase(begin, trimmed, "false") || EqualsIgnoringCase(begin, trimmed, "0")) return -1;
-  return 0;
+  return static_cast<int>(option_rules::ReadEnbBool(std::string_view(g_enbValue, length)));
 }
 
 extern "C" void HeapSizeCheck() {

@@ -3,9 +3,11 @@
 #pragma once
 #include <cstdint>
 
+#include "core/option_rules.h"
+
 namespace crash_info {
 
-constexpr int32_t kInstallBit = 0x01;           // write a report for each crash
+constexpr int32_t kInstallBit = option_rules::kCrashReportInstallBit;  // write a report for each crash
 constexpr int32_t kFixedFileBit = 0x02;         // always crash_last.txt
 constexpr int32_t kReportKnownCrashBit = 0x04;  // also for crashes a message already explained
 constexpr int32_t kAppendBit = 0x08;            // append to the file instead of replacing it

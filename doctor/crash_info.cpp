@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/option_rules.h"
 #include "diagnostics/crash_info_bits.h"
 
 namespace doctor {
@@ -32,7 +33,7 @@ std::string Hex(int32_t value) {
 
 }  // namespace
 
-bool WritesCrashReports(int32_t value) { return (value & kInstallBit) != 0; }
+bool WritesCrashReports(int32_t value) { return !option_rules::ValueInstallsNothing("RecordCrashInfo", value); }
 
 std::string ExplainCrashInfo(int32_t value) {
   std::string text = "RecordCrashInfo=" + std::to_string(value) + ":";

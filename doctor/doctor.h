@@ -11,7 +11,7 @@ enum class Verdict { kOn, kOff, kRuledOut };
 struct OptionVerdict {
   std::string key;
   Verdict verdict = Verdict::kOff;
-  std::string why;          // for a ruled-out option: the conflict or the missing requirement
+  std::string why;          // for a ruled-out option: the conflict, the missing requirement, or who reads its value
   bool early = false;
   bool offWhenLate = false; // on now, but off when the library arrives after the game initialised
   bool onWhenLate = false;  // ruled out now, but freed by the late case's overrides
@@ -43,8 +43,5 @@ std::string Render(const Diagnosis& diagnosis);
 // 0: nothing needs attention; 1: something does; 2: a file cannot be read
 // (or is too large to be a settings file).
 int ExitCode(const Diagnosis& diagnosis);
-
-// The known key closest to a misspelt one, ignoring letter case.
-std::string NearestKnownKey(const std::string& key);
 
 }  // namespace doctor

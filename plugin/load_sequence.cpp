@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "core/option_rules.h"
 #include "core/settings.h"
 #include "patch/frame_sites.h"
 #include "patch/messages.h"
@@ -84,19 +85,17 @@ int ApplyEarlyOptions() {
   if (g_earlyPassDone) return TRUE;
   g_earlyPassDone = true;
   const bool late = host::At<uint8_t>(host::kGameInitializedFlag) != 0;
-  bool errorShown = false;
-  for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
-    if (!row->early || !IsOptionEligible(*row)) continue;
-    if (!late) {
-      if (row->apply != nullptr) Apply(*row, kRowAppliedEarly);
-      continue;
-    }
-    if (!errorShown) {
+  if (late) {
+    bool errorShown = false;
+    option_rules::SwitchOffEarlyRowsWhenLate(FindOption, IsOptionEligible, [&](const OptionEntry& row) {
+      if (!errorShown) ShowMessage(kTooLateFormat, row.key, kEarlyLoaderUrl);
       errorShown = true;
-      ShowMessage(kTooLateFormat, row->key, kEarlyLoaderUrl);
-    }
-    StoreSettingOverride(row->key, 0);
-    ReportRow(row->key, kRowTooLate);
+      ReportRow(row.key, kRowTooLate);
+    });
+    return TRUE;
+  }
+  for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
+    if (row->early && row->apply != nullptr && IsOptionEligible(*row)) Apply(*row, kRowAppliedEarly);
   }
   return TRUE;
 }

@@ -15,12 +15,14 @@ struct LoaderInterface {
   uint32_t isEditor;
 };
 
-// Link shown in the too-late message; set ORRISBANE_EARLY_LOADER_URL at
-// configure time for a release build.
+// Where to get the early loader, shown in the too-late message: a release
+// sets ORRISBANE_EARLY_LOADER_URL to the download page at configure time;
+// without it the message says where in plain words.
 #ifndef ORRISBANE_EARLY_LOADER_URL
-#define ORRISBANE_EARLY_LOADER_URL "<the Fennick download page>"
+#define ORRISBANE_EARLY_LOADER_URL "the early loader Fennick, from the site you downloaded Orrisbane from"
 #endif
 constexpr const char* kEarlyLoaderUrl = ORRISBANE_EARLY_LOADER_URL;
+static_assert(kEarlyLoaderUrl[0] != '<', "the too-late message names a page or a place, never a placeholder");
 
 // Each row the passes act on is reported on the debug channel as
 // kRowReportPrefix, the key, ": " and one of the outcomes.

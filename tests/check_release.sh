@@ -55,6 +55,12 @@ for rva in $(i686-w64-mingw32-objdump -p "$dll" | awk '/Export RVA/ {print $(NF-
     fail "addr2line of Orrisbane.dll+0x$rva gave: $where"
 done
 
+# And on a C++ function, whose i686 name needs the host's c++filt.
+addr=$(i686-w64-mingw32-nm "$debug" | awk '$3 == "__Z17ApplyEarlyOptionsv" {print $1}')
+where=$(i686-w64-mingw32-addr2line -f -i -e "$debug" "0x$addr" | c++filt | tr '\n' ' ')
+[[ "$where" =~ ^ApplyEarlyOptions\(\)\ \./plugin/load_sequence\.cpp:[0-9]+\ $ ]] ||
+  fail "addr2line | c++filt of ApplyEarlyOptions gave: $where"
+
 "$@" -DOUT_DIR="$out/again" -P "$here/cmake/pack_release.cmake" >/dev/null
 cmp "$zip" "$out/again/$(basename "$zip")" || fail "packing again gave a different $(basename "$zip")"
 cmp "$symbols" "$out/again/$(basename "$symbols")" || fail "packing again gave a different $(basename "$symbols")"

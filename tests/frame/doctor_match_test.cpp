@@ -70,11 +70,13 @@ Verdicts AskDoctor(const std::string& ini, bool late, const std::string& enb = "
   v.output = run.output;
   std::istringstream lines(v.output);
   std::string line, lateOff, lateOn;
+  bool inOptions = false;  // the findings come first, and may quote a setting
   while (std::getline(lines, line)) {
     if (line.rfind("  switched off:", 0) == 0) lateOff = line;
     if (line.rfind("  no longer ruled out:", 0) == 0) lateOn = line;
+    inOptions = line == "Options:" || (inOptions && !line.empty());
     const size_t colon = line.find(": on");
-    if (line.rfind("  ", 0) == 0 && colon != std::string::npos) v.on.insert(line.substr(2, colon - 2));
+    if (inOptions && line.rfind("  ", 0) == 0 && colon != std::string::npos) v.on.insert(line.substr(2, colon - 2));
   }
   if (late) {
     std::istringstream off(lateOff.substr(lateOff.find(':') + 1)), on(lateOn.empty() ? "" : lateOn.substr(lateOn.find(':') + 1));

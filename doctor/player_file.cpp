@@ -1,4 +1,4 @@
-#include "doctor/settings_text.h"
+#include "doctor/player_file.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -7,17 +7,21 @@
 
 namespace doctor {
 
-SettingsText ReadSettingsText(const std::string& path) {
+PlayerFile ReadPlayerFile(const std::string& path, uintmax_t largest, const char* what) {
   namespace fs = std::filesystem;
   std::error_code error;
   const std::string shown = Printable(path);
+  if (fs::symlink_status(path, error).type() == fs::file_type::not_found) {
+    return {std::nullopt, "cannot read " + shown + ": there is no such file", true};
+  }
   // A folder opens as a stream on some systems and then reads as empty,
-  // which would pass for a file with every option off.
+  // which would pass for a file with every option off; a pipe would wait
+  // for a writer forever.
   if (!fs::is_regular_file(path, error)) return {std::nullopt, "cannot read " + shown + ": not a file"};
   const uintmax_t size = fs::file_size(path, error);
-  if (!error && size > kLargestSettingsFile) {
-    return {std::nullopt, "not checked: " + shown + " is " + std::to_string(size) +
-                              " bytes, far more than a settings file (the limit is 1 MB)"};
+  if (!error && size > largest) {
+    return {std::nullopt, "not checked: " + shown + " is " + std::to_string(size) + " bytes, far more than " + what +
+                              " (the limit is " + std::to_string(largest >> 20) + " MB)"};
   }
   std::ifstream in(path, std::ios::binary);
   std::string bytes(std::istreambuf_iterator<char>(in), {});
