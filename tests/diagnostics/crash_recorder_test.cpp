@@ -6,6 +6,7 @@
 
 #include "core/known_crash.h"
 #include "diagnostics/crash_recorder.h"
+#include "diagnostics/crash_report_text.h"
 #include "diagnostics/crash_recorder_sites.h"
 #include "patch/frame_sites.h"
 #include "plugin/apply.h"
@@ -19,7 +20,6 @@ using namespace diagnostics_test;
 namespace {
 
 constexpr uint32_t kFaultAddress = kUnpatchedHostCode;
-const std::string kCrashedLogLine = "Game has crashed with exception address 0x" + Hex(kFaultAddress) + "!";
 constexpr uint32_t kSecondFault = 0x5ABD00;
 const std::vector<uint32_t> kStackWords = {host::kImageBegin - 1, host::kImageBegin, host::kImageLast,
                                            host::kImageLast + 1};
@@ -80,7 +80,17 @@ struct CrashCase {
   std::string report = ReportShape();  // empty when none is left
   bool timestamped = false;
   std::vector<std::string> messages = {};
+  bool reportFailed = false;  // the log says why there is none
 };
+
+const std::string kLogStamp = "\\d\\d [A-Z][a-z][a-z] \\d\\d:\\d\\d:\\d\\d ";
+
+// The crash's two log entries, as a search pattern: the classic line, then
+// the report's file or why there is none.
+std::string CrashLogEntries(const std::string& secondLine) {
+  return kLogStamp + "Game has crashed with exception address 0x" + Hex(kFaultAddress) + "!\r\n\r\n" + kLogStamp +
+         secondLine + "\r\n\r\n";
+}
 
 void ExpectCrash(const CrashCase& c) {
   const std::string folder = sim::TempFolder("crash");
@@ -104,7 +114,15 @@ void ExpectCrash(const CrashCase& c) {
   const std::string log = sim::ReadFile(folder + "\\Data\\QORV\\Plugins\\OrrisbaneLog.txt");
   if (c.report.empty()) {
     EXPECT_TRUE(reports.empty());
-    EXPECT_EQ(log.find("Game has crashed"), std::string::npos) << log;
+    if (c.reportFailed) {
+      EXPECT_TRUE(std::regex_search(log, std::regex(CrashLogEntries(
+                      "Crash report could not be written: Data\\\\QORV\\\\Plugins\\\\CrashLog\\\\crash_last\\.txt: "
+                      "it could not replace the older file \\(system error 5\\)"))))
+          << log;
+      EXPECT_EQ(log.find("Crash report written"), std::string::npos) << log;
+    } else {
+      EXPECT_EQ(log.find("Game has crashed"), std::string::npos) << log;
+    }
     return;
   }
   ASSERT_EQ(reports.size(), 1u) << child.output;
@@ -116,7 +134,10 @@ void ExpectCrash(const CrashCase& c) {
   if (c.timestamped) {
     EXPECT_EQ(reportParts[1].str(), nameParts[1].str()) << "the file is named after the time in the report";
   }
-  EXPECT_NE(log.find(kCrashedLogLine), std::string::npos) << log;
+  EXPECT_TRUE(std::regex_search(
+      log, std::regex(CrashLogEntries("Crash report written to Data\\\\QORV\\\\Plugins\\\\CrashLog\\\\" +
+                                      std::regex_replace(reports[0], std::regex("\\."), "\\.")))))
+      << log;
 }
 
 TEST(CrashRecorder, EachCrashEndsAndIsReportedAsTheValueAsks) {
@@ -148,13 +169,15 @@ TEST(CrashRecorder, EachCrashEndsAndIsReportedAsTheValueAsks) {
       {.what = "after a warning", .value = "1", .options = "known", .exitCode = kHandled, .report = kNoReport},
       {.what = "after a warning, reported anyway", .value = "5", .options = "known", .timestamped = true},
       {.what = "unopenable report file", .value = "3", .options = "blocked", .report = kNoReport,
-       .messages = {"Failed to open file for writing: \"./Data/QORV/Plugins/CrashLog/crash_last.txt\""}},
+       .messages = {"Failed to open file for writing: \"./Data/QORV/Plugins/CrashLog/crash_last.txt\""},
+       .reportFailed = true},
       // The failure message goes through the host's message box; a host that
       // faults there faults inside the report writer, on the thread's own
       // stack or, after an overflow, on the reserve stack: it is contained.
-      {.what = "fault in the writer", .value = "3", .options = "blocked-faulting-box", .report = kNoReport},
+      {.what = "fault in the writer", .value = "3", .options = "blocked-faulting-box", .report = kNoReport,
+       .reportFailed = true},
       {.what = "fault in the writer after an overflow", .value = "3", .kind = "overflow",
-       .options = "blocked-faulting-box", .report = kNoReport},
+       .options = "blocked-faulting-box", .report = kNoReport, .reportFailed = true},
   };
   for (const CrashCase& c : cases) {
     SCOPED_TRACE(c.what);
