@@ -37,9 +37,27 @@ bool ReadAt(HANDLE file, DWORD offset, void* out, DWORD length) {
          ReadFile(file, out, length, &read, nullptr) && read == length;
 }
 
-// dbghelp may report success for a dump that the disk cut short (Wine's
-// does not check its writes). A whole dump has its header, written last,
-// and every stream its directory lists inside the file.
+bool InFile(const MINIDUMP_LOCATION_DESCRIPTOR& at, DWORD size) {
+  return at.Rva <= size && at.DataSize <= size - at.Rva;
+}
+
+bool MemoryRangesInFile(HANDLE file, RVA list, DWORD size) {
+  ULONG32 count = 0;
+  if (!ReadAt(file, list, &count, sizeof count)) return false;
+  for (ULONG32 i = 0; i < count; ++i) {
+    MINIDUMP_MEMORY_DESCRIPTOR range;
+    if (!ReadAt(file, list + sizeof count + i * sizeof range, &range, sizeof range) || !InFile(range.Memory, size)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// dbghelp may report success for a dump that the disk cut short: Wine's
+// does not check its writes, and leaves the directory entries it could not
+// write empty. A whole dump has its header, the threads, the modules and
+// the exception, and every stream and every memory range (the bulk of the
+// file) inside the file.
 bool DumpIsWhole(HANDLE file) {
   const DWORD size = GetFileSize(file, nullptr);
   MINIDUMP_HEADER header;
@@ -47,12 +65,18 @@ bool DumpIsWhole(HANDLE file) {
       header.Signature != kDumpSignature) {
     return false;
   }
+  constexpr unsigned kNeeded = 1u << ThreadListStream | 1u << ModuleListStream | 1u << ExceptionStream;
+  unsigned found = 0;
   for (ULONG32 i = 0; i < header.NumberOfStreams; ++i) {
     MINIDUMP_DIRECTORY entry;
-    if (!ReadAt(file, header.StreamDirectoryRva + i * sizeof entry, &entry, sizeof entry)) return false;
-    if (entry.Location.Rva > size || entry.Location.DataSize > size - entry.Location.Rva) return false;
+    if (!ReadAt(file, header.StreamDirectoryRva + i * sizeof entry, &entry, sizeof entry) ||
+        !InFile(entry.Location, size)) {
+      return false;
+    }
+    if (entry.StreamType == MemoryListStream && !MemoryRangesInFile(file, entry.Location.Rva, size)) return false;
+    if (entry.StreamType < 32) found |= 1u << entry.StreamType;
   }
-  return true;
+  return (found & kNeeded) == kNeeded;
 }
 
 // The dump is shared for deletion, so that a faulting thread that gave up
