@@ -20,6 +20,7 @@ const char* WriteMinidump(EXCEPTION_POINTERS* exception, const char* path);
 
 // Keeps the dumps of the newest kDumpsKept crashes and freezes in folder
 // (crash_*.dmp and freeze_*.dmp, by their last write) and deletes the older
-// ones. Text reports are never touched. Uses no heap of the C runtime.
+// ones. Text reports are never touched. Uses no heap of the C runtime;
+// one thread at a time (the dump writer, a freeze watchdog).
 constexpr int kDumpsKept = 5;
 void PruneOldDumps(const char* folder);

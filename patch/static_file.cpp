@@ -41,9 +41,11 @@ FileWrite WriteWholeFile(const char* path, const char* partialPath, std::initial
   return result;
 }
 
+// Shared for writing as the runtime's streams share it, so that an append
+// to the log while another thread has it open still goes in.
 FileWrite AppendWithRollback(const char* path, std::initializer_list<FilePiece> pieces) {
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return FileWrite{FileStep::kOpen, GetLastError()};
   const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
   LARGE_INTEGER oldLength{};

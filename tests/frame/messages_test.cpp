@@ -116,8 +116,8 @@ TEST(LogFile, TheCrashPathWritesTheSameEntryAsTheStreamAndOnlyWhenDecidedOn) {
     return std::regex_replace(text, std::regex("\\d"), "9");
   };
   const std::string stream = log.substr(0, log.size() / 2), crash = log.substr(log.size() / 2);
-  EXPECT_TRUE(std::regex_match(stream, std::regex("\\d\\d [A-Z][a-z][a-z] \\d\\d:\\d\\d:\\d\\d two\r\nlines 100%\r\n\r\n")))
-      << log;
+  const std::regex entry("\\d\\d [A-Z][a-z][a-z] \\d\\d:\\d\\d:\\d\\d two\r\nlines 100%\r\n\r\n");
+  EXPECT_TRUE(std::regex_match(stream, entry)) << log;
   EXPECT_EQ(clockDigitsSetAside(crash), clockDigitsSetAside(stream)) << log;
 
   const std::string off = sim::TempFolder("crash-log-off");
