@@ -12,7 +12,7 @@ bool StartMinidumpWriter(const char* folder);
 // Hands the exception to the writer thread and waits for it, at most
 // kMinidumpWaitMilliseconds: a writer stuck on a lock that the crashed
 // thread, or another broken one, holds must not keep a frozen game on the
-// screen. Null when the dump was written whole, otherwise why not, in a few
+// screen (dbghelp takes the loader lock as its first step). Null when the dump was written whole, otherwise why not, in a few
 // words; a dump that failed or was not finished in time is deleted, and a
 // whole one makes the writer prune the older ones. Once per process.
 constexpr DWORD kMinidumpWaitMilliseconds = 10000;

@@ -232,9 +232,9 @@ constexpr const char* kLockReleasedByTimeout = "\\lock released by timeout";
 // keeps it until the child ends (or a long bound passes, which leaves a
 // mark): the report and both log lines must not need it. The runtime's heap
 // is what malloc, and a first localtime, take. The dump (bit 0x40) is
-// written with the heap held; dbghelp reads module versions through the
-// loader, so with the loader lock held its writer is given up after its
-// bound, and the cut dump deleted and noted.
+// written with the heap held. dbghelp's first step asks the loader for a
+// module handle, so with the loader lock held its writer is given up after
+// its bound, and the unfinished dump deleted and noted.
 TEST(CrashRecorder, ALockHeldByAnotherThreadStopsNeitherReportNorLogNorDump) {
   const struct {
     const char* lock;
