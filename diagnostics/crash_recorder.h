@@ -3,20 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include <cstddef>
-#include <cstdint>
-
-// At most 256 words of up to eight hex digits, each after a space.
-constexpr size_t kStackWordsTextSize = 256 * 9 + 1;
-using StackWordsText = char[kStackWordsTextSize];
-
-// Lists the words from start upwards in hex, separated by spaces, stopping
-// at the first unreadable one; with hostImageOnly, only words that point
-// into the host's code. Returns out.
-const char* FormatStackWords(uint32_t start, bool hostImageOnly, StackWordsText& out);
-
 LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception);
-void WriteCrashReport(EXCEPTION_POINTERS* exception);
 
 // Stands in the host's import of SetUnhandledExceptionFilter, so that the
 // host cannot take the recorder's place.

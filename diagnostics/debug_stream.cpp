@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/known_crash.h"
-#include "diagnostics/crash_recorder.h"
+#include "diagnostics/crash_report_text.h"
 #include "diagnostics/debug_stream_sites.h"
 #include "patch/fault_guard.h"
 #include "patch/hook_asm.h"

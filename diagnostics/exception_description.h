@@ -4,6 +4,6 @@
 #pragma once
 #include <windows.h>
 
-#include "diagnostics/text_builder.h"
+#include "core/text_builder.h"
 
 void AppendExceptionDescription(const EXCEPTION_RECORD& record, TextBuilder& out);

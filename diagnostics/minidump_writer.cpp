@@ -2,6 +2,10 @@
 
 #include <dbghelp.h>
 
+#include <cstring>
+
+#include "core/text_builder.h"
+
 namespace {
 
 using MiniDumpWriteDumpFunction = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
@@ -16,6 +20,7 @@ MiniDumpWriteDumpFunction g_writeDump = nullptr;
 bool g_writerStarted = false;
 HANDLE g_requested = nullptr;
 HANDLE g_finished = nullptr;
+char g_folder[260];
 
 // Filled by the faulting thread before g_requested is set, read by the
 // writer after it; the failure is read back after g_finished.
@@ -24,25 +29,131 @@ DWORD g_faultingThread = 0;
 const char* g_path = nullptr;
 const char* g_failure = nullptr;
 
+constexpr ULONG32 kDumpSignature = 0x504D444D;  // "MDMP"
+
+bool ReadAt(HANDLE file, DWORD offset, void* out, DWORD length) {
+  DWORD read = 0;
+  return SetFilePointer(file, static_cast<LONG>(offset), nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+         ReadFile(file, out, length, &read, nullptr) && read == length;
+}
+
+bool InFile(const MINIDUMP_LOCATION_DESCRIPTOR& at, DWORD size) {
+  return at.Rva <= size && at.DataSize <= size - at.Rva;
+}
+
+bool MemoryRangesInFile(HANDLE file, RVA list, DWORD size) {
+  ULONG32 count = 0;
+  if (!ReadAt(file, list, &count, sizeof count)) return false;
+  for (ULONG32 i = 0; i < count; ++i) {
+    MINIDUMP_MEMORY_DESCRIPTOR range;
+    if (!ReadAt(file, list + sizeof count + i * sizeof range, &range, sizeof range) || !InFile(range.Memory, size)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// dbghelp may report success for a dump that the disk cut short: Wine's
+// does not check its writes, and leaves the directory entries it could not
+// write empty. A whole dump has its header, the threads, the modules and
+// the exception, and every stream and every memory range (the bulk of the
+// file) inside the file.
+bool DumpIsWhole(HANDLE file) {
+  const DWORD size = GetFileSize(file, nullptr);
+  MINIDUMP_HEADER header;
+  if (size == INVALID_FILE_SIZE || !ReadAt(file, 0, &header, sizeof header) ||
+      header.Signature != kDumpSignature) {
+    return false;
+  }
+  constexpr unsigned kNeeded = 1u << ThreadListStream | 1u << ModuleListStream | 1u << ExceptionStream;
+  unsigned found = 0;
+  for (ULONG32 i = 0; i < header.NumberOfStreams; ++i) {
+    MINIDUMP_DIRECTORY entry;
+    if (!ReadAt(file, header.StreamDirectoryRva + i * sizeof entry, &entry, sizeof entry) ||
+        !InFile(entry.Location, size)) {
+      return false;
+    }
+    if (entry.StreamType == MemoryListStream && !MemoryRangesInFile(file, entry.Location.Rva, size)) return false;
+    if (entry.StreamType < 32) found |= 1u << entry.StreamType;
+  }
+  return (found & kNeeded) == kNeeded;
+}
+
+// The dump is shared for deletion, so that a faulting thread that gave up
+// waiting can delete it while this thread still writes.
+const char* WriteDump() {
+  HANDLE file = CreateFileA(g_path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "the file could not be opened";
+  MINIDUMP_EXCEPTION_INFORMATION exception{g_faultingThread, g_exception, FALSE};
+  const char* failure = nullptr;
+  if (!g_writeDump(GetCurrentProcess(), GetCurrentProcessId(), file, kDumpType, &exception, nullptr, nullptr)) {
+    failure = "dbghelp could not write it";
+  } else if (!DumpIsWhole(file)) {
+    failure = "the disk took only part of it";
+  }
+  if (!CloseHandle(file) && failure == nullptr) failure = "the file could not be closed";
+  if (failure != nullptr) DeleteFileA(g_path);
+  return failure;
+}
+
 DWORD WINAPI WriteRequestedMinidump(void*) {
   WaitForSingleObject(g_requested, INFINITE);
-  HANDLE file = CreateFileA(g_path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    g_failure = "the file could not be opened";
-  } else {
-    MINIDUMP_EXCEPTION_INFORMATION exception{g_faultingThread, g_exception, FALSE};
-    if (!g_writeDump(GetCurrentProcess(), GetCurrentProcessId(), file, kDumpType, &exception, nullptr, nullptr)) {
-      g_failure = "dbghelp could not write it";
-    }
-    CloseHandle(file);
-  }
+  g_failure = WriteDump();
+  if (g_failure == nullptr) PruneOldDumps(g_folder);
   SetEvent(g_finished);
   return 0;
 }
 
+// The newest dumps found so far, newest first.
+struct KeptDump {
+  FILETIME written;
+  char name[MAX_PATH];
+};
+KeptDump g_kept[kDumpsKept];
+int g_keptCount = 0;
+char g_pattern[MAX_PATH];
+char g_doomed[MAX_PATH];
+
+bool Newer(const WIN32_FIND_DATAA& found, const KeptDump& kept) {
+  const LONG order = CompareFileTime(&found.ftLastWriteTime, &kept.written);
+  return order > 0 || (order == 0 && std::strcmp(found.cFileName, kept.name) > 0);
+}
+
+bool IsKept(const WIN32_FIND_DATAA& found) {
+  for (int i = 0; i < g_keptCount; ++i) {
+    if (std::strcmp(found.cFileName, g_kept[i].name) == 0) return true;
+  }
+  return false;
+}
+
+void Remember(const WIN32_FIND_DATAA& found) {
+  if (g_keptCount == kDumpsKept && !Newer(found, g_kept[kDumpsKept - 1])) return;
+  int slot = g_keptCount < kDumpsKept ? g_keptCount++ : kDumpsKept - 1;
+  for (; slot > 0 && Newer(found, g_kept[slot - 1]); --slot) g_kept[slot] = g_kept[slot - 1];
+  g_kept[slot].written = found.ftLastWriteTime;
+  TextBuilder(g_kept[slot].name).Append(found.cFileName);
+}
+
+// Calls visit for each file of the folder that matches the pattern.
+template <typename Visit>
+void ForEachDump(const char* folder, const char* pattern, Visit visit) {
+  TextBuilder(g_pattern).Append(folder).Append("\\").Append(pattern);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(g_pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) visit(found);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+constexpr const char* kDumpPatterns[] = {"crash_*.dmp", "freeze_*.dmp"};
+
 }  // namespace
 
-bool StartMinidumpWriter() {
+bool StartMinidumpWriter(const char* folder) {
+  TextBuilder(g_folder).Append(folder);
   HMODULE dbghelp = LoadLibraryA("dbghelp.dll");
   if (dbghelp == nullptr) return false;
   g_writeDump = reinterpret_cast<MiniDumpWriteDumpFunction>(
@@ -64,6 +175,21 @@ const char* WriteMinidump(EXCEPTION_POINTERS* exception, const char* path) {
   g_faultingThread = GetCurrentThreadId();
   g_path = path;
   SetEvent(g_requested);
-  if (WaitForSingleObject(g_finished, kMinidumpWaitMilliseconds) != WAIT_OBJECT_0) return "not finished in time";
+  if (WaitForSingleObject(g_finished, kMinidumpWaitMilliseconds) != WAIT_OBJECT_0) {
+    DeleteFileA(path);
+    return "not finished in time";
+  }
   return g_failure;
+}
+
+void PruneOldDumps(const char* folder) {
+  g_keptCount = 0;
+  for (const char* pattern : kDumpPatterns) ForEachDump(folder, pattern, Remember);
+  for (const char* pattern : kDumpPatterns) {
+    ForEachDump(folder, pattern, [folder](const WIN32_FIND_DATAA& found) {
+      if (IsKept(found)) return;
+      TextBuilder(g_doomed).Append(folder).Append("\\").Append(found.cFileName);
+      DeleteFileA(g_doomed);
+    });
+  }
 }

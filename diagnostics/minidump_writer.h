@@ -5,13 +5,22 @@
 #pragma once
 #include <windows.h>
 
-// At install. False when dbghelp or the thread is not available.
-bool StartMinidumpWriter();
+// At install, with the folder the dumps go to. False when dbghelp or the
+// thread is not available.
+bool StartMinidumpWriter(const char* folder);
 
 // Hands the exception to the writer thread and waits for it, at most
-// kMinidumpWaitMilliseconds: dbghelp takes well under a second on Windows
-// but over ten under an emulated Wine, and a writer stuck on a lock the
-// crashed thread holds must not keep the game hanging. Null when the dump was written, otherwise
-// why not, in a few words. Once per process.
-constexpr DWORD kMinidumpWaitMilliseconds = 30000;
+// kMinidumpWaitMilliseconds: a writer stuck on a lock that the crashed
+// thread, or another broken one, holds must not keep a frozen game on the
+// screen (dbghelp takes the loader lock as its first step). Null when the dump was written whole, otherwise why not, in a few
+// words; a dump that failed or was not finished in time is deleted, and a
+// whole one makes the writer prune the older ones. Once per process.
+constexpr DWORD kMinidumpWaitMilliseconds = 10000;
 const char* WriteMinidump(EXCEPTION_POINTERS* exception, const char* path);
+
+// Keeps the dumps of the newest kDumpsKept crashes and freezes in folder
+// (crash_*.dmp and freeze_*.dmp, by their last write) and deletes the older
+// ones. Text reports are never touched. Uses no heap of the C runtime;
+// one thread at a time (the dump writer, a freeze watchdog).
+constexpr int kDumpsKept = 5;
+void PruneOldDumps(const char* folder);

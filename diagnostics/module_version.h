@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "diagnostics/text_builder.h"
+#include "core/text_builder.h"
 
 // Appends " a.b.c.d" when the image at base has a version resource.
 void AppendModuleVersion(uint32_t base, TextBuilder& out);

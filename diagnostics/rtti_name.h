@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "diagnostics/text_builder.h"
+#include "core/text_builder.h"
 
 // Appends the class name of the object at address as Outer::Inner; false,
 // with nothing appended, when its vtable lies in no loaded module or the

@@ -18,7 +18,33 @@ constexpr int kMaxLandings = 16;
 FaultLanding g_landings[kMaxLandings];
 std::atomic<int> g_landingCount{0};
 
+// The part of the thread's stack not in use: from DeallocationStack, the
+// lowest address the stack may grow to, up to ESP. Data a leaf reads never
+// lies there; a fault there is the stack running out. A host on a stack of
+// its own making, outside the thread's bounds, has no such part.
+bool InUnusedStack(uintptr_t address, uintptr_t esp) {
+  uintptr_t bottom;
+  uintptr_t top;
+  asm("movl %%fs:0xE0C, %0" : "=r"(bottom));
+  asm("movl %%fs:4, %0" : "=r"(top));
+  return esp >= bottom && esp < top && address >= bottom && address < esp;
+}
+
+// A landing stands for "the data could not be read". A write, a stack
+// overflow, a guard page or a read where the stack runs out means the
+// leaf's frame itself may be broken: its landing would pop words that were
+// never pushed and return through a stray one. Those go on to the crash
+// recorder instead.
+bool ReadOfGuardedData(const EXCEPTION_POINTERS& info) {
+  constexpr ULONG_PTR kRead = 0;  // ExceptionInformation[0]: 0 read, 1 write, 8 execute
+  const EXCEPTION_RECORD& record = *info.ExceptionRecord;
+  return record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record.NumberParameters >= 2 &&
+         record.ExceptionInformation[0] == kRead &&
+         !InUnusedStack(record.ExceptionInformation[1], info.ContextRecord->Esp);
+}
+
 LONG CALLBACK ResumeAtFaultLanding(EXCEPTION_POINTERS* info) {
+  if (!ReadOfGuardedData(*info)) return EXCEPTION_CONTINUE_SEARCH;
   const uintptr_t eip = info->ContextRecord->Eip;
   const int count = g_landingCount.load(std::memory_order_acquire);
   for (int i = 0; i < count; ++i) {
@@ -119,3 +145,33 @@ extern "C" EXCEPTION_DISPOSITION __cdecl GuardedCall_Handler(EXCEPTION_RECORD* r
   context->Eip = reinterpret_cast<DWORD>(GuardedCall_Landing);
   return ExceptionContinueExecution;
 }
+
+// Switches ESP and the TEB's stack bounds (StackBase, StackLimit and
+// DeallocationStack) to the reserve, as switching to a fiber would, and
+// back after the call.
+asm(R"(
+  .intel_syntax noprefix
+  .text
+  .globl _RunOnReserveStack
+_RunOnReserveStack:
+  push ebp
+  mov ebp, esp
+  push dword ptr fs:[4]
+  push dword ptr fs:[8]
+  push dword ptr fs:[0xE0C]
+  mov eax, [ebp+16]
+  mov ecx, [ebp+20]
+  mov fs:[4], eax
+  mov fs:[8], ecx
+  mov fs:[0xE0C], ecx
+  mov esp, eax
+  push dword ptr [ebp+12]
+  call dword ptr [ebp+8]
+  lea esp, [ebp-12]
+  pop dword ptr fs:[0xE0C]
+  pop dword ptr fs:[8]
+  pop dword ptr fs:[4]
+  pop ebp
+  ret
+  .att_syntax prefix
+)");

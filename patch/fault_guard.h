@@ -1,12 +1,15 @@
 // The one fault-guard mechanism of the plugin. Handlers that touch host
-// memory which may be bad, or call host code that may fault, go through it;
-// every exception inside a guard is contained and the thread carries on.
+// memory which may be bad, or call host code that may fault, go through it:
+// a bad read in a guarded leaf, or any exception in a guarded call, is
+// contained and the thread carries on.
 #pragma once
 #include <cstdint>
 
-// Guarded leaf code: any exception raised with EIP in [begin, end) resumes at
-// landing with the registers as they were at the fault. The non-faulting path
-// costs nothing, which matters on hot host routines. Leaves registered here
+// Guarded leaf code: a read fault with EIP in [begin, end) resumes at
+// landing with the registers as they were at the fault. Only reads of the
+// data count: a write fault, a stack overflow, a guard page or a read in the
+// unused part of the thread's stack goes on to the crash recorder. The
+// non-faulting path costs nothing, which matters on hot host routines. Leaves registered here
 // must be written so that the landing can finish from any faulting
 // instruction (no pushes, or a frame register the landing restores from).
 void RegisterFaultLanding(const void* begin, const void* end, const void* landing);
@@ -19,3 +22,8 @@ extern "C" bool GuardedReadWord(const void* p, uint32_t* out);
 // Host frames registered inside the call are dropped, not unwound.
 using GuardedFunction = uint32_t (*)(void*);
 extern "C" uint32_t GuardedCall(GuardedFunction fn, void* arg, bool* faulted);
+
+// Calls function(argument) with ESP at top of the reserve stack [bottom,
+// top), the thread's stack bounds following the switch as they do for a
+// fiber, so that an exception frame on the reserve counts as valid.
+extern "C" void __cdecl RunOnReserveStack(void (*function)(void*), void* argument, void* top, void* bottom);

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "core/settings.h"
+#include "core/text_builder.h"
 #include "patch/frame_sites.h"
+#include "patch/static_file.h"
 
 namespace {
 
@@ -25,6 +27,10 @@ char g_consoleBuffer[kConsoleBufferSize];
 std::recursive_mutex g_messageLock;
 std::recursive_mutex g_consoleLock;
 
+// The crash path's log entry, composed without the C runtime: one thread
+// at a time, the one that reports the crash.
+char g_crashLogEntry[kMessageBufferSize + 32];
+
 using HostMessageBoxFn = int(__cdecl*)(const char* text, const char* caption, unsigned style);
 using HostConsolePrintFn = void(__thiscall*)(void* console, const char* text, void* consoleAgain);
 
@@ -39,13 +45,25 @@ std::string DoublePercentSigns(const char* text) {
   return escaped;
 }
 
+// The text strftime gives for kTimestampFormat in the C locale.
+void AppendTimestamp(TextBuilder& entry, const SYSTEMTIME& time) {
+  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  const char* month = time.wMonth >= 1 && time.wMonth <= 12 ? kMonths[time.wMonth - 1] : "???";
+  entry.AppendDecimal(time.wDay, 2).Append(" ").Append(month).Append(" ").AppendDecimal(time.wHour, 2);
+  entry.Append(":").AppendDecimal(time.wMinute, 2).Append(":").AppendDecimal(time.wSecond, 2).Append(" ");
+}
+
 }  // namespace
 
+void DecideLogMessageToFile() {
+  if (g_logState != 0) return;
+  const int32_t setting = GetSetting("LogMessageToFile", -1);
+  g_logState = setting > 0 ? setting : -1;
+}
+
 void LogMessageToFile(const char* text) {
-  if (g_logState == 0) {
-    const int32_t setting = GetSetting("LogMessageToFile", -1);
-    g_logState = setting > 0 ? setting : -1;
-  }
+  DecideLogMessageToFile();
   if (g_logState < 0) return;
   std::ofstream log(kLogFile, std::ios::out | std::ios::app);
   if (!log.good()) {
@@ -62,6 +80,22 @@ void LogMessageToFile(const char* text) {
 
 void ShowText(const char* text) {
   LogMessageToFile(text);
+  reinterpret_cast<HostMessageBoxFn>(host::kMessageBox)(text, kMessageCaption, kMessageStyle);
+}
+
+// The text stream's entry byte for byte: its line feeds become CR LF.
+void LogMessageToFileFromCrash(const char* text) {
+  if (g_logState <= 0) return;
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  TextBuilder entry(g_crashLogEntry, TextBuilder::kCrLf);
+  AppendTimestamp(entry, now);
+  entry.Append(text).Append("\n\n");
+  AppendWithRollback(kLogFile, {{g_crashLogEntry, static_cast<DWORD>(entry.Length())}});
+}
+
+void ShowTextFromCrash(const char* text) {
+  LogMessageToFileFromCrash(text);
   reinterpret_cast<HostMessageBoxFn>(host::kMessageBox)(text, kMessageCaption, kMessageStyle);
 }
 

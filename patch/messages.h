@@ -9,6 +9,17 @@ constexpr unsigned kMessageBufferSize = 32768;
 constexpr unsigned kConsoleBufferSize = 1000;
 
 void LogMessageToFile(const char* text);
+// Reads the LogMessageToFile setting now, as the first LogMessageToFile
+// call would, for code that must log later without reading settings.
+void DecideLogMessageToFile();
+// For code that runs while other threads of a broken process may hold the
+// heap or the loader lock (the crash filter): the entry LogMessageToFile
+// writes, byte for byte, composed in a static buffer and appended with
+// CreateFileA/WriteFile. Logs only when the setting was decided on before.
+// One thread at a time.
+void LogMessageToFileFromCrash(const char* text);
+// ShowText for the same code: logged as above, then shown.
+void ShowTextFromCrash(const char* text);
 // Logs the finished text, then shows it unchanged; returns once it is closed.
 void ShowText(const char* text);
 void ShowMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));

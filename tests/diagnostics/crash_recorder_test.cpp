@@ -1,16 +1,22 @@
 #include <gtest/gtest.h>
+#include <malloc.h>
 
+#include <cstdio>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "core/known_crash.h"
 #include "diagnostics/crash_recorder.h"
+#include "diagnostics/crash_report_text.h"
+#include "diagnostics/minidump_writer.h"
 #include "diagnostics/crash_recorder_sites.h"
 #include "patch/frame_sites.h"
 #include "plugin/apply.h"
 #include "sim/host_diagnostics.h"
+#include "patch/fault_guard.h"
 #include "sim/host_memory.h"
+#include "sim/import_redirect.h"
 #include "sim/loader.h"
 #include "tests/diagnostics/diagnostics_fixture.h"
 
@@ -19,7 +25,6 @@ using namespace diagnostics_test;
 namespace {
 
 constexpr uint32_t kFaultAddress = kUnpatchedHostCode;
-const std::string kCrashedLogLine = "Game has crashed with exception address 0x" + Hex(kFaultAddress) + "!";
 constexpr uint32_t kSecondFault = 0x5ABD00;
 const std::vector<uint32_t> kStackWords = {host::kImageBegin - 1, host::kImageBegin, host::kImageLast,
                                            host::kImageLast + 1};
@@ -80,7 +85,17 @@ struct CrashCase {
   std::string report = ReportShape();  // empty when none is left
   bool timestamped = false;
   std::vector<std::string> messages = {};
+  bool reportFailed = false;  // the log says why there is none
 };
+
+const std::string kLogStamp = "\\d\\d [A-Z][a-z][a-z] \\d\\d:\\d\\d:\\d\\d ";
+
+// The crash's two log entries, as a search pattern: the classic line, then
+// the report's file or why there is none.
+std::string CrashLogEntries(const std::string& secondLine) {
+  return kLogStamp + "Game has crashed with exception address 0x" + Hex(kFaultAddress) + "!\r\n\r\n" + kLogStamp +
+         secondLine + "\r\n\r\n";
+}
 
 void ExpectCrash(const CrashCase& c) {
   const std::string folder = sim::TempFolder("crash");
@@ -104,7 +119,15 @@ void ExpectCrash(const CrashCase& c) {
   const std::string log = sim::ReadFile(folder + "\\Data\\QORV\\Plugins\\OrrisbaneLog.txt");
   if (c.report.empty()) {
     EXPECT_TRUE(reports.empty());
-    EXPECT_EQ(log.find("Game has crashed"), std::string::npos) << log;
+    if (c.reportFailed) {
+      EXPECT_TRUE(std::regex_search(log, std::regex(CrashLogEntries(
+                      "Crash report could not be written: Data\\\\QORV\\\\Plugins\\\\CrashLog\\\\crash_last\\.txt: "
+                      "it could not replace the older file \\(system error 5\\)"))))
+          << log;
+      EXPECT_EQ(log.find("Crash report written"), std::string::npos) << log;
+    } else {
+      EXPECT_EQ(log.find("Game has crashed"), std::string::npos) << log;
+    }
     return;
   }
   ASSERT_EQ(reports.size(), 1u) << child.output;
@@ -116,7 +139,10 @@ void ExpectCrash(const CrashCase& c) {
   if (c.timestamped) {
     EXPECT_EQ(reportParts[1].str(), nameParts[1].str()) << "the file is named after the time in the report";
   }
-  EXPECT_NE(log.find(kCrashedLogLine), std::string::npos) << log;
+  EXPECT_TRUE(std::regex_search(
+      log, std::regex(CrashLogEntries("Crash report written to Data\\\\QORV\\\\Plugins\\\\CrashLog\\\\" +
+                                      std::regex_replace(reports[0], std::regex("\\."), "\\.")))))
+      << log;
 }
 
 TEST(CrashRecorder, EachCrashEndsAndIsReportedAsTheValueAsks) {
@@ -148,13 +174,15 @@ TEST(CrashRecorder, EachCrashEndsAndIsReportedAsTheValueAsks) {
       {.what = "after a warning", .value = "1", .options = "known", .exitCode = kHandled, .report = kNoReport},
       {.what = "after a warning, reported anyway", .value = "5", .options = "known", .timestamped = true},
       {.what = "unopenable report file", .value = "3", .options = "blocked", .report = kNoReport,
-       .messages = {"Failed to open file for writing: \"./Data/QORV/Plugins/CrashLog/crash_last.txt\""}},
+       .messages = {"Failed to open file for writing: \"./Data/QORV/Plugins/CrashLog/crash_last.txt\""},
+       .reportFailed = true},
       // The failure message goes through the host's message box; a host that
       // faults there faults inside the report writer, on the thread's own
       // stack or, after an overflow, on the reserve stack: it is contained.
-      {.what = "fault in the writer", .value = "3", .options = "blocked-faulting-box", .report = kNoReport},
+      {.what = "fault in the writer", .value = "3", .options = "blocked-faulting-box", .report = kNoReport,
+       .reportFailed = true},
       {.what = "fault in the writer after an overflow", .value = "3", .kind = "overflow",
-       .options = "blocked-faulting-box", .report = kNoReport},
+       .options = "blocked-faulting-box", .report = kNoReport, .reportFailed = true},
   };
   for (const CrashCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -172,6 +200,139 @@ TEST(CrashRecorder, TwoThreadsFaultingTogetherLeaveOneWholeReport) {
     SCOPED_TRACE("run " + std::to_string(run));
     ExpectCrash(twoThreads);
   }
+}
+
+// What a crash left in the game folder.
+struct CrashLeft {
+  std::vector<std::string> files;  // in the crash folder
+  std::string report;              // crash_last.txt
+  std::string dump;                // crash_last.dmp
+  std::string log;
+};
+
+CrashLeft RunCrash(const std::string& folder, const std::string& value, const std::string& options,
+                   uint32_t exitCode = kPassedOn) {
+  const auto child = sim::RunScenarioInChild(
+      "crash", Quoted(folder) + " " + value + " access " + Hex(kFaultAddress) + " " + options);
+  EXPECT_EQ(child.exitCode, exitCode) << child.output;
+  const std::string crashFolder = folder + kCrashFolder;
+  CrashLeft left;
+  left.files = FilesIn(crashFolder);
+  left.log = sim::ReadFile(folder + "\\Data\\QORV\\Plugins\\OrrisbaneLog.txt");
+  if (sim::FileExists(crashFolder + "\\crash_last.txt")) left.report = sim::ReadFile(crashFolder + "\\crash_last.txt");
+  if (sim::FileExists(crashFolder + "\\crash_last.dmp")) left.dump = sim::ReadFile(crashFolder + "\\crash_last.dmp");
+  return left;
+}
+
+const std::string kReportWrittenLine =
+    "Crash report written to Data\\\\QORV\\\\Plugins\\\\CrashLog\\\\crash_last\\.txt";
+constexpr const char* kLockReleasedByTimeout = "\\lock released by timeout";
+
+// Another thread holds a lock that the C runtime or the loader needs, and
+// keeps it until the child ends (or a long bound passes, which leaves a
+// mark): the report and both log lines must not need it. The runtime's heap
+// is what malloc, and a first localtime, take. The dump (bit 0x40) is
+// written with the heap held. dbghelp's first step asks the loader for a
+// module handle, so with the loader lock held its writer is given up after
+// its bound, and the unfinished dump deleted and noted.
+TEST(CrashRecorder, ALockHeldByAnotherThreadStopsNeitherReportNorLogNorDump) {
+  const struct {
+    const char* lock;
+    std::vector<std::string> files;
+    std::string report;
+  } cases[] = {
+      {"crt-heap-locked", {"crash_last.dmp", "crash_last.txt"}, ReportShape()},
+      {"loader-locked", {"crash_last.txt"}, ReportShape() + "Minidump not written: not finished in time\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lock);
+    const std::string folder = sim::TempFolder("crash-locked");
+    const CrashLeft left = RunCrash(folder, "67", c.lock);
+    EXPECT_FALSE(sim::FileExists(folder + kLockReleasedByTimeout)) << "the crash waited for the lock";
+    EXPECT_EQ(left.files, c.files);
+    EXPECT_TRUE(std::regex_match(left.report, std::regex(c.report))) << left.report;
+    if (left.files.size() == 2) {
+      EXPECT_EQ(left.dump.substr(0, 4), "MDMP");
+    }
+    EXPECT_TRUE(std::regex_search(left.log, std::regex(CrashLogEntries(kReportWrittenLine)))) << left.log;
+  }
+}
+
+// The disk has room for so many bytes of the plugin's own writes into the
+// crash folder, and of dbghelp's: what does not fit is refused as a full
+// disk refuses it. An older report survives whole, an append is cut back,
+// and a dump that did not fit is deleted and noted in the report.
+TEST(CrashRecorder, AFullDiskKeepsTheOlderReportWholeDeletesTheCutDumpAndSaysSo) {
+  const std::string couldNotWrite =
+      "Crash report could not be written: Data\\\\QORV\\\\Plugins\\\\CrashLog\\\\crash_last\\.txt: "
+      "the disk took only part of it \\(system error 112\\)";
+  const struct {
+    const char* what;
+    const char* value;
+    const char* room;  // for the report, for the dump
+    std::string report;
+    std::string logLine;
+  } cases[] = {
+      {"no room", "3", "0,0", kOlderReport, couldNotWrite},
+      {"room for part of the report", "3", "100,0", kOlderReport, couldNotWrite},
+      {"an append with room for part of it", "11", "100,0", kOlderReport, couldNotWrite},
+      {"room for the report, not the dump", "67", "100000,4096",
+       ReportShape() + "Minidump not written: (dbghelp could not write it|the disk took only part of it)\r\n",
+       kReportWrittenLine},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string folder = sim::TempFolder("crash-disk-full");
+    MakeCrashFolders(folder);
+    sim::WriteFile(folder + kCrashFolder + "\\crash_last.txt", kOlderReport);
+    const CrashLeft left = RunCrash(folder, c.value, std::string("disk-full,") + c.room);
+    EXPECT_EQ(left.files, std::vector<std::string>{"crash_last.txt"}) << "no partial report, no cut dump";
+    if (c.report == kOlderReport) {
+      EXPECT_EQ(left.report, kOlderReport);
+    } else {
+      EXPECT_TRUE(std::regex_match(left.report, std::regex(c.report))) << left.report;
+    }
+    EXPECT_TRUE(std::regex_search(left.log, std::regex(CrashLogEntries(c.logLine)))) << left.log;
+  }
+}
+
+// A guarded leaf that saves three registers, entered again and again one
+// word deeper until a push finds the stack's end: the stack overflow is the
+// crash recorder's, with the push's address, not the landing's.
+TEST(CrashRecorder, AStackOverflowInsideAGuardedLeafIsReportedNotLanded) {
+  const std::string folder = sim::TempFolder("crash-guarded-overflow");
+  const auto child = sim::RunScenarioInChild("overflow_in_guard", Quoted(folder));
+  EXPECT_EQ(child.exitCode, kPassedOn) << child.output;
+  std::smatch push;
+  ASSERT_TRUE(std::regex_search(child.output, push, std::regex("last push at ([0-9A-F]+)\n"))) << child.output;
+  const std::string report = sim::ReadFile(folder + kCrashFolder + "\\crash_last.txt");
+  EXPECT_NE(report.find(" - " + push[1].str() + ": V(1); "), std::string::npos) << report;
+}
+
+// Dumps of crashes and freezes by their last write, newest first, among
+// text reports and another kind of file: the newest five dumps stay, and
+// nothing else is touched.
+TEST(CrashRecorder, PruningKeepsTheNewestFiveDumpsAndEveryOtherFile) {
+  const std::string folder = sim::TempFolder("dump-pruning");
+  const char* byAge[] = {"freeze_b.dmp", "crash_z.dmp", "crash_a.dmp", "freeze_a.dmp", "crash_m.dmp",
+                         "crash_old.dmp", "freeze_old.dmp", "crash_old.txt", "freeze_old.txt", "other.dmp"};
+  SYSTEMTIME now;
+  GetSystemTime(&now);
+  FILETIME newest;
+  SystemTimeToFileTime(&now, &newest);
+  ULARGE_INTEGER time{.LowPart = newest.dwLowDateTime, .HighPart = newest.dwHighDateTime};
+  for (const char* name : byAge) {
+    const std::string path = folder + "\\" + name;
+    sim::WriteFile(path, "x");
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const FILETIME written{time.LowPart, time.HighPart};
+    SetFileTime(file, nullptr, nullptr, &written);
+    CloseHandle(file);
+    time.QuadPart -= 10'000'000;  // a second older each
+  }
+  PruneOldDumps(folder.c_str());
+  EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"crash_a.dmp", "crash_m.dmp", "crash_old.txt", "crash_z.dmp",
+                                                       "freeze_a.dmp", "freeze_b.dmp", "freeze_old.txt", "other.dmp"}));
 }
 
 // Without the install bit only the folders are made. A file where a folder
@@ -227,6 +388,85 @@ TEST(StackWords, HostImageListKeepsBothEndsOfTheRangeAndListsEndAtAnUnreadableWo
   VirtualFree(pages, 0, MEM_RELEASE);
 }
 
+// Takes the lock on a thread of its own and keeps it until the process
+// ends; after a bound far beyond any crash's it leaves a mark and lets go.
+struct LockHolder {
+  std::string marker;
+  bool loaderLock;
+  HANDLE taken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+};
+
+DWORD WINAPI HoldLock(void* argument) {
+  auto* holder = static_cast<LockHolder*>(argument);
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  const auto lock = reinterpret_cast<LONG(NTAPI*)(ULONG, ULONG*, ULONG_PTR*)>(
+      reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrLockLoaderLock")));
+  const auto unlock = reinterpret_cast<LONG(NTAPI*)(ULONG, ULONG_PTR)>(
+      reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrUnlockLoaderLock")));
+  const auto heap = reinterpret_cast<HANDLE>(_get_heap_handle());
+  ULONG_PTR cookie = 0;
+  if (holder->loaderLock) {
+    lock(0, nullptr, &cookie);
+  } else {
+    HeapLock(heap);
+  }
+  SetEvent(holder->taken);
+  Sleep(30000);
+  HANDLE mark = CreateFileA(holder->marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  CloseHandle(mark);
+  if (holder->loaderLock) {
+    unlock(0, cookie);
+  } else {
+    HeapUnlock(heap);
+  }
+  return 0;
+}
+
+void HoldLockElsewhere(const std::string& folder, bool loaderLock) {
+  static LockHolder holder{folder + kLockReleasedByTimeout, loaderLock};
+  CloseHandle(CreateThread(nullptr, 0, HoldLock, &holder, 0, nullptr));
+  WaitForSingleObject(holder.taken, INFINITE);
+}
+
+// Bytes that fit on the full disk: the plugin's writes into the crash
+// folder, and dbghelp's. A write beyond them puts what fits and fails as a
+// full disk does.
+LONG g_reportRoom = 0;
+LONG g_dumpRoom = 0;
+using WriteFileFunction = BOOL(WINAPI*)(HANDLE, const void*, DWORD, DWORD*, OVERLAPPED*);
+WriteFileFunction g_realWriteFile = nullptr;
+
+BOOL WriteWithin(LONG& room, HANDLE file, const void* data, DWORD length, DWORD* written, OVERLAPPED* overlapped) {
+  const DWORD fits = std::min<DWORD>(length, static_cast<DWORD>(room));
+  if (!g_realWriteFile(file, data, fits, written, overlapped)) return FALSE;
+  room -= static_cast<LONG>(*written);
+  if (fits == length) return TRUE;
+  SetLastError(ERROR_DISK_FULL);
+  return FALSE;
+}
+
+BOOL WINAPI WriteReportOnFullDisk(HANDLE file, const void* data, DWORD length, DWORD* written, OVERLAPPED* overlapped) {
+  char path[MAX_PATH];
+  const DWORD pathLength = GetFinalPathNameByHandleA(file, path, sizeof path, 0);
+  if (pathLength == 0 || pathLength >= sizeof path || std::strstr(path, "\\CrashLog\\") == nullptr) {
+    return g_realWriteFile(file, data, length, written, overlapped);
+  }
+  return WriteWithin(g_reportRoom, file, data, length, written, overlapped);
+}
+
+BOOL WINAPI WriteDumpOnFullDisk(HANDLE file, const void* data, DWORD length, DWORD* written, OVERLAPPED* overlapped) {
+  return WriteWithin(g_dumpRoom, file, data, length, written, overlapped);
+}
+
+void FillTheDisk(const std::string& room) {
+  std::sscanf(room.c_str(), "%ld,%ld", &g_reportRoom, &g_dumpRoom);
+  g_realWriteFile = reinterpret_cast<WriteFileFunction>(reinterpret_cast<const void*>(sim::RedirectImport(
+      GetModuleHandleA(nullptr), "kernel32.dll", "WriteFile", reinterpret_cast<const void*>(&WriteReportOnFullDisk))));
+  if (HMODULE dbghelp = GetModuleHandleA("dbghelp.dll")) {
+    sim::RedirectImport(dbghelp, "kernel32.dll", "WriteFile", reinterpret_cast<const void*>(&WriteDumpOnFullDisk));
+  }
+}
+
 }  // namespace
 
 SIM_SCENARIO(crash) {
@@ -255,6 +495,10 @@ SIM_SCENARIO(crash) {
   }
   if (options == "blocked-faulting-box") sim::PlaceBytes(host::kMessageBox, {0xA1, 0x00, 0x00, 0x00, 0x00});
   if (options == "outside-stack") fault.stackOutsideThread = true;
+  if (options == "crt-heap-locked" || options == "loader-locked") {
+    HoldLockElsewhere(args.at(0), options == "loader-locked");
+  }
+  if (options.rfind("disk-full,", 0) == 0) FillTheDisk(options.substr(10));
   if (options == "two-threads") {
     sim::PlaceBytes(fault.eip, {0xA1, 0x00, 0x00, 0x00, 0x00});
     HANDLE threads[2];
@@ -280,4 +524,62 @@ SIM_SCENARIO(install_only) {
   if (ObservedRecorder() == CrashFilter) return 4;
   if (sim::HostSetsExceptionFilter(nullptr) == nullptr) return 5;
   return 0;
+}
+
+// GuardedPushLeaf(ECX = a readable word): saves three registers, reads the
+// word, and answers 0 from its landing when the read faults.
+extern "C" char GuardedPushLeaf_Begin[], GuardedPushLeaf_LastPush[], GuardedPushLeaf_End[], GuardedPushLeaf_Landing[];
+extern "C" void DescendThroughGuardedLeaf(const uint32_t* word);
+asm(R"(
+  .intel_syntax noprefix
+  .text
+  .globl _GuardedPushLeaf_Begin, _GuardedPushLeaf_LastPush, _GuardedPushLeaf_End, _GuardedPushLeaf_Landing
+  .globl _DescendThroughGuardedLeaf
+_GuardedPushLeaf_Begin:
+  push ebx
+  push esi
+_GuardedPushLeaf_LastPush:
+  push edi
+  mov eax, [ecx]
+  pop edi
+  pop esi
+  pop ebx
+  ret
+_GuardedPushLeaf_End:
+_GuardedPushLeaf_Landing:
+  pop edi
+  pop esi
+  pop ebx
+  xor eax, eax
+  ret
+_DescendThroughGuardedLeaf:
+  mov ecx, [esp+4]
+  xor eax, eax
+1:
+  push eax
+  call _GuardedPushLeaf_Begin
+  jmp 1b
+  .att_syntax prefix
+)");
+
+namespace {
+DWORD WINAPI DescendUntilTheStackEnds(void*) {
+  static const uint32_t word = 0;
+  DescendThroughGuardedLeaf(&word);
+  return 0;
+}
+}  // namespace
+
+// Each level goes one word deeper than the last, and the leaf's last push
+// is the first write below the deepest word written so far: the stack's
+// end is always met by that push.
+SIM_SCENARIO(overflow_in_guard) {
+  InstallObservedRecorder(args.at(0), "[Patch]\nRecordCrashInfo=3\n");
+  RegisterFaultLanding(GuardedPushLeaf_Begin, GuardedPushLeaf_End, GuardedPushLeaf_Landing);
+  std::printf("last push at %X\n", AddressOf(GuardedPushLeaf_LastPush));
+  std::fflush(stdout);
+  HANDLE thread = CreateThread(nullptr, 64 * 1024, DescendUntilTheStackEnds, nullptr,
+                               STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  WaitForSingleObject(thread, INFINITE);
+  return 7;  // the observer ends the process first
 }

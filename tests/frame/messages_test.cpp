@@ -104,6 +104,27 @@ TEST(LogFile, OffOrUnopenableMeansNoFileAndNoRetry) {
   EXPECT_FALSE(sim::FileExists(LogFileIn(off)));
 }
 
+// The crash path's entry against the text stream's, the same text logged
+// both ways: byte for byte the same once the clock's digits are set aside.
+// Before the setting is decided, and with it off, nothing is logged.
+TEST(LogFile, TheCrashPathWritesTheSameEntryAsTheStreamAndOnlyWhenDecidedOn) {
+  const std::string folder = sim::TempFolder("crash-log");
+  const auto result = sim::RunScenarioInChild("log_from_crash", "\"" + folder + "\" 1");
+  ASSERT_EQ(result.exitCode, 0u) << result.output;
+  const std::string log = sim::ReadFile(LogFileIn(folder));
+  const auto clockDigitsSetAside = [](const std::string& text) {
+    return std::regex_replace(text, std::regex("\\d"), "9");
+  };
+  const std::string stream = log.substr(0, log.size() / 2), crash = log.substr(log.size() / 2);
+  const std::regex entry("\\d\\d [A-Z][a-z][a-z] \\d\\d:\\d\\d:\\d\\d two\r\nlines 100%\r\n\r\n");
+  EXPECT_TRUE(std::regex_match(stream, entry)) << log;
+  EXPECT_EQ(clockDigitsSetAside(crash), clockDigitsSetAside(stream)) << log;
+
+  const std::string off = sim::TempFolder("crash-log-off");
+  ASSERT_EQ(sim::RunScenarioInChild("log_from_crash", "\"" + off + "\" 0").exitCode, 0u);
+  EXPECT_FALSE(sim::FileExists(LogFileIn(off)));
+}
+
 }  // namespace
 }  // namespace frame_test
 
@@ -132,5 +153,14 @@ SIM_SCENARIO(log_missing_folder) {
 SIM_SCENARIO(log_off) {
   sim::PrepareGameFolder(args.at(0), "[Patch]\nLogMessageToFile=0\n");
   ShowText("not logged");
+  return 0;
+}
+
+SIM_SCENARIO(log_from_crash) {
+  sim::PrepareGameFolder(args.at(0), "[Patch]\nLogMessageToFile=" + args.at(1) + "\n");
+  LogMessageToFileFromCrash("undecided");
+  DecideLogMessageToFile();
+  LogMessageToFile("two\nlines 100%");
+  LogMessageToFileFromCrash("two\nlines 100%");
   return 0;
 }

@@ -35,13 +35,14 @@ class TextBuilder {
     return *this;
   }
 
-  TextBuilder& AppendDecimal(uint32_t value) {
+  // At least minDigits digits, zeros in front.
+  TextBuilder& AppendDecimal(uint32_t value, int minDigits = 1) {
     char digits[10];
     int count = 0;
     do {
       digits[count++] = static_cast<char>('0' + value % 10);
       value /= 10;
-    } while (value != 0);
+    } while (value != 0 || (count < minDigits && count < 10));
     while (count > 0) Put(digits[--count]);
     return *this;
   }
