@@ -35,12 +35,21 @@ bool InUnusedStack(uintptr_t address, uintptr_t esp) {
 // leaf's frame itself may be broken: its landing would pop words that were
 // never pushed and return through a stray one. Those go on to the crash
 // recorder instead.
+//
+// Under QEMU's user-mode emulation every page fault arrives as an illegal
+// instruction with no address. The guarded leaves hold no such instruction,
+// so there it is taken as a read, unless the stack is within a few pages of
+// running out, where it may as well be a push that overflowed.
 bool ReadOfGuardedData(const EXCEPTION_POINTERS& info) {
   constexpr ULONG_PTR kRead = 0;  // ExceptionInformation[0]: 0 read, 1 write, 8 execute
+  constexpr uintptr_t kStackRoomForEmulatedFault = 4 * 4096;
   const EXCEPTION_RECORD& record = *info.ExceptionRecord;
+  const uintptr_t esp = info.ContextRecord->Esp;
+  if (record.ExceptionCode == EXCEPTION_ILLEGAL_INSTRUCTION) {
+    return !InUnusedStack(esp - kStackRoomForEmulatedFault, esp);
+  }
   return record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record.NumberParameters >= 2 &&
-         record.ExceptionInformation[0] == kRead &&
-         !InUnusedStack(record.ExceptionInformation[1], info.ContextRecord->Esp);
+         record.ExceptionInformation[0] == kRead && !InUnusedStack(record.ExceptionInformation[1], esp);
 }
 
 LONG CALLBACK ResumeAtFaultLanding(EXCEPTION_POINTERS* info) {
