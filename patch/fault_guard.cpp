@@ -18,16 +18,32 @@ constexpr int kMaxLandings = 16;
 FaultLanding g_landings[kMaxLandings];
 std::atomic<int> g_landingCount{0};
 
-// The part of the thread's stack not in use: from DeallocationStack, the
-// lowest address the stack may grow to, up to ESP. Data a leaf reads never
-// lies there; a fault there is the stack running out. A host on a stack of
-// its own making, outside the thread's bounds, has no such part.
-bool InUnusedStack(uintptr_t address, uintptr_t esp) {
+// The thread's stack: DeallocationStack, the lowest address it may grow to,
+// and the TIB's StackBase.
+uintptr_t StackBottom() {
   uintptr_t bottom;
-  uintptr_t top;
   asm("movl %%fs:0xE0C, %0" : "=r"(bottom));
+  return bottom;
+}
+uintptr_t StackTop() {
+  uintptr_t top;
   asm("movl %%fs:4, %0" : "=r"(top));
-  return esp >= bottom && esp < top && address >= bottom && address < esp;
+  return top;
+}
+
+// The part of the thread's stack not in use: from its bottom up to ESP. Data
+// a leaf reads never lies there; a fault there is the stack running out. A
+// host on a stack of its own making, outside the thread's bounds, has no
+// such part.
+bool InUnusedStack(uintptr_t address, uintptr_t esp) {
+  const uintptr_t bottom = StackBottom();
+  return esp >= bottom && esp < StackTop() && address >= bottom && address < esp;
+}
+
+// A thread whose ESP, within its own stack, has less than room left.
+bool NearStackEnd(uintptr_t esp, uintptr_t room) {
+  const uintptr_t bottom = StackBottom();
+  return esp >= bottom && esp < StackTop() && esp - bottom < room;
 }
 
 // A landing stands for "the data could not be read". A write, a stack
@@ -45,9 +61,7 @@ bool ReadOfGuardedData(const EXCEPTION_POINTERS& info) {
   constexpr uintptr_t kStackRoomForEmulatedFault = 4 * 4096;
   const EXCEPTION_RECORD& record = *info.ExceptionRecord;
   const uintptr_t esp = info.ContextRecord->Esp;
-  if (record.ExceptionCode == EXCEPTION_ILLEGAL_INSTRUCTION) {
-    return !InUnusedStack(esp - kStackRoomForEmulatedFault, esp);
-  }
+  if (record.ExceptionCode == EXCEPTION_ILLEGAL_INSTRUCTION) return !NearStackEnd(esp, kStackRoomForEmulatedFault);
   return record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record.NumberParameters >= 2 &&
          record.ExceptionInformation[0] == kRead && !InUnusedStack(record.ExceptionInformation[1], esp);
 }
