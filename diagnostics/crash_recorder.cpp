@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "diagnostics/crash_details.h"
 #include "diagnostics/crash_info_bits.h"
+#include "diagnostics/crash_summary.h"
 #include "diagnostics/crash_recorder_sites.h"
 #include "diagnostics/minidump_writer.h"
 #include "diagnostics/text_builder.h"
@@ -102,6 +103,7 @@ DWORD ComposeReport(const CONTEXT& context) {
   AppendRegister(report, "EBP", context.Ebp);
   AppendRegister(report, "ESP", context.Esp);
   report.Append("STACK(").Append(FormatStackWords(context.Esp, true, g_usefulWords)).Append(");");
+  if (WriteDetails) report.Append(ComposeCrashSummary(context, nullptr, nullptr));
   report.Append("\n\nNot so useful info (don't post unless asked):\n");
   report.Append("STACK_FULL(").Append(FormatStackWords(context.Esp, false, g_allWords)).Append(");\n");
   return report.Length();
@@ -294,6 +296,7 @@ bool ApplyRecordCrashInfo() {
   if (value & kDetailsBit) {
     WriteDetails = true;
     PrepareCrashDetails();
+    PrepareThreadDetails();
   }
   // A failed start is noted in the report of the crash, where it matters.
   if (value & kMinidumpBit) {
