@@ -180,7 +180,9 @@ TEST(CrashDetails, AHostCrashGetsTheClassicLinesTheDetailsAndADumpOrALineWhyNot)
         "\r\nFaulting module: diagnostics_tests.exe+0x"},
        EXCEPTION_STACK_OVERFLOW},
       {"access", "blocked-dump",
-       {"\r\nOrrisbane options on: LogMessageToFile, RecordCrashInfo\r\n"
+       {"\r\nSummary:\r\nProbable culprit: none found: every frame belongs to the game or the system. Run "
+        "orrisbane-doctor --crash on this report: it tells whether an Orrisbane option guards this site.\r\n",
+        "\r\nOrrisbane options on: LogMessageToFile, RecordCrashInfo\r\n"
         "Minidump not written: the file could not be opened\r\n"},
        0},
   };
@@ -212,16 +214,20 @@ TEST(CrashDetails, ExceptionsAreNamedWithWhatTheyTriedAndTheThrownType) {
   };
   // Throw information as MSVC lays it out: throw info -> catchable type
   // array -> first catchable type -> type descriptor.
-  struct {
+  struct Thrown {
     uint32_t typeDescriptor[2] = {0, 0};
-    char name[32] = ".?AVbad_thing@game@@";
+    char name[40] = {};
     uint32_t catchableType[2] = {0, 0};
     uint32_t catchableTypes[2] = {1, 0};
     uint32_t throwInfo[4] = {0, 0, 0, 0};
-  } thrown;
-  thrown.catchableType[1] = AddressOf(thrown.typeDescriptor);
-  thrown.catchableTypes[1] = AddressOf(thrown.catchableType);
-  thrown.throwInfo[3] = AddressOf(thrown.catchableTypes);
+    explicit Thrown(const char* decorated) {
+      std::strcpy(name, decorated);
+      catchableType[1] = AddressOf(typeDescriptor);
+      catchableTypes[1] = AddressOf(catchableType);
+      throwInfo[3] = AddressOf(catchableTypes);
+    }
+  };
+  const Thrown plain(".?AVbad_thing@game@@"), templated(".?AV?$bad_value@H@game@@"), odd(".?AV?$bad@P6AXXZ@@");
   const struct {
     DWORD code;
     std::vector<ULONG_PTR> parameters;
@@ -234,8 +240,11 @@ TEST(CrashDetails, ExceptionsAreNamedWithWhatTheyTriedAndTheThrownType) {
       {EXCEPTION_INT_DIVIDE_BY_ZERO, {}, "0xC0000094 integer divide by zero"},
       {EXCEPTION_PRIV_INSTRUCTION, {}, "0xC0000096 privileged instruction"},
       {0xE0001234, {}, "0xE0001234 unknown exception"},
-      {0xE06D7363, {0x19930520, 0, AddressOf(thrown.throwInfo)},
-       "0xE06D7363 C++ exception, thrown type game::bad_thing"},
+      {0xE06D7363, {0x19930520, 0, AddressOf(plain.throwInfo)}, "0xE06D7363 C++ exception, thrown type game::bad_thing"},
+      {0xE06D7363, {0x19930520, 0, AddressOf(templated.throwInfo)},
+       "0xE06D7363 C++ exception, thrown type game::bad_value<int>"},
+      // a name that does not decode in full stands as it is
+      {0xE06D7363, {0x19930520, 0, AddressOf(odd.throwInfo)}, "0xE06D7363 C++ exception, thrown type .?AV?$bad@P6AXXZ@@"},
       {0xE06D7363, {0x19930520, 0, sim::UnreadablePage()}, "0xE06D7363 C++ exception"},
   };
   for (const auto& c : cases) EXPECT_EQ(describe(c.code, c.parameters), c.text);
