@@ -1,5 +1,7 @@
 #include "diagnostics/game_objects.h"
 
+#include <cstring>
+
 #include "diagnostics/form_layout.h"
 #include "diagnostics/guarded_memory.h"
 #include "diagnostics/module_list.h"
@@ -11,6 +13,7 @@ namespace {
 constexpr int kStackWordsSearched = 64;
 constexpr int kObjectsListed = 32;
 constexpr int kPlacesSize = 96;
+constexpr size_t kLongestPlace = sizeof ", ESP+0xFC, ..." - 1;
 
 struct SeenObject {
   uint32_t address;
@@ -41,7 +44,16 @@ void Note(uint32_t value, const char* registerName, uint32_t stackOffset) {
   TextBuilder(earlier).Append(i == g_objectCount ? "" : g_objects[i].places);
   if (i == g_objectCount) g_objects[g_objectCount++].address = value;
   TextBuilder places(g_objects[i].places);
-  if (earlier[0] != '\0') places.Append(earlier).Append(", ");
+  if (earlier[0] != '\0') {
+    // A full list says so once rather than losing places unseen.
+    places.Append(earlier);
+    if (places.Length() >= 3 && std::strcmp(earlier + places.Length() - 3, "...") == 0) return;
+    if (places.Length() + kLongestPlace > kPlacesSize - 1) {
+      places.Append(", ...");
+      return;
+    }
+    places.Append(", ");
+  }
   if (registerName != nullptr) {
     places.Append(registerName);
   } else {
