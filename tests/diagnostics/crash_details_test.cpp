@@ -128,6 +128,9 @@ TEST(CrashDetails, AFaultInAnotherModsLibraryNamesTheModItsFunctionsObjectsAndSt
     std::smatch found;
     ASSERT_TRUE(std::regex_search(report, found, object)) << report;
     const uint32_t reference = std::stoul(found[1], nullptr, 16), box = reference - 0x100;  // as the scenario lays out
+    EXPECT_TRUE(std::regex_search(report, std::regex("\r\n  EAX 0x[0-9A-F]+ Orrisbane\\.dll\\+0x[0-9A-F]+ "
+                                                     "\\(QORVPlugin_Load\\+0x1\\)\r\n")))
+        << report;
     ExpectContains(report, {"\r\n  EBX 0x" + Hex(box) + " object of class mod::Box<int>\r\n",
                             "\r\n  EDI 0x" + Hex(box + 8) + " object of class mod::Box<int> (its base at +0x8; the "
                             "object starts at 0x" + Hex(box) + ")\r\n",
@@ -252,12 +255,13 @@ TEST(CrashDetails, ExceptionsAreNamedWithWhatTheyTriedAndTheThrownType) {
 
 }  // namespace
 
-// Hand-built objects in the registers of a host call into another mod's
-// library that faults: a mod::Box<int> whose two vtables lie in the mod
-// (EBX at the object, EDI at its second base), a game reference with its
-// base form (vtables in the host's image, ECX and a stack word), a string
-// and a pointer to nothing. Type information as MSVC lays it out: vtable
-// -> the word before it -> complete object locator -> type descriptor.
+// An address in the plugin's code and hand-built objects in the registers
+// of a host call into another mod's library that faults: a mod::Box<int>
+// whose two vtables lie in the mod (EBX at the object, EDI at its second
+// base), a game reference with its base form (vtables in the host's image,
+// ECX and a stack word), a string and a pointer to nothing. Type
+// information as MSVC lays it out: vtable -> the word before it -> complete
+// object locator -> type descriptor.
 SIM_SCENARIO(crash_in_mod) {
   sim::PrepareGameFolder(args.at(0), "[Patch]\nLogMessageToFile=1\nRecordCrashInfo=" + args.at(1) + "\n");
   const char* plugin = std::getenv("ORRISBANE_DLL");
@@ -299,8 +303,11 @@ SIM_SCENARIO(crash_in_mod) {
 
   const char* faulting = args.at(2) == "read" ? "CrashModReadFault" : "CrashModCopyFault";
   const uint32_t functionPointer = AddressOf(reinterpret_cast<void*>(GetProcAddress(mod, "CrashModWriteFault")));
+  // A code address inside the plugin, named from its own function table.
+  const uint32_t insidePlugin =
+      AddressOf(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("Orrisbane.dll"), "QORVPlugin_Load"))) + 1;
   sim::UnhandledFault fault{.eip = kModCallSite,
-                            .regs = {.eax = 0x11, .ebx = box, .ecx = reference, .edx = sim::UnreadablePage(),
+                            .regs = {.eax = insidePlugin, .ebx = box, .ecx = reference, .edx = sim::UnreadablePage(),
                                      .esi = at(0xD00), .edi = box + 8, .ebp = 0xBEEF},
                             .stack = {functionPointer, reference, host::kImageBegin, host::kImageLast}};
   fault.callee = AddressOf(reinterpret_cast<void*>(GetProcAddress(mod, faulting)));
