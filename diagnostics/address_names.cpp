@@ -60,16 +60,8 @@ bool NearestExport(uint32_t base, uint32_t offset, uint32_t* nameRva, uint32_t* 
 // An export name as it stands, or nothing when it is not a short printable text.
 bool AppendExportName(uint32_t address, TextBuilder& out) {
   char name[kLongestName + 1];
-  int length = 0;
-  for (; length < kLongestName; ++length) {
-    uint8_t c = 0;
-    if (!ReadGuardedByte(address + length, &c)) return false;
-    if (c == 0) break;
-    if (c < 0x20 || c >= 0x7F) return false;
-    name[length] = static_cast<char>(c);
-  }
-  if (length == 0 || length == kLongestName) return false;
-  name[length] = '\0';
+  const int length = ReadGuardedText(address, name, IsPrintable);
+  if (length <= 0 || length == kLongestName) return false;
   out.Append(name);
   return true;
 }

@@ -78,14 +78,9 @@ uint32_t AppendCallStack(void* argument) {
 // A printable, terminated run of at least a few characters, escaped.
 bool AppendString(uint32_t address, TextBuilder& out) {
   char text[kStringShown + 1];
-  int length = 0;
-  for (; length < kStringShown; ++length) {
-    uint8_t c = 0;
-    if (!ReadGuardedByte(address + length, &c)) return false;
-    if (c == 0) break;
-    if ((c < 0x20 || c >= 0x7F) && c != '\t' && c != '\n' && c != '\r') return false;
-    text[length] = static_cast<char>(c);
-  }
+  const int length = ReadGuardedText(address, text, [](uint8_t c) {
+    return IsPrintable(c) || c == '\t' || c == '\n' || c == '\r';
+  });
   if (length < kShortestString) return false;
   out.Append(" \"");
   for (int i = 0; i < length; ++i) {

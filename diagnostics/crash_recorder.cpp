@@ -54,7 +54,7 @@ char g_dumpNote[160];
 char g_logLine[80];
 StackWordsText g_usefulWords;
 StackWordsText g_allWords;
-char g_report[2 * kStackWordsTextSize + 512];
+char g_report[2 * kStackWordsTextSize + 512 + kCrashSummarySize];
 
 void FormatCrashTime() {
   const std::time_t now = std::time(nullptr);

@@ -28,7 +28,7 @@ constexpr const char* kSystemPrefixes[] = {"msvcr", "msvcp", "vcruntime", "api-m
                                            "xinput", "dinput", "wined3d", "igd"};
 constexpr const char* kSystemEndings[] = {".drv"};
 
-char g_summary[1024];
+char g_summary[kCrashSummarySize];
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 

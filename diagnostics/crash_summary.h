@@ -3,7 +3,11 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
+
 #include "diagnostics/module_list.h"
+
+constexpr size_t kCrashSummarySize = 1024;
 
 enum class CulpritReason {
   kFaultedInIt,       // the faulting instruction lies in it
@@ -23,7 +27,7 @@ bool IsSystemModule(const char* name);
 // module snapshot; record is null for a thread that did not fault.
 const LoadedModule* ProbableCulprit(const CONTEXT& context, const EXCEPTION_RECORD* record, CulpritReason* reason);
 
-// The "Summary:" block, CR LF line ends. It begins with the line end of the
+// The "Summary:" block, CR LF line ends, shorter than kCrashSummarySize. It begins with the line end of the
 // classic long line and an empty line, and ends after the caution without a
 // line end, so that it goes right between the long line and the classic
 // "\n\nNot so useful info". The length is set when asked for.

@@ -1,6 +1,9 @@
 #include "diagnostics/msvc_type_name.h"
 
+#include <cstdint>
 #include <cstring>
+
+#include "diagnostics/text_builder.h"
 
 namespace {
 
@@ -249,17 +252,13 @@ class Decoder {
       for (; *p_ >= 'A' && *p_ <= 'P'; ++p_, ++digits) value = value * 16 + static_cast<unsigned>(*p_ - 'A');
       if (*p_++ != '@' || digits == 0 || digits > 16) return false;
     }
-    char digits[21];
-    int count = 0;
-    do {
-      digits[count++] = static_cast<char>('0' + value % 10);
-      value /= 10;
-    } while (value != 0);
+    if (value > UINT32_MAX) return false;
+    char text[12];
+    TextBuilder number(text);
+    if (negative) number.Append("-");
+    number.AppendDecimal(static_cast<uint32_t>(value));
     Begin();
-    if (negative && !Add("-")) return false;
-    while (count > 0) {
-      if (!Add(&digits[--count], 1)) return false;
-    }
+    if (!Add(text)) return false;
     *out = End();
     return true;
   }

@@ -19,15 +19,7 @@ enum class NameRead { kNone, kWhole, kCut };
 
 // The decorated name, copied through the guard.
 NameRead ReadDecoratedName(uint32_t address) {
-  int n = 0;
-  for (; n + 1 < kMaxDecoratedName; ++n) {
-    uint8_t c = 0;
-    if (!ReadGuardedByte(address + n, &c)) return NameRead::kNone;
-    if (c == 0) break;
-    if (c < 0x20 || c >= 0x7F) return NameRead::kNone;
-    g_decorated[n] = static_cast<char>(c);
-  }
-  g_decorated[n] = '\0';
+  const int n = ReadGuardedText(address, g_decorated, IsPrintable);
   const bool typeName = n > 4 && g_decorated[0] == '.' && g_decorated[1] == '?' && g_decorated[2] == 'A';
   if (!typeName) return NameRead::kNone;
   return n + 1 == kMaxDecoratedName ? NameRead::kCut : NameRead::kWhole;
