@@ -53,6 +53,8 @@ constexpr PrimitiveType kExtendedPrimitives[] = {
 // of it, of nesting or of parts fails the whole name.
 class Decoder {
  public:
+  constexpr Decoder() {}
+
   bool TypeDescriptor(const char* text, Span* name) {
     p_ = text;
     depth_ = 0;
@@ -266,13 +268,13 @@ class Decoder {
   const char* p_ = "";
   NameTable* names_ = nullptr;
   int depth_ = 0;
-  char scratch_[kScratchSize];
+  char scratch_[kScratchSize] = {};
   size_t used_ = 0;
   size_t start_ = 0;
 };
 
 // Static: the crash path may run with little stack left.
-Decoder g_decoder;
+constinit Decoder g_decoder;
 
 }  // namespace
 

@@ -129,7 +129,7 @@ TEST(CrashDetails, AFaultInAnotherModsLibraryNamesTheModItsFunctionsObjectsAndSt
     ASSERT_TRUE(std::regex_search(report, found, object)) << report;
     const uint32_t reference = std::stoul(found[1], nullptr, 16), box = reference - 0x100;  // as the scenario lays out
     EXPECT_TRUE(std::regex_search(report, std::regex("\r\n  EAX 0x[0-9A-F]+ Orrisbane\\.dll\\+0x[0-9A-F]+ "
-                                                     "\\(QORVPlugin_Load\\+0x1\\)\r\n")))
+                                                     "\\(CrashFilter\\+0x1\\)\r\n")))
         << report;
     ExpectContains(report, {"\r\n  EBX 0x" + Hex(box) + " object of class mod::Box<int>\r\n",
                             "\r\n  EDI 0x" + Hex(box + 8) + " object of class mod::Box<int> (its base at +0x8; the "
@@ -303,9 +303,9 @@ SIM_SCENARIO(crash_in_mod) {
 
   const char* faulting = args.at(2) == "read" ? "CrashModReadFault" : "CrashModCopyFault";
   const uint32_t functionPointer = AddressOf(reinterpret_cast<void*>(GetProcAddress(mod, "CrashModWriteFault")));
-  // A code address inside the plugin, named from its own function table.
-  const uint32_t insidePlugin =
-      AddressOf(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("Orrisbane.dll"), "QORVPlugin_Load"))) + 1;
+  // A code address inside the plugin that no export names: only its own
+  // function table can.
+  const uint32_t insidePlugin = AddressOf(reinterpret_cast<void*>(ObservedRecorder())) + 1;
   sim::UnhandledFault fault{.eip = kModCallSite,
                             .regs = {.eax = insidePlugin, .ebx = box, .ecx = reference, .edx = sim::UnreadablePage(),
                                      .esi = at(0xD00), .edi = box + 8, .ebp = 0xBEEF},
