@@ -37,7 +37,8 @@ paste -d' ' <(cut -d' ' -f1 <<<"$symbols" | while read -r a; do printf '0x%X\n' 
       <(cut -d' ' -f2 <<<"$symbols" | $tools-c++filt -p |
         sed -e 's/^-$//' -e 's/^_//' -e 's/@[0-9]*$//' -e 's/(anonymous namespace):://g') |
   awk -v entries="$(capacity_of kOwnSymbolCapacity)" -v bytes="$(capacity_of kOwnSymbolNamesCapacity)" '
-    { offset[NR] = $1; sub(/^[^ ]* ?/, ""); name[NR] = $0 }
+    # A name that would need escaping in C (a literal operator) stays out.
+    { offset[NR] = $1; sub(/^[^ ]* ?/, ""); name[NR] = $0 ~ /["\\]/ ? "" : $0 }
     END {
       if (NR > entries) { print "own_symbols: " NR " functions, more than the table holds (kOwnSymbolCapacity)" > "/dev/stderr"; exit 1 }
       print NR ","
@@ -46,6 +47,6 @@ paste -d' ' <(cut -d' ' -f1 <<<"$symbols" | while read -r a; do printf '0x%X\n' 
       print "{"; used = 1; for (i = 1; i <= NR; ++i) { print (name[i] == "" ? 0 : used) ","; if (name[i] != "") used += length(name[i]) + 1 }; print "},"
       if (used > bytes) { print "own_symbols: " used " bytes of names, more than the table holds (kOwnSymbolNamesCapacity)" > "/dev/stderr"; exit 1 }
       print "\"\\0\""
-      for (i = 1; i <= NR; ++i) { if (name[i] == "") continue; n = name[i]; gsub(/\\/, "\\\\", n); gsub(/"/, "\\\"", n); print "\"" n "\\0\"" }
+      for (i = 1; i <= NR; ++i) if (name[i] != "") print "\"" name[i] "\\0\""
     }' >"$out.new"
 mv "$out.new" "$out"
