@@ -37,7 +37,9 @@ TEST(MsvcTypeName, DecodesTheWholeNameOrNothing) {
     char out[256] = "untouched";
     const bool decoded = DecodeTypeDescriptorName(c.decorated, out, sizeof out);
     EXPECT_EQ(decoded, c.decoded != nullptr) << c.decorated << " gave " << out;
-    if (decoded && c.decoded != nullptr) EXPECT_EQ(std::string(out), c.decoded) << c.decorated;
+    if (decoded && c.decoded != nullptr) {
+      EXPECT_EQ(std::string(out), c.decoded) << c.decorated;
+    }
   }
 }
 
