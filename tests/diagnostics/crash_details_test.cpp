@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/crash_details.h"
 #include "diagnostics/exception_description.h"
 #include "patch/frame_sites.h"
 #include "sim/host_diagnostics.h"
@@ -203,6 +204,34 @@ TEST(CrashDetails, AHostCrashGetsTheClassicLinesTheDetailsAndADumpOrALineWhyNot)
     ASSERT_EQ(dump.bytes.substr(0, 4), "MDMP") << child.output;
     EXPECT_EQ(dump.Word(dump.Stream(6) + 8), c.dumpException);
   }
+}
+
+// A thread that did not fault (as a freeze report shows the main thread):
+// where it is stands in place of the exception and the faulting module,
+// and the rest of the details follows as for a crash.
+TEST(CrashDetails, AThreadWithoutAnExceptionGetsWhereItIsStuckAndTheRest) {
+  HMODULE mod = LoadLibraryA(BesideThisProgram("CrashMod.dll").c_str());
+  ASSERT_NE(mod, nullptr);
+  const auto exported = [mod](const char* name) { return AddressOf(reinterpret_cast<void*>(GetProcAddress(mod, name))); };
+  constexpr uint32_t kCopyFaultReturn = 0x14;  // right after CrashModCopyFault's call of memcpy
+  std::vector<uint32_t> stack(4096, 0);  // every word the call stack searches
+  stack[1] = exported("CrashModCopyFault") + kCopyFaultReturn;
+  CONTEXT context{};
+  context.Eip = exported("CrashModReadFault") + 3;
+  context.Esp = AddressOf(stack.data());
+  PrepareThreadDetails();
+  DWORD length = 0;
+  const std::string details = ComposeThreadDetails(context, nullptr, &length);
+  EXPECT_EQ(details.size(), length);
+  const std::string stuck = Hex(exported("CrashModReadFault") + 3 - AddressOf(mod));
+  const std::string copyReturn = Hex(exported("CrashModCopyFault") + kCopyFaultReturn - AddressOf(mod));
+  EXPECT_EQ(details.rfind("\r\nDetails:\r\nMain thread stuck at: CrashMod.dll+0x" + stuck +
+                          " (CrashModReadFault+0x3)\r\nInstructions:\r\n  > ", 0), 0u) << details;
+  ExpectContains(details, {"\r\nProbable call stack (* confirmed by the EBP frame chain):\r\n  ESP+0x4: CrashMod.dll+0x" +
+                               copyReturn + " (CrashModCopyFault+0x14)\r\nRegisters:\r\n",
+                           "\r\nPossible relevant objects:\r\n  none found\r\nSystem:\r\n", "\r\nModules:\r\n"});
+  EXPECT_FALSE(Contains(details, "Exception:")) << details;
+  FreeLibrary(mod);
 }
 
 TEST(CrashDetails, ExceptionsAreNamedWithWhatTheyTriedAndTheThrownType) {
