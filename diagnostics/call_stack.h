@@ -15,6 +15,6 @@ struct CallFrame {
 
 constexpr int kCallFramesKept = 64;
 
-// Scans the stack of the context (module snapshot taken); returns the
-// frames, nearest first, and sets their count.
+// Scans the stack of the context against the last module snapshot (take
+// one first); returns the frames, nearest first, and sets their count.
 const CallFrame* CollectCallStack(const CONTEXT& context, int* count);
