@@ -14,10 +14,12 @@ class TextBuilder {
     buffer_[0] = '\0';
   }
 
-  // Text beyond the buffer is dropped; the result stays terminated.
+  // Text beyond the buffer is dropped; the result stays terminated. A line
+  // feed that already follows a CR gets no second one, so that text with
+  // CR LF line ends can be appended as well.
   TextBuilder& Append(const char* text) {
     for (; *text != '\0'; ++text) {
-      if (*text == '\n' && lineEnds_ == kCrLf) Put('\r');
+      if (*text == '\n' && lineEnds_ == kCrLf && (length_ == 0 || buffer_[length_ - 1] != '\r')) Put('\r');
       Put(*text);
     }
     return *this;

@@ -1,84 +1,53 @@
 #include "diagnostics/crash_details.h"
 
 #include "core/known_crash.h"
+#include "diagnostics/address_names.h"
+#include "diagnostics/call_stack.h"
+#include "diagnostics/disassembly.h"
 #include "diagnostics/exception_description.h"
+#include "diagnostics/game_objects.h"
 #include "diagnostics/guarded_memory.h"
 #include "diagnostics/module_list.h"
 #include "diagnostics/module_version.h"
 #include "diagnostics/rtti_name.h"
+#include "diagnostics/system_info.h"
 #include "patch/fault_guard.h"
 #include "plugin/option_table.h"
 
 namespace {
 
-constexpr int kCallStackEntries = 64;
-constexpr int kStackWordsSearched = 4096;
-constexpr int kFramesFollowed = 64;
-constexpr uint32_t kLargestFrame = 1024 * 1024;
+constexpr int kInstructionsShown = 5;  // the faulting one and a few after it
 constexpr int kStringShown = 60;
 constexpr int kShortestString = 4;
 
-char g_details[48 * 1024];
+char g_details[64 * 1024];
 char g_optionsOn[2048];
-uint32_t g_frameReturnSlots[kFramesFollowed];
-int g_frameCount = 0;
+char g_className[1100];
 
 struct Composition {
-  const EXCEPTION_POINTERS* exception;
+  const CONTEXT* context;
+  const EXCEPTION_RECORD* record;  // null for a thread that did not fault
   TextBuilder* out;
 };
 
-void AppendModuleOffset(const LoadedModule& module, uint32_t address, TextBuilder& out) {
-  out.Append(module.name).Append("+0x").AppendHex(address - module.base);
-}
-
-// Code is what a call can return to: committed executable memory of a
-// module. The section table is not asked, because a module may make code
-// executable at run time (as the host's unpacked image does).
-bool IsModuleCode(uint32_t address) {
-  if (ModuleContaining(address) == nullptr) return false;
-  MEMORY_BASIC_INFORMATION region;
-  if (VirtualQuery(reinterpret_cast<const void*>(static_cast<uintptr_t>(address)), &region, sizeof region) == 0) {
-    return false;
-  }
-  constexpr DWORD kExecutable = PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
-  return region.State == MEM_COMMIT && (region.Protect & kExecutable) != 0;
-}
-
-// The return-address slots of the EBP frame chain, each frame above the last.
-void FollowFrameChain(uint32_t ebp) {
-  g_frameCount = 0;
-  while (g_frameCount < kFramesFollowed) {
-    uint32_t callerEbp = 0;
-    if (!ReadGuardedWord(ebp, &callerEbp)) return;
-    g_frameReturnSlots[g_frameCount++] = ebp + 4;
-    if (callerEbp <= ebp || callerEbp - ebp > kLargestFrame) return;
-    ebp = callerEbp;
-  }
-}
-
-bool ConfirmedByFrameChain(uint32_t slot) {
-  for (int i = 0; i < g_frameCount; ++i) {
-    if (g_frameReturnSlots[i] == slot) return true;
-  }
-  return false;
-}
-
 uint32_t AppendException(void* argument) {
   const Composition& c = *static_cast<Composition*>(argument);
+  if (c.record == nullptr) return 0;
   c.out->Append("Exception: ");
-  AppendExceptionDescription(*c.exception->ExceptionRecord, *c.out);
+  AppendExceptionDescription(*c.record, *c.out);
   c.out->Append("\n");
   return 0;
 }
 
-uint32_t AppendFaultingModule(void* argument) {
+// Where the thread was: the faulting module of a crash, or where a thread
+// that did not fault is stuck.
+uint32_t AppendLocation(void* argument) {
   const Composition& c = *static_cast<Composition*>(argument);
-  const uint32_t eip = c.exception->ContextRecord->Eip;
-  c.out->Append("Faulting module: ");
+  const uint32_t eip = c.context->Eip;
+  c.out->Append(c.record != nullptr ? "Faulting module: " : "Main thread stuck at: ");
   if (const LoadedModule* module = ModuleContaining(eip)) {
-    AppendModuleOffset(*module, eip, *c.out);
-    AppendModuleVersion(module->base, *c.out);
+    AppendCodeAddress(*module, eip, *c.out);
+    if (c.record != nullptr) AppendModuleVersion(module->base, *c.out);
   } else {
     c.out->Append("none at 0x").AppendHex(eip);
   }
@@ -86,22 +55,22 @@ uint32_t AppendFaultingModule(void* argument) {
   return 0;
 }
 
+uint32_t AppendCode(void* argument) {
+  const Composition& c = *static_cast<Composition*>(argument);
+  AppendInstructions(c.context->Eip, kInstructionsShown, *c.out);
+  return 0;
+}
+
 uint32_t AppendCallStack(void* argument) {
   const Composition& c = *static_cast<Composition*>(argument);
-  const CONTEXT& context = *c.exception->ContextRecord;
-  FollowFrameChain(context.Ebp);
+  int count = 0;
+  const CallFrame* frames = CollectCallStack(*c.context, &count);
   c.out->Append("Probable call stack (* confirmed by the EBP frame chain):\n");
-  int listed = 0;
-  for (int i = 0; i < kStackWordsSearched && listed < kCallStackEntries; ++i) {
-    const uint32_t slot = context.Esp + 4u * i;
-    uint32_t word = 0;
-    if (!ReadGuardedWord(slot, &word)) break;
-    if (!IsModuleCode(word)) continue;
-    c.out->Append("  ESP+0x").AppendHex(4u * i).Append(": ");
-    AppendModuleOffset(*ModuleContaining(word), word, *c.out);
-    if (ConfirmedByFrameChain(slot)) c.out->Append(" *");
+  for (int i = 0; i < count; ++i) {
+    c.out->Append("  ESP+0x").AppendHex(frames[i].slotOffset).Append(": ");
+    AppendCodeAddress(*ModuleContaining(frames[i].returnAddress), frames[i].returnAddress, *c.out);
+    if (frames[i].confirmed) c.out->Append(" *");
     c.out->Append("\n");
-    ++listed;
   }
   return 0;
 }
@@ -109,14 +78,9 @@ uint32_t AppendCallStack(void* argument) {
 // A printable, terminated run of at least a few characters, escaped.
 bool AppendString(uint32_t address, TextBuilder& out) {
   char text[kStringShown + 1];
-  int length = 0;
-  for (; length < kStringShown; ++length) {
-    uint8_t c = 0;
-    if (!ReadGuardedByte(address + length, &c)) return false;
-    if (c == 0) break;
-    if ((c < 0x20 || c >= 0x7F) && c != '\t' && c != '\n' && c != '\r') return false;
-    text[length] = static_cast<char>(c);
-  }
+  const int length = ReadGuardedText(address, text, [](uint8_t c) {
+    return IsPrintable(c) || c == '\t' || c == '\n' || c == '\r';
+  });
   if (length < kShortestString) return false;
   out.Append(" \"");
   for (int i = 0; i < length; ++i) {
@@ -135,12 +99,16 @@ void AppendRegister(const char* name, uint32_t value, TextBuilder& out) {
   out.Append("  ").Append(name).Append(" 0x").AppendHex(value);
   if (const LoadedModule* module = ModuleContaining(value)) {
     out.Append(" ");
-    AppendModuleOffset(*module, value, out);
+    AppendCodeAddress(*module, value, out);
   }
-  char className[256];
-  TextBuilder classNameText(className);
-  if (AppendObjectClassName(value, classNameText)) {
-    out.Append(" object of class ").Append(className);
+  TextBuilder classNameText(g_className);
+  uint32_t baseOffset = 0;
+  if (AppendObjectClassName(value, classNameText, &baseOffset)) {
+    out.Append(" object of class ").Append(g_className);
+    if (baseOffset != 0) {
+      out.Append(" (its base at +0x").AppendHex(baseOffset).Append("; the object starts at 0x")
+          .AppendHex(value - baseOffset).Append(")");
+    }
   } else {
     AppendString(value, out);
   }
@@ -149,7 +117,7 @@ void AppendRegister(const char* name, uint32_t value, TextBuilder& out) {
 
 uint32_t AppendRegisters(void* argument) {
   const Composition& c = *static_cast<Composition*>(argument);
-  const CONTEXT& context = *c.exception->ContextRecord;
+  const CONTEXT& context = *c.context;
   c.out->Append("Registers:\n");
   AppendRegister("EAX", context.Eax, *c.out);
   AppendRegister("EBX", context.Ebx, *c.out);
@@ -159,6 +127,17 @@ uint32_t AppendRegisters(void* argument) {
   AppendRegister("EDI", context.Edi, *c.out);
   AppendRegister("EBP", context.Ebp, *c.out);
   AppendRegister("ESP", context.Esp, *c.out);
+  return 0;
+}
+
+uint32_t AppendObjects(void* argument) {
+  const Composition& c = *static_cast<Composition*>(argument);
+  AppendRelevantObjects(*c.context, *c.out);
+  return 0;
+}
+
+uint32_t AppendSystem(void* argument) {
+  AppendSystemInfo(*static_cast<Composition*>(argument)->out);
   return 0;
 }
 
@@ -183,8 +162,9 @@ uint32_t AppendOrrisbaneState(void* argument) {
 
 uint32_t TakeModuleSnapshot(void*) { return static_cast<uint32_t>(SnapshotModules()); }
 
-constexpr GuardedFunction kItems[] = {AppendException, AppendFaultingModule, AppendCallStack,
-                                      AppendRegisters, AppendModules,        AppendOrrisbaneState};
+constexpr GuardedFunction kItems[] = {AppendException, AppendLocation, AppendCode,   AppendCallStack,
+                                      AppendRegisters, AppendObjects,  AppendSystem, AppendModules,
+                                      AppendOrrisbaneState};
 
 }  // namespace
 
@@ -197,9 +177,11 @@ void PrepareCrashDetails() {
   }
 }
 
-const char* ComposeCrashDetails(const EXCEPTION_POINTERS& exception, DWORD* length) {
+void PrepareThreadDetails() { PrepareSystemInfo(); }
+
+const char* ComposeThreadDetails(const CONTEXT& context, const EXCEPTION_RECORD* record, DWORD* length) {
   TextBuilder out(g_details, TextBuilder::kCrLf);
-  Composition composition{&exception, &out};
+  Composition composition{&context, record, &out};
   out.Append("\nDetails:\n");
   bool faulted = false;
   GuardedCall(TakeModuleSnapshot, nullptr, &faulted);
@@ -209,4 +191,8 @@ const char* ComposeCrashDetails(const EXCEPTION_POINTERS& exception, DWORD* leng
   }
   *length = static_cast<DWORD>(out.Length());
   return g_details;
+}
+
+const char* ComposeCrashDetails(const EXCEPTION_POINTERS& exception, DWORD* length) {
+  return ComposeThreadDetails(*exception.ContextRecord, exception.ExceptionRecord, length);
 }

@@ -131,6 +131,7 @@ bool ApplyRecordCrashInfo() {
   if (value & kDetailsBit) {
     g_options.details = true;
     PrepareCrashDetails();
+    PrepareThreadDetails();
   }
   // A failed start is noted in the report of the crash, where it matters.
   if (value & kMinidumpBit) {

@@ -3,6 +3,7 @@
 #include "core/text_builder.h"
 #include "diagnostics/crash_details.h"
 #include "diagnostics/crash_report_text.h"
+#include "diagnostics/crash_summary.h"
 #include "diagnostics/minidump_writer.h"
 #include "patch/messages.h"
 #include "patch/static_file.h"
@@ -44,7 +45,9 @@ void BuildShownPath() {
 FileWrite WriteReport(const EXCEPTION_POINTERS& exception, const CrashReportOptions& options) {
   const bool separated = !options.timestamped && options.append;
   DWORD length = 0;
-  const char* report = ComposeClassicReport(*exception.ContextRecord, g_timeText, separated, &length);
+  const char* summary =
+      options.details ? ComposeCrashSummary(*exception.ContextRecord, exception.ExceptionRecord, nullptr) : nullptr;
+  const char* report = ComposeClassicReport(*exception.ContextRecord, g_timeText, separated, summary, &length);
   DWORD detailsLength = 0;
   const char* details = options.details ? ComposeCrashDetails(exception, &detailsLength) : "";
   if (options.append) return AppendWithRollback(g_reportPath, {{report, length}, {details, detailsLength}});

@@ -2,6 +2,7 @@
 
 #include "core/text_builder.h"
 #include "diagnostics/crash_recorder_sites.h"
+#include "diagnostics/crash_summary.h"
 #include "patch/fault_guard.h"
 #include "patch/frame_sites.h"
 
@@ -14,7 +15,7 @@ constexpr int kStackWordsListed = 256;
 // its stack.
 StackWordsText g_usefulWords;
 StackWordsText g_allWords;
-char g_report[2 * kStackWordsTextSize + 512];
+char g_report[2 * kStackWordsTextSize + 512 + kCrashSummarySize];
 
 void AppendRegister(TextBuilder& report, const char* name, DWORD value) {
   report.Append(name).Append("(").AppendHex(value).Append("); ");
@@ -43,7 +44,8 @@ void FormatCrashTime(CrashTimeText& out) {
       .AppendDecimal(now.wSecond, 2);
 }
 
-const char* ComposeClassicReport(const CONTEXT& context, const char* time, bool withSeparator, DWORD* length) {
+const char* ComposeClassicReport(const CONTEXT& context, const char* time, bool withSeparator, const char* summary,
+                                 DWORD* length) {
   TextBuilder report(g_report, TextBuilder::kCrLf);
   if (withSeparator) report.Append(kAppendSeparator);
   report.Append("Crash info:\n").Append(time).Append(" - ").AppendHex(context.Eip).Append(": V(1); ");
@@ -56,6 +58,7 @@ const char* ComposeClassicReport(const CONTEXT& context, const char* time, bool 
   AppendRegister(report, "EBP", context.Ebp);
   AppendRegister(report, "ESP", context.Esp);
   report.Append("STACK(").Append(FormatStackWords(context.Esp, true, g_usefulWords)).Append(");");
+  if (summary != nullptr) report.Append(summary);
   report.Append("\n\nNot so useful info (don't post unless asked):\n");
   report.Append("STACK_FULL(").Append(FormatStackWords(context.Esp, false, g_allWords)).Append(");\n");
   *length = static_cast<DWORD>(report.Length());

@@ -22,6 +22,8 @@ using CrashTimeText = char[80];
 void FormatCrashTime(CrashTimeText& out);
 
 // The report of the context, every line feed as CR LF as a text stream
-// would write it, after the append separator when withSeparator is set.
-// Returns the text and sets its length; the buffer is reused by each call.
-const char* ComposeClassicReport(const CONTEXT& context, const char* time, bool withSeparator, DWORD* length);
+// would write it, after the append separator when withSeparator is set, and
+// with the player's summary (when not null) after the long line. Returns the
+// text and sets its length; the buffer is reused by each call.
+const char* ComposeClassicReport(const CONTEXT& context, const char* time, bool withSeparator, const char* summary,
+                                 DWORD* length);

@@ -26,3 +26,22 @@ inline bool ReadGuardedHalf(uint32_t address, uint16_t* out) {
   *out = static_cast<uint16_t>(low | high << 8);
   return true;
 }
+
+// Copies the terminated text at address into text, byte by byte, and
+// terminates the copy. Returns its length, N - 1 when the buffer filled up
+// before the text ended, or -1 when a byte is unreadable or not accepted.
+template <size_t N>
+int ReadGuardedText(uint32_t address, char (&text)[N], bool (*accepted)(uint8_t)) {
+  int length = 0;
+  for (; length + 1 < static_cast<int>(N); ++length) {
+    uint8_t c = 0;
+    if (!ReadGuardedByte(address + length, &c)) return -1;
+    if (c == 0) break;
+    if (!accepted(c)) return -1;
+    text[length] = static_cast<char>(c);
+  }
+  text[length] = '\0';
+  return length;
+}
+
+inline bool IsPrintable(uint8_t c) { return c >= 0x20 && c < 0x7F; }

@@ -2,64 +2,52 @@
 
 #include "diagnostics/guarded_memory.h"
 #include "diagnostics/module_list.h"
+#include "diagnostics/msvc_type_name.h"
 
 namespace {
 
+constexpr uint32_t kLocatorSignature = 0;  // 32-bit locators; 64-bit ones hold 1
+constexpr uint32_t kLocatorOffset = 4;     // of this vtable's base in the complete object
 constexpr uint32_t kLocatorTypeDescriptor = 12;
 constexpr uint32_t kDescriptorName = 8;
-constexpr int kMaxDecoratedName = 256;
-constexpr int kMaxNameParts = 16;
+constexpr int kMaxDecoratedName = 512;
 
-// The decorated name, copied through the guard and checked for its frame.
-bool ReadDecoratedName(uint32_t address, char (&name)[kMaxDecoratedName], int* length) {
-  int n = 0;
-  for (; n + 1 < kMaxDecoratedName; ++n) {
-    uint8_t c = 0;
-    if (!ReadGuardedByte(address + n, &c)) return false;
-    if (c == 0) break;
-    if (c < 0x20 || c >= 0x7F) return false;
-    name[n] = static_cast<char>(c);
-  }
-  name[n] = '\0';
-  *length = n;
-  const bool classOrStruct = n > 6 && name[0] == '.' && name[1] == '?' && name[2] == 'A' &&
-                             (name[3] == 'V' || name[3] == 'U');
-  return classOrStruct && name[n - 1] == '@' && name[n - 2] == '@';
+char g_decorated[kMaxDecoratedName];
+char g_decoded[1024];
+
+enum class NameRead { kNone, kWhole, kCut };
+
+// The decorated name, copied through the guard.
+NameRead ReadDecoratedName(uint32_t address) {
+  const int n = ReadGuardedText(address, g_decorated, IsPrintable);
+  const bool typeName = n > 4 && g_decorated[0] == '.' && g_decorated[1] == '?' && g_decorated[2] == 'A';
+  if (!typeName) return NameRead::kNone;
+  return n + 1 == kMaxDecoratedName ? NameRead::kCut : NameRead::kWhole;
 }
 
 }  // namespace
 
-// The parts between '@' run from the innermost name outwards, so they are
-// written in reverse, joined by "::".
 bool AppendTypeDescriptorName(uint32_t typeDescriptor, TextBuilder& out) {
-  char name[kMaxDecoratedName];
-  int length = 0;
-  if (!ReadDecoratedName(typeDescriptor + kDescriptorName, name, &length)) return false;
-  const char* parts[kMaxNameParts];
-  int count = 0;
-  char* part = name + 4;
-  for (char* c = part; c < name + length - 2 && count < kMaxNameParts; ++c) {
-    if (*c != '@') continue;
-    *c = '\0';
-    parts[count++] = part;
-    part = c + 1;
+  switch (ReadDecoratedName(typeDescriptor + kDescriptorName)) {
+    case NameRead::kNone:
+      return false;
+    case NameRead::kCut:
+      out.Append(g_decorated).Append("... (decorated name cut after ").AppendDecimal(kMaxDecoratedName - 1)
+          .Append(" characters)");
+      return true;
+    case NameRead::kWhole:
+      out.Append(DecodeTypeDescriptorName(g_decorated, g_decoded, sizeof g_decoded) ? g_decoded : g_decorated);
+      return true;
   }
-  if (part < name + length - 2 && count < kMaxNameParts) {
-    name[length - 2] = '\0';
-    parts[count++] = part;
-  }
-  if (count == 0) return false;
-  for (int i = count - 1; i >= 0; --i) {
-    out.Append(parts[i]);
-    if (i != 0) out.Append("::");
-  }
-  return true;
+  return false;
 }
 
-bool AppendObjectClassName(uint32_t object, TextBuilder& out) {
-  uint32_t vtable = 0, locator = 0, descriptor = 0;
+bool AppendObjectClassName(uint32_t object, TextBuilder& out, uint32_t* baseOffset) {
+  uint32_t vtable = 0, locator = 0, signature = 0, descriptor = 0;
   if (!ReadGuardedWord(object, &vtable) || ModuleContaining(vtable) == nullptr) return false;
   if (!ReadGuardedWord(vtable - 4, &locator)) return false;
+  if (!ReadGuardedWord(locator, &signature) || signature != kLocatorSignature) return false;
+  if (!ReadGuardedWord(locator + kLocatorOffset, baseOffset)) return false;
   if (!ReadGuardedWord(locator + kLocatorTypeDescriptor, &descriptor)) return false;
   return AppendTypeDescriptorName(descriptor, out);
 }

@@ -4,6 +4,7 @@
 
 #include "core/known_crash.h"
 #include "core/settings.h"
+#include "diagnostics/form_layout.h"
 #include "diagnostics/warning_sites.h"
 #include "patch/fault_guard.h"
 #include "patch/hook_asm.h"
@@ -13,10 +14,6 @@
 using namespace host;
 
 namespace {
-
-constexpr uint32_t kFormIdOffset = 0x0C;
-constexpr uint32_t kFormTypeWordOffset = 0x10;  // the type is byte 2 of this word
-constexpr uint32_t kBaseFormOffset = 0x24;
 
 constexpr const char* kMissingNodeText =
     "Vellmoor has crashed due to a missing NiNode. This could indicate an incompatible skeleton, make sure "

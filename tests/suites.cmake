@@ -2,7 +2,7 @@
 orrisbane_test(frame_tests frame portable/option_rules_test.cpp)
 orrisbane_test(fixes_tests fixes)
 orrisbane_test(string_count_tests string_count)
-orrisbane_test(diagnostics_tests diagnostics)
+orrisbane_test(diagnostics_tests diagnostics portable/msvc_type_name_test.cpp portable/call_instruction_test.cpp)
 orrisbane_test(memory_tests memory portable/memory_block_test.cpp portable/ring_stress_test.cpp
   portable/slot_cache_test.cpp)
 orrisbane_program(pool_speed benchmarks/pool_speed.cpp)

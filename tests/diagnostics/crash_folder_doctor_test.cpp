@@ -46,7 +46,7 @@ const Reports& MadeByThePlugin() {
   static const Reports reports = [] {
     Reports r;
     const std::string mods = sim::TempFolder("doctor-mod");
-    for (int i = 0; i < 4; ++i) sim::RunScenarioInChild("crash_in_mod", Quoted(mods) + " " + std::to_string(kAppendedDetails));
+    for (int i = 0; i < 4; ++i) sim::RunScenarioInChild("crash_in_mod", Quoted(mods) + " " + std::to_string(kAppendedDetails) + " read");
     r.modAppended = sim::ReadFile(mods + kCrashFolder + "\\crash_last.txt");
     for (int i = 0; i < 3; ++i) r.guarded.push_back(HostCrash(host::kNullRefNode.site, kDetails));
     for (int i = 0; i < 2; ++i) r.game.push_back(HostCrash(kUnpatchedHostCode, kDetails));
