@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 namespace host {
@@ -22,6 +23,6 @@ inline constexpr auto& kAutoDisableMTIniSites = kMultithreadingSettings;
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyWarnBadENB();
-bool ApplyWarnQORVMemoryPatch();
-bool ApplyAutoDisableMTIni();
+ApplyStatus ApplyWarnBadENB();
+ApplyStatus ApplyWarnQORVMemoryPatch();
+ApplyStatus ApplyAutoDisableMTIni();

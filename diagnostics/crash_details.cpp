@@ -1,13 +1,13 @@
 #include "diagnostics/crash_details.h"
 
 #include "core/known_crash.h"
+#include "core/registry.h"
 #include "diagnostics/exception_description.h"
 #include "diagnostics/guarded_memory.h"
 #include "diagnostics/module_list.h"
 #include "diagnostics/module_version.h"
 #include "diagnostics/rtti_name.h"
 #include "patch/fault_guard.h"
-#include "plugin/option_table.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ constexpr int kStringShown = 60;
 constexpr int kShortestString = 4;
 
 char g_details[48 * 1024];
-char g_optionsOn[2048];
+constinit Registry<const char*, 64> g_optionsInEffect;
 uint32_t g_frameReturnSlots[kFramesFollowed];
 int g_frameCount = 0;
 
@@ -176,7 +176,13 @@ uint32_t AppendModules(void* argument) {
 
 uint32_t AppendOrrisbaneState(void* argument) {
   const Composition& c = *static_cast<Composition*>(argument);
-  c.out->Append("Orrisbane options on: ").Append(g_optionsOn).Append("\n");
+  c.out->Append("Orrisbane options on: ");
+  const char* separator = "";
+  for (const char* key : g_optionsInEffect.Entries()) {
+    c.out->Append(separator).Append(key);
+    separator = ", ";
+  }
+  c.out->Append("\n");
   if (KnownCrashReason != 0) c.out->Append("Known crash code: ").AppendDecimal(KnownCrashReason).Append("\n");
   return 0;
 }
@@ -188,14 +194,9 @@ constexpr GuardedFunction kItems[] = {AppendException, AppendFaultingModule, App
 
 }  // namespace
 
-void PrepareCrashDetails() {
-  TextBuilder list(g_optionsOn);
-  for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
-    if (!IsOptionEligible(*row)) continue;
-    if (list.Length() != 0) list.Append(", ");
-    list.Append(row->key);
-  }
-}
+bool NoteOptionInEffect(const char* key) { return g_optionsInEffect.Add(key); }
+
+std::span<const char* const> OptionsInEffect() { return g_optionsInEffect.Entries(); }
 
 const char* ComposeCrashDetails(const EXCEPTION_POINTERS& exception, DWORD* length) {
   TextBuilder out(g_details, TextBuilder::kCrLf);

@@ -6,9 +6,13 @@
 #pragma once
 #include <windows.h>
 
-// At install: notes the options that are on, while reading the settings
-// file is still safe.
-void PrepareCrashDetails();
+#include <span>
+
+// The load sequence notes each option as it takes effect (a plain setting
+// by being on); the details name them in that order. Keys must outlive the
+// process's crashes (the option table's). False when the list is full.
+bool NoteOptionInEffect(const char* key);
+std::span<const char* const> OptionsInEffect();
 
 // Composes the section with CR LF line ends; returns the text and sets its
 // length.

@@ -275,25 +275,24 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception) {
 
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI NoOpSetFilter(LPTOP_LEVEL_EXCEPTION_FILTER) { return nullptr; }
 
-bool ApplyRecordCrashInfo() {
+ApplyStatus ApplyRecordCrashInfo() {
   // "Already exists" may be a file of that name, where no report can go.
   for (const char* folder : kFoldersToCreate) {
     CreateDirectoryA(folder, nullptr);
     const DWORD attributes = GetFileAttributesA(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       ShowMessage("Failed to create directory: %s", kCrashFolder);
-      return false;
+      return kSetUpFailed;
     }
   }
   const int32_t value = GetSetting("RecordCrashInfo", -1);
-  if ((value & kInstallBit) == 0) return true;
+  if ((value & kInstallBit) == 0) return kInert;
   if (value & kFixedFileBit) TimestampedCrashFile = false;
   if (value & kReportKnownCrashBit) SkipKnownCrash = false;
   if (value & kAppendBit) AppendCrashFile = true;
   if (value & kForceExecuteBit) ForceExecuteHandler = true;
   if (value & kDetailsBit) {
     WriteDetails = true;
-    PrepareCrashDetails();
   }
   // A failed start is noted in the report of the crash, where it matters.
   if (value & kMinidumpBit) {

@@ -179,7 +179,7 @@ HOOK_BODY(DebugStream_StringSet,
           CONTINUE_AFTER(kDebugStreamStringSet),
           RESUME_OF(kDebugStreamStringSet), PLUGIN_FUNCTION(GuardStringSet))
 
-bool ApplyDebugStream() {
+ApplyStatus ApplyDebugStream() {
   return InstallPatches({{kDebugStreamOpenFile, &DebugStream_OpenFile},
                          {kDebugStreamStreamRead, &DebugStream_StreamRead},
                          {kDebugStreamStringSet, &DebugStream_StringSet}});

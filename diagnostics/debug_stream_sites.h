@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 namespace host {
@@ -18,4 +19,4 @@ inline constexpr auto& kDebugStreamSites = kSitesOf<kDebugStreamOpenFile, kDebug
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyDebugStream();
+ApplyStatus ApplyDebugStream();

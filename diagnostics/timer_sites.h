@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "patch/frame_sites.h"
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 namespace host {
@@ -20,5 +21,5 @@ inline constexpr auto& kHighFrequencyGameTimerSites = kSitesOf<kGameTimerUpdate>
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyHighFrequencyOSTimer();
-bool ApplyHighFrequencyGameTimer();
+ApplyStatus ApplyHighFrequencyOSTimer();
+ApplyStatus ApplyHighFrequencyGameTimer();

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "fixes/scene_node_guard_sites.h"
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 namespace host {
@@ -25,8 +26,8 @@ inline constexpr auto& kWarnNullCombatStyleSites = kSitesOf<kCombatStyle>;
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyMissingNode();
-bool ApplyMountNodeWarn();
-bool ApplyIKCrashWarn();
-bool ApplyNullLoadedNodeNotify();
-bool ApplyWarnNullCombatStyle();
+ApplyStatus ApplyMissingNode();
+ApplyStatus ApplyMountNodeWarn();
+ApplyStatus ApplyIKCrashWarn();
+ApplyStatus ApplyNullLoadedNodeNotify();
+ApplyStatus ApplyWarnNullCombatStyle();

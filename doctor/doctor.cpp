@@ -24,8 +24,9 @@ constexpr int kPoolCapMb = 1024;
 bool IsOn(const char* key) { return GetSetting(key, -1) > 0; }
 
 std::string RuledOutBecause(const OptionEntry& row) {
-  if (row.conflictA != nullptr && IsOn(row.conflictA)) return std::string("ruled out by ") + row.conflictA;
-  if (row.conflictB != nullptr && IsOn(row.conflictB)) return std::string("ruled out by ") + row.conflictB;
+  for (const char* other : row.ruledOutBy) {
+    if (other != nullptr && IsOn(other)) return std::string("ruled out by ") + other;
+  }
   if (row.required != nullptr && !IsOn(row.required)) return std::string("needs ") + row.required;
   return "";
 }

@@ -341,4 +341,4 @@ constexpr Patch kStringCountHooks[] = {
 
 }  // namespace
 
-bool ApplyStringCount32() { return InstallPatches(kStringCountHooks); }
+ApplyStatus ApplyStringCount32() { return InstallPatches(kStringCountHooks); }

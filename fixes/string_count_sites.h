@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 namespace host {
@@ -56,4 +57,4 @@ inline constexpr auto& kStringCount32Sites = kSitesOf<kStringCount1, kStringCoun
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyStringCount32();
+ApplyStatus ApplyStringCount32();

@@ -274,7 +274,7 @@ void CountDownToBenchmark() {
 }
 }  // namespace
 
-bool ApplyRunAllocatorBenchmark() {
+ApplyStatus ApplyRunAllocatorBenchmark() {
   BenchmarkCountdown = kFramesBeforeRun;
   return RunEveryFrame(&CountDownToBenchmark);
 }

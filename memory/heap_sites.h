@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "patch/frame_sites.h"
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 namespace host {
@@ -26,7 +27,7 @@ inline constexpr auto& kRunAllocatorBenchmarkSites = kSitesOf<kMainLoop>;
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyUseOSAllocators();
-bool ApplyAlignHeapAllocate();
-bool ApplyCustomMemoryBlock();
-bool ApplyRunAllocatorBenchmark();
+ApplyStatus ApplyUseOSAllocators();
+ApplyStatus ApplyAlignHeapAllocate();
+ApplyStatus ApplyCustomMemoryBlock();
+ApplyStatus ApplyRunAllocatorBenchmark();

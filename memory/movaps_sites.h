@@ -1,6 +1,7 @@
 // The second opcode byte of each host movaps that may meet an unaligned heap
 // object; the options turn each into a movups.
 #pragma once
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 namespace host {
@@ -33,5 +34,5 @@ inline constexpr auto& kUnallocatedMovapsSites =
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled();
-bool ApplyUnallocatedMovaps();
+ApplyStatus ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled();
+ApplyStatus ApplyUnallocatedMovaps();

@@ -214,7 +214,7 @@ HOOK_BODY(UseOSAllocators_ReallocateBody,
           "ret 0x10\n",
           PLUGIN_FUNCTION(OsHeapReallocate))
 
-bool ApplyUseOSAllocators() {
+ApplyStatus ApplyUseOSAllocators() {
   AlignMode = GetSetting("AlignHeapAllocate", 0);
   return InstallPatches({{kClearFields, &UseOSAllocators_ClearFieldsBody},
                          {kHeapNoOp, &UseOSAllocators_NoOpBody},

@@ -64,7 +64,8 @@ HOOK_BODY(MemoryInfoConsole_Body,
           CONTINUE_AFTER(kUsageReport),
           HOST_ADDRESS(kUsageRoutine), RESUME_OF(kUsageReport), PLUGIN_FUNCTION(MemoryUsageReport))
 
-bool ApplyMemoryInfoConsole() {
+ApplyStatus ApplyMemoryInfoConsole() {
   TrackHighestUsage = true;
-  return RunEveryFrame(&SampleHighestUsage) && InstallPatches({{kUsageReport, &MemoryInfoConsole_Body}});
+  if (const ApplyStatus sampling = RunEveryFrame(&SampleHighestUsage); !sampling.Applied()) return sampling;
+  return InstallPatches({{kUsageReport, &MemoryInfoConsole_Body}});
 }

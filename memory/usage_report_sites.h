@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "patch/frame_sites.h"
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 namespace host {
@@ -16,4 +17,4 @@ inline constexpr auto& kMemoryInfoConsoleSites = kSitesOf<kUsageReport, kMainLoo
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyMemoryInfoConsole();
+ApplyStatus ApplyMemoryInfoConsole();

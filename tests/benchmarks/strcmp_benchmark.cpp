@@ -126,7 +126,10 @@ Bests Measure(const char* title, const std::vector<Pair>& pairs, int slices) {
 int main(int argc, char** argv) {
   const int slices = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
   sim::ResetHostImage();
-  ApplyStrCmp();
+  if (!ApplyStrCmp().Applied()) {
+    std::printf("the comparison hook could not be placed\n");
+    return 1;
+  }
   std::vector<char> shortArena, longArena, arena8, arena64;
   const Bests shorter = Measure("1-7 bytes", PairsOfLength(1, 7, shortArena), slices);
   const Bests longer = Measure("8-64 bytes", PairsOfLength(8, 64, longArena), slices);

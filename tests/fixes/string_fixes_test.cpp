@@ -125,7 +125,7 @@ TEST(SafeStrCmp, UnreadableMemoryAnswersOneAndTheThreadCarriesOn) {
 using StringHook = HookTest;
 
 TEST_F(StringHook, ComparisonHookPassesEcxFirstAndReturnsToTheCaller) {
-  ApplyStrCmp();
+  EXPECT_TRUE(ApplyStrCmp().Applied());
   const R in = With(kDistinct, {{&R::ecx, AddressOf("a")}, {&R::edx, AddressOf("b")}});
   // The return address only is removed: the routine takes no stack arguments.
   auto out = ExpectHook(host::kStrCmp.site, in, {sim::kReturnProbe, 0xA1, 0xA2},
@@ -148,9 +148,9 @@ TEST_F(StringHook, ComparisonHookPassesEcxFirstAndReturnsToTheCaller) {
 TEST_F(StringHook, StringsEndingOnTheLastReadableByteCompareAsTheByteWalk) {
   char* const pageEnd = reinterpret_cast<char*>(static_cast<uintptr_t>(sim::UnreadablePage()));
   alignas(16) char buffer[64];
-  for (bool (*apply)() : {&ApplyStrCmp, &ApplyStrCmpNoTry}) {
+  for (ApplyStatus (*apply)() : {&ApplyStrCmp, &ApplyStrCmpNoTry}) {
     sim::ResetHostImage();
-    apply();
+    EXPECT_TRUE(apply().Applied());
     for (int length = 0; length < 32; ++length) {
       char* const text = pageEnd - length - 1;
       for (int i = 0; i < length; ++i) text[i] = static_cast<char>('a' + i % 26);
@@ -180,7 +180,7 @@ TEST_F(StringHook, StringsEndingOnTheLastReadableByteCompareAsTheByteWalk) {
 }
 
 TEST_F(StringHook, UnguardedComparisonHookAnswersNullAsUnequal) {
-  ApplyStrCmpNoTry();
+  EXPECT_TRUE(ApplyStrCmpNoTry().Applied());
   auto out = sim::RunHost(host::kStrCmp.site, {.ecx = AddressOf("a"), .edx = AddressOf("b")}, {sim::kReturnProbe});
   ASSERT_EQ(out.address, sim::kReturnProbe) << out.Describe();
   EXPECT_EQ(out.regs.eax, 0xFFFFFFFFu);
@@ -208,13 +208,13 @@ TEST_F(StringHook, WithBothComparisonOptionsOnOnlyTheGuardedOneIsAtTheSite) {
 }
 
 TEST_F(StringHook, StrLenLoadsEdiFromTheFrameAndSkipsTheLengthCode) {
-  ApplyStrLen();
+  EXPECT_TRUE(ApplyStrLen().Applied());
   ExpectHook(host::kStrLen.site, kDistinct, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x51AB},
              {host::kStrLen.resume, With(kDistinct, {{&R::edi, 0x51AB}})});
 }
 
 TEST_F(StringHook, SkipStrLenCrashCallsARealCalleeAndSkipsANullOne) {
-  ApplySkipStrLenCrash();
+  EXPECT_TRUE(ApplySkipStrLenCrash().Applied());
   // Two arguments, then the frame: [ESP+0x5C] after the callee removed them
   // is stack word 2 + 0x17.
   std::initializer_list<uint32_t> stack = {0xA1, 0xA2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
@@ -233,7 +233,7 @@ TEST_F(StringHook, SkipStrLenCrashCallsARealCalleeAndSkipsANullOne) {
 }
 
 TEST_F(StringHook, StringRefSetNullReturnsForANullSourceAndOtherwiseRunsThePrologue) {
-  ApplyStringRefSetNull();
+  EXPECT_TRUE(ApplyStringRefSetNull().Applied());
   const R null = With(kDistinct, {{&R::eax, 0}});
   auto returned = ExpectHook(host::kStringRefSetNull.site, null, {sim::kReturnProbe, 0xA1, 0xA2},
                              {sim::kReturnProbe, With(null, {{&R::eax, null.ecx}}), 8});

@@ -50,7 +50,7 @@ const std::map<std::string, std::function<void*()>> kRequests = {
     {"wrapping-reallocate", [] { return OsHeapReallocate(OsHeapAllocate(16, 16, true), kWrapping, 16, true); }},
     {"wrapping-array",
      [] {
-       ApplyOverwriteArrayAllocator();
+       EXPECT_TRUE(ApplyOverwriteArrayAllocator().Applied());
        return Pointer(sim::RunHost(host::kArrayAllocate.site, {}, {sim::kReturnProbe, kWrapping, 0}).regs.eax);
      }},
 };
@@ -58,7 +58,7 @@ const std::map<std::string, std::function<void*()>> kRequests = {
 // args: the game folder, the AlignHeapAllocate mode, then one of kRequests.
 SIM_SCENARIO(allocation_failure) {
   sim::PrepareGameFolder(args.at(0), "[Patch]\nLogMessageToFile=1\nRecordCrashInfo=1\n");
-  ApplyRecordCrashInfo();
+  EXPECT_TRUE(ApplyRecordCrashInfo().Applied());
   AlignMode = std::atoi(args.at(1).c_str());
   CrtHeap = CrtHeapFunctions{&CountedMalloc,        kRuntimeCrtHeap.release,        &CountedRealloc,
                              &CountedAlignedMalloc, kRuntimeCrtHeap.alignedRelease, &CountedAlignedRealloc};

@@ -14,7 +14,7 @@ class OsAllocatorHooks : public MemoryTest {
  protected:
   void SetUp() override {
     MemoryTest::SetUp();
-    ApplyUseOSAllocators();
+    EXPECT_TRUE(ApplyUseOSAllocators().Applied());
     AlignMode = 0;
   }
 

@@ -153,7 +153,7 @@ TEST_F(UsageReport, HighestUsageIsSampledEachFrameOnlyRisesAndStopsAtFull) {
 
 TEST_F(UsageReport, HookCallsTheHostRoutineThenReportsOnItsLowByte) {
   PublishNormalLayout();
-  ApplyMemoryInfoConsole();
+  EXPECT_TRUE(ApplyMemoryInfoConsole().Applied());
   EXPECT_TRUE(TrackHighestUsage);
   const struct {
     uint32_t answer;
@@ -191,7 +191,7 @@ int FramesUntilBenchmarkFile(int maxFrames) {
 // test is when it runs, not what it measures.
 SIM_SCENARIO(BenchmarkRunsOnTheTenthFrameOnly) {
   sim::PrepareGameFolder(sim::TempFolder("countdown"), "[Patch]\nRunAllocatorBenchmark=1\n");
-  ApplyRunAllocatorBenchmark();
+  EXPECT_TRUE(ApplyRunAllocatorBenchmark().Applied());
   const int frame = FramesUntilBenchmarkFile(30);
   if (frame != 10) return 100 + frame;
   if (sim::MessageBoxes().size() != 1) return 2;
@@ -203,13 +203,13 @@ SIM_SCENARIO(BenchmarkRunsOnTheTenthFrameOnly) {
 
 SIM_SCENARIO(BothOptionsPlaceTheMainLoopHookOnce) {
   sim::PrepareGameFolder(sim::TempFolder("hook-once"), "[Patch]\nRunAllocatorBenchmark=1\n");
-  ApplyMemoryInfoConsole();
+  EXPECT_TRUE(ApplyMemoryInfoConsole().Applied());
   if (sim::HostAt<uint8_t>(host::kMainLoop.site) != 0xE9) return 1;
   // Put the host's own call back: a second placement would show as a jump.
   const uint32_t hookJump = sim::HostAt<uint32_t>(host::kMainLoop.site + 1);
   sim::PlaceBytes(host::kMainLoop.site, {0xE8});
   sim::PlaceWord(host::kMainLoop.site + 1, host::kTimerUpdate - (host::kMainLoop.site + 5));
-  ApplyRunAllocatorBenchmark();
+  EXPECT_TRUE(ApplyRunAllocatorBenchmark().Applied());
   if (sim::HostAt<uint8_t>(host::kMainLoop.site) != 0xE8) return 2;
   // With the one hook back, each frame counts down once.
   sim::PlaceBytes(host::kMainLoop.site, {0xE9});

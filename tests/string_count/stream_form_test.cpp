@@ -185,7 +185,7 @@ TEST_F(StreamForm, AFailedFourByteCountReadTakesTheHostsFailurePath) {
 
   // With hook 3 in place, the failure lands in byte [ESP+9] and hook 3 goes
   // on as for any count.
-  ASSERT_TRUE(ApplyStringCount32());
+  ASSERT_TRUE(ApplyStringCount32().Applied());
   for (uint32_t count : {0x3333u, 0u}) {
     SCOPED_TRACE(count);
     const StreamRun chained = ReadThroughHook2({0xFF, 0xFF}, count);
