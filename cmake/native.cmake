@@ -15,6 +15,10 @@ file(GLOB DOCTOR_SOURCES CONFIGURE_DEPENDS doctor/*.cpp)
 add_executable(orrisbane-doctor ${DOCTOR_SOURCES})
 target_link_libraries(orrisbane-doctor PRIVATE orrisbane_portable)
 
+# Writes the pinned spans file for scripts/refresh-pinned.sh.
+add_executable(write_pinned_spans tests/frame/write_pinned_spans.cpp)
+target_link_libraries(write_pinned_spans PRIVATE orrisbane_portable)
+
 add_executable(portable_tests tests/portable/option_rules_test.cpp)
 include(tests/portable/suites.cmake)
 target_link_libraries(portable_tests PRIVATE orrisbane_portable GTest::gtest_main Threads::Threads)
