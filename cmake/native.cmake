@@ -16,7 +16,7 @@ add_executable(orrisbane-doctor ${DOCTOR_SOURCES})
 target_link_libraries(orrisbane-doctor PRIVATE orrisbane_portable)
 
 # Writes the pinned spans file for scripts/refresh-pinned.sh.
-add_executable(write_pinned_spans tests/frame/write_pinned_spans.cpp)
+add_executable(write_pinned_spans scripts/write_pinned_spans.cpp)
 target_link_libraries(write_pinned_spans PRIVATE orrisbane_portable)
 
 add_executable(portable_tests tests/portable/option_rules_test.cpp)

@@ -7,6 +7,7 @@
 
 namespace host {
 
+// add esp, 0x18; ret 0x30 (both sites)
 constexpr HookSite kTextureReturn{0xC9170E, 0xC91714};
 constexpr HookSite kTextureOtherReturn{0xC91724, 0xC9172A};
 

@@ -2,8 +2,8 @@
 #pragma once
 #include <cstdint>
 
-#include "patch/frame_sites.h"
 #include "core/apply_status.h"
+#include "patch/frame_sites.h"
 #include "patch/host_site.h"
 
 namespace host {

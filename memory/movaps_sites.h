@@ -6,8 +6,10 @@
 
 namespace host {
 
+// 0F 29 ..  movaps store: its second byte becomes 11 (movups store)
 constexpr HookSite kManualStoreOpcode{0x4BD833, 0x4BD834};  // movaps store at 0x4BD832
 // Stores and loads of the stretch routine.
+// 0F 29 ..  movaps stores, then 0F 28 ..  movaps loads: second bytes become 11 and 10 (movups)
 constexpr HookSite kStretchStore1{0xDDB0B3, 0xDDB0B4};
 constexpr HookSite kStretchStore2{0xDDB0BD, 0xDDB0BE};
 constexpr HookSite kStretchStore3{0xDDB108, 0xDDB109};

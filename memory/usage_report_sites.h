@@ -2,12 +2,13 @@
 #pragma once
 #include <cstdint>
 
-#include "patch/frame_sites.h"
 #include "core/apply_status.h"
+#include "patch/frame_sites.h"
 #include "patch/host_site.h"
 
 namespace host {
 
+// call kUsageRoutine (5 bytes)
 constexpr HookSite kUsageReport{0x847241, 0x847246};  // the host's call of kUsageRoutine
 constexpr uint32_t kUsageRoutine = 0xA5CE90;
 
