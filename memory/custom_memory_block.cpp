@@ -6,6 +6,6 @@
 #include "memory/os_allocator.h"
 
 ApplyStatus ApplyCustomMemoryBlock() {
-  BuildMemoryBlocks(GetSetting("CustomMemoryBlockTotalSizeMb", -1), AlignMode > 0);
+  BuildMemoryBlocks(GetSetting("CustomMemoryBlockTotalSizeMb", -1), g_alignMode > 0);
   return kApplied;
 }

@@ -15,7 +15,7 @@ class OsAllocatorHooks : public MemoryTest {
   void SetUp() override {
     MemoryTest::SetUp();
     EXPECT_TRUE(ApplyUseOSAllocators().Applied());
-    AlignMode = 0;
+    g_alignMode = 0;
   }
 
   // Enters a heap routine on the host's heap as the host calls it; it must

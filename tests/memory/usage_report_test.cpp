@@ -38,15 +38,15 @@ class UsageReport : public ::testing::Test {
     sim::ClearJournal();
     savedTable_ = MemoryBlockTable;
     savedReady_ = PoolsReady.load();
-    savedTracking_ = TrackHighestUsage;
+    savedTracking_ = g_trackHighestUsage;
     MemoryBlockTable = table_;
     PoolsReady = true;
-    TrackHighestUsage = true;
+    g_trackHighestUsage = true;
   }
   void TearDown() override {
     MemoryBlockTable = savedTable_;
     PoolsReady = savedReady_;
-    TrackHighestUsage = savedTracking_;
+    g_trackHighestUsage = savedTracking_;
   }
 
   void Publish(std::initializer_list<uint32_t> slotSizes) {
@@ -145,7 +145,7 @@ TEST_F(UsageReport, HighestUsageIsSampledEachFrameOnlyRisesAndStopsAtFull) {
   MemoryUsageReport(0);
   EXPECT_EQ(Printed().at(0), "Memory block (08) current: 25.00 %, highest: 75.00 %");
 
-  TrackHighestUsage = false;
+  g_trackHighestUsage = false;
   Take(16, 4);
   SampleHighestUsage();
   EXPECT_EQ(Pool(16).highestUsage, 0.0f);
@@ -154,7 +154,7 @@ TEST_F(UsageReport, HighestUsageIsSampledEachFrameOnlyRisesAndStopsAtFull) {
 TEST_F(UsageReport, HookCallsTheHostRoutineThenReportsOnItsLowByte) {
   PublishNormalLayout();
   EXPECT_TRUE(ApplyMemoryInfoConsole().Applied());
-  EXPECT_TRUE(TrackHighestUsage);
+  EXPECT_TRUE(g_trackHighestUsage);
   const struct {
     uint32_t answer;
     size_t lines;
