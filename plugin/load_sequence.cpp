@@ -33,6 +33,13 @@ void ReportRow(const char* key, const char* outcome) {
   OutputDebugStringA(line);
 }
 
+void NoteInEffect(const char* key) {
+  if (NoteOptionInEffect(key)) return;
+  char text[160];
+  std::snprintf(text, sizeof text, "\"%s\" took effect, but crash details have no room left to name it.", key);
+  LogMessageToFile(text);
+}
+
 // One set per loaded copy of the library.
 int32_t g_doubleLoadState = 0;  // 0 undecided, 1 duplicate, -1 the only copy
 bool g_earlyPassDone = false;
@@ -42,7 +49,7 @@ bool g_earlyPassDone = false;
 void Apply(const OptionEntry& row, const char* outcome) {
   const ApplyStatus status = row.apply();
   if (status.kind == ApplyStatus::kApplied) {
-    NoteOptionInEffect(row.key);
+    NoteInEffect(row.key);
     ReportRow(row.key, outcome);
     return;
   }
@@ -114,7 +121,7 @@ bool ApplyNormalOptions() {
   for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
     if (row->early || !IsOptionEligible(*row)) continue;
     if (row->apply == nullptr) {
-      NoteOptionInEffect(row->key);  // a setting: in effect by being on
+      NoteInEffect(row->key);  // a setting: in effect by being on
     } else {
       Apply(*row, kRowAppliedAtLoad);
     }
