@@ -9,8 +9,6 @@
 template <typename Entry, int kCapacity>
 class Registry {
  public:
-  static constexpr int kMost = kCapacity;
-
   // False when the registry is full: the entry is not added, and the caller
   // must fail whatever depended on it.
   [[nodiscard]] bool Add(const Entry& entry) {
@@ -26,7 +24,8 @@ class Registry {
     return added;
   }
 
-  // As Add, but an entry already present is not added again (and is no failure).
+  // As Add, but an entry already present is not added again (and is no
+  // failure). For entries that one thread adds, as the frame callbacks are.
   [[nodiscard]] bool AddOnce(const Entry& entry) {
     for (const Entry& present : Entries()) {
       if (present == entry) return true;
