@@ -16,6 +16,10 @@ add_executable(orrisbane-doctor ${DOCTOR_SOURCES})
 target_link_libraries(orrisbane-doctor PRIVATE orrisbane_portable)
 include(cmake/shipped_ini.cmake)
 
+# Writes the pinned spans file for scripts/refresh-pinned.sh.
+add_executable(write_pinned_spans scripts/write_pinned_spans.cpp)
+target_link_libraries(write_pinned_spans PRIVATE orrisbane_portable)
+
 add_executable(portable_tests tests/portable/option_rules_test.cpp)
 include(tests/portable/suites.cmake)
 target_link_libraries(portable_tests PRIVATE orrisbane_portable GTest::gtest_main Threads::Threads)

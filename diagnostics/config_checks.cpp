@@ -87,26 +87,26 @@ HOOK_BODY(WarnQORVMemoryPatch_Hook3,
           CONTINUE_AFTER(kHeapCheck3),
           PLUGIN_FUNCTION(HeapSizeCheck), RESUME_OF(kHeapCheck3))
 
-bool ApplyWarnBadENB() {
+ApplyStatus ApplyWarnBadENB() {
   const bool osAllocators = GetSetting("UseOSAllocators", 0) > 0;
   uint8_t found = 0;
   if (ReadEnbBool("ExpandSystemMemoryX64", &found) == 1) {
     ShowText(kExpandMemoryWarning);
-    return true;
+    return kApplied;
   }
-  if (!osAllocators) return true;
+  if (!osAllocators) return kApplied;
   const int reduce = ReadEnbBool("ReduceSystemMemoryUsage", &found);
   if (found == 1 && reduce != 1) ShowText(kReduceMemoryWarning);
-  return true;
+  return kApplied;
 }
 
-bool ApplyWarnQORVMemoryPatch() {
+ApplyStatus ApplyWarnQORVMemoryPatch() {
   return InstallPatches({{kHeapCheck1, &WarnQORVMemoryPatch_Hook1},
                          {kHeapCheck2, &WarnQORVMemoryPatch_Hook2},
                          {kHeapCheck3, &WarnQORVMemoryPatch_Hook3}});
 }
 
-bool ApplyAutoDisableMTIni() {
+ApplyStatus ApplyAutoDisableMTIni() {
   constexpr uint32_t kOff = 0;
   return InstallPatches({{kMultithreadingSettings[0], nullptr, &kOff},
                          {kMultithreadingSettings[1], nullptr, &kOff},

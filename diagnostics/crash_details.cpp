@@ -1,6 +1,7 @@
 #include "diagnostics/crash_details.h"
 
 #include "core/known_crash.h"
+#include "core/registry.h"
 #include "diagnostics/address_names.h"
 #include "diagnostics/call_stack.h"
 #include "diagnostics/disassembly.h"
@@ -12,7 +13,6 @@
 #include "diagnostics/rtti_name.h"
 #include "diagnostics/system_info.h"
 #include "patch/fault_guard.h"
-#include "plugin/option_table.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ constexpr int kStringShown = 60;
 constexpr int kShortestString = 4;
 
 char g_details[64 * 1024];
-char g_optionsOn[2048];
+constinit Registry<const char*, 64> g_optionsInEffect;
 char g_className[1100];
 
 struct Composition {
@@ -155,7 +155,13 @@ uint32_t AppendModules(void* argument) {
 
 uint32_t AppendOrrisbaneState(void* argument) {
   const Composition& c = *static_cast<Composition*>(argument);
-  c.out->Append("Orrisbane options on: ").Append(g_optionsOn).Append("\n");
+  c.out->Append("Orrisbane options on: ");
+  const char* separator = "";
+  for (const char* key : g_optionsInEffect.Entries()) {
+    c.out->Append(separator).Append(key);
+    separator = ", ";
+  }
+  c.out->Append("\n");
   if (KnownCrashReason != 0) c.out->Append("Known crash code: ").AppendDecimal(KnownCrashReason).Append("\n");
   return 0;
 }
@@ -168,14 +174,9 @@ constexpr GuardedFunction kItems[] = {AppendException, AppendLocation, AppendCod
 
 }  // namespace
 
-void PrepareCrashDetails() {
-  TextBuilder list(g_optionsOn);
-  for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
-    if (!IsOptionEligible(*row)) continue;
-    if (list.Length() != 0) list.Append(", ");
-    list.Append(row->key);
-  }
-}
+bool NoteOptionInEffect(const char* key) { return g_optionsInEffect.Add(key); }
+
+std::span<const char* const> OptionsInEffect() { return g_optionsInEffect.Entries(); }
 
 void PrepareThreadDetails() { PrepareSystemInfo(); }
 

@@ -8,11 +8,15 @@
 #pragma once
 #include <windows.h>
 
-// At install: notes the options that are on, while reading the settings
-// file is still safe.
-void PrepareCrashDetails();
+#include <span>
 
-// At install, beside PrepareCrashDetails: what is costly to learn at crash
+// The load sequence notes each option as it takes effect (a plain setting
+// by being on); the details name them in that order. Keys must outlive the
+// process's crashes (the option table's). False when the list is full.
+bool NoteOptionInEffect(const char* key);
+std::span<const char* const> OptionsInEffect();
+
+// At install: what is costly to learn at crash
 // time (the system's versions and limits) and the load time.
 void PrepareThreadDetails();
 

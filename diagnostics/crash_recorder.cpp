@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "core/known_crash.h"
+#include "core/option_rules.h"
 #include "core/settings.h"
 #include "diagnostics/crash_details.h"
 #include "diagnostics/crash_info_bits.h"
@@ -110,18 +111,18 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception) {
 
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI NoOpSetFilter(LPTOP_LEVEL_EXCEPTION_FILTER) { return nullptr; }
 
-bool ApplyRecordCrashInfo() {
+ApplyStatus ApplyRecordCrashInfo() {
   // "Already exists" may be a file of that name, where no report can go.
   for (const char* folder : kFoldersToCreate) {
     CreateDirectoryA(folder, nullptr);
     const DWORD attributes = GetFileAttributesA(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       ShowMessage("Failed to create directory: %s", kCrashFolder);
-      return false;
+      return kSetUpFailed;
     }
   }
   const int32_t value = GetSetting("RecordCrashInfo", -1);
-  if ((value & kInstallBit) == 0) return true;
+  if (option_rules::ValueInstallsNothing("RecordCrashInfo", value)) return kInert;
   if (value & kFixedFileBit) g_options.timestamped = false;
   if (value & kReportKnownCrashBit) SkipKnownCrash = false;
   if (value & kAppendBit) g_options.append = true;
@@ -130,7 +131,6 @@ bool ApplyRecordCrashInfo() {
   DecideLogMessageToFile();
   if (value & kDetailsBit) {
     g_options.details = true;
-    PrepareCrashDetails();
     PrepareThreadDetails();
   }
   // A failed start is noted in the report of the crash, where it matters.

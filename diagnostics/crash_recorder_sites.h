@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 namespace host {
@@ -15,4 +16,4 @@ inline constexpr auto& kRecordCrashInfoSites = kSitesOf<kSetFilterImportSlot>;
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyRecordCrashInfo();
+ApplyStatus ApplyRecordCrashInfo();

@@ -31,9 +31,9 @@ struct RecentFile {
 };
 
 std::recursive_mutex g_recentFilesLock;
-std::list<RecentFile> RecentFileList;  // oldest first
+std::list<RecentFile> g_recentFiles;  // oldest first
 std::recursive_mutex g_readerThreadsLock;
-std::vector<DWORD> StreamReaderThreads;  // one element per running read
+std::vector<DWORD> g_streamReaderThreads;  // one element per running read
 uint64_t SystemClock() { return GetTickCount64(); }
 MillisecondClock g_clock = SystemClock;
 
@@ -64,8 +64,8 @@ void FormatAge(uint64_t milliseconds, char (&out)[32]) {
 
 bool CurrentThreadIsReading() {
   std::lock_guard<std::recursive_mutex> lock(g_readerThreadsLock);
-  return std::find(StreamReaderThreads.begin(), StreamReaderThreads.end(), GetCurrentThreadId()) !=
-         StreamReaderThreads.end();
+  return std::find(g_streamReaderThreads.begin(), g_streamReaderThreads.end(), GetCurrentThreadId()) !=
+         g_streamReaderThreads.end();
 }
 
 }  // namespace
@@ -75,14 +75,14 @@ void SetRecentFileClock(MillisecondClock clock) { g_clock = clock; }
 void RecordOpenedFile(uint32_t handleField, const char* name) {
   if (handleField == kFailedOpen) return;
   std::lock_guard<std::recursive_mutex> lock(g_recentFilesLock);
-  RecentFileList.push_back(RecentFile{CopyName(name), g_clock()});
-  if (RecentFileList.size() > kRecentFilesKept) RecentFileList.pop_front();
+  g_recentFiles.push_back(RecentFile{CopyName(name), g_clock()});
+  if (g_recentFiles.size() > kRecentFilesKept) g_recentFiles.pop_front();
 }
 
 void AppendRecentFiles(std::string& text) {
   const uint64_t now = g_clock();
   std::lock_guard<std::recursive_mutex> lock(g_recentFilesLock);
-  for (auto file = RecentFileList.rbegin(); file != RecentFileList.rend(); ++file) {
+  for (auto file = g_recentFiles.rbegin(); file != g_recentFiles.rend(); ++file) {
     char age[32];
     FormatAge(now - file->openedAt, age);
     if (!text.empty()) text += "\n\n";
@@ -123,12 +123,12 @@ uint32_t __cdecl WrapStreamRead(void* stream, uint32_t first, uint32_t second) {
   const DWORD thread = GetCurrentThreadId();
   {
     std::lock_guard<std::recursive_mutex> lock(g_readerThreadsLock);
-    StreamReaderThreads.push_back(thread);
+    g_streamReaderThreads.push_back(thread);
   }
   const uint32_t result = reinterpret_cast<HostStreamRead>(kStreamRead)(stream, first, second);
   std::lock_guard<std::recursive_mutex> lock(g_readerThreadsLock);
-  auto entry = std::find(StreamReaderThreads.begin(), StreamReaderThreads.end(), thread);
-  if (entry != StreamReaderThreads.end()) StreamReaderThreads.erase(entry);
+  auto entry = std::find(g_streamReaderThreads.begin(), g_streamReaderThreads.end(), thread);
+  if (entry != g_streamReaderThreads.end()) g_streamReaderThreads.erase(entry);
   return result;
 }
 
@@ -179,7 +179,7 @@ HOOK_BODY(DebugStream_StringSet,
           CONTINUE_AFTER(kDebugStreamStringSet),
           RESUME_OF(kDebugStreamStringSet), PLUGIN_FUNCTION(GuardStringSet))
 
-bool ApplyDebugStream() {
+ApplyStatus ApplyDebugStream() {
   return InstallPatches({{kDebugStreamOpenFile, &DebugStream_OpenFile},
                          {kDebugStreamStreamRead, &DebugStream_StreamRead},
                          {kDebugStreamStringSet, &DebugStream_StringSet}});

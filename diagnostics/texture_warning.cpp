@@ -33,7 +33,7 @@ HOOK_BODY(WarnTextureFailure_Body,
           "ret 0x30\n",
           PLUGIN_FUNCTION(TextureFailureWarning))
 
-bool ApplyWarnTextureFailure() {
+ApplyStatus ApplyWarnTextureFailure() {
   return InstallPatches({{kTextureReturn, &WarnTextureFailure_Body},
                          {kTextureOtherReturn, &WarnTextureFailure_Body}});
 }

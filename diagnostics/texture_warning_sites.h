@@ -2,10 +2,12 @@
 #pragma once
 #include <cstdint>
 
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 namespace host {
 
+// add esp, 0x18; ret 0x30 (both sites)
 constexpr HookSite kTextureReturn{0xC9170E, 0xC91714};
 constexpr HookSite kTextureOtherReturn{0xC91724, 0xC9172A};
 
@@ -15,4 +17,4 @@ inline constexpr auto& kWarnTextureFailureSites = kSitesOf<kTextureReturn, kText
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyWarnTextureFailure();
+ApplyStatus ApplyWarnTextureFailure();

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/apply_status.h"
 #include "patch/frame_sites.h"
 #include "patch/host_site.h"
 
@@ -20,5 +21,5 @@ inline constexpr auto& kHighFrequencyGameTimerSites = kSitesOf<kGameTimerUpdate>
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyHighFrequencyOSTimer();
-bool ApplyHighFrequencyGameTimer();
+ApplyStatus ApplyHighFrequencyOSTimer();
+ApplyStatus ApplyHighFrequencyGameTimer();

@@ -64,10 +64,10 @@ HOOK_BODY(HighFrequencyGameTimer_Body,
           "ret\n",
           PLUGIN_FUNCTION(GameTimerUpdate))
 
-bool ApplyHighFrequencyOSTimer() {
+ApplyStatus ApplyHighFrequencyOSTimer() {
   timeBeginPeriod(1);  // held for the life of the process
   const auto forwarder = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&TimeGetTimeForwarder));
   return InstallPatches({{kTickCountImportSlot, nullptr, &forwarder}});
 }
 
-bool ApplyHighFrequencyGameTimer() { return InstallPatches({{kGameTimerUpdate, &HighFrequencyGameTimer_Body}}); }
+ApplyStatus ApplyHighFrequencyGameTimer() { return InstallPatches({{kGameTimerUpdate, &HighFrequencyGameTimer_Body}}); }

@@ -148,15 +148,15 @@ HOOK_BODY(WarnNullCombatStyle_Body,
           CONTINUE_AFTER(kCombatStyle),
           HOST_ADDRESS(kGetCombatStyle), RESUME_OF(kCombatStyle), PLUGIN_FUNCTION(WarnNullCombatStyle))
 
-bool ApplyMissingNode() {
+ApplyStatus ApplyMissingNode() {
   g_missingNodeWarns = GetSetting("MissingNode", -1) == 1;
   return InstallPatches({{kMissingNode, &MissingNode_Body}});
 }
 
-bool ApplyMountNodeWarn() { return InstallPatches({{kMountNode, &MountNodeWarn_Body}}); }
+ApplyStatus ApplyMountNodeWarn() { return InstallPatches({{kMountNode, &MountNodeWarn_Body}}); }
 
-bool ApplyIKCrashWarn() { return InstallPatches({{kFootIK, &IKCrashWarn_Body}}); }
+ApplyStatus ApplyIKCrashWarn() { return InstallPatches({{kFootIK, &IKCrashWarn_Body}}); }
 
-bool ApplyNullLoadedNodeNotify() { return InstallPatches({{kLoadedNode, &NullLoadedNodeNotify_Body}}); }
+ApplyStatus ApplyNullLoadedNodeNotify() { return InstallPatches({{kLoadedNode, &NullLoadedNodeNotify_Body}}); }
 
-bool ApplyWarnNullCombatStyle() { return InstallPatches({{kCombatStyle, &WarnNullCombatStyle_Body}}); }
+ApplyStatus ApplyWarnNullCombatStyle() { return InstallPatches({{kCombatStyle, &WarnNullCombatStyle_Body}}); }

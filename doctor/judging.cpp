@@ -36,7 +36,7 @@ RuledOutBy RuledOut(const OptionEntry& row) {
   if (row.required != nullptr && !IsOn(row.required)) {
     return {{Setting(row.key) + " has no effect without " + row.required}, std::string("needs ") + row.required};
   }
-  for (const char* conflict : {row.conflictA, row.conflictB}) {
+  for (const char* conflict : row.ruledOutBy) {
     const option_rules::ValueRead* read = IsOn(conflict) ? option_rules::FindValueRead(conflict, row.key) : nullptr;
     if (read != nullptr && IsInEffect(conflict)) {
       return {{Setting(row.key) + " with " + conflict + " on: " + read->effect, false},
@@ -44,8 +44,9 @@ RuledOutBy RuledOut(const OptionEntry& row) {
     }
   }
   // Of two conflicts set, the one that is applied is the one to name.
-  const bool firstNamed = IsOn(row.conflictA) && (IsInEffect(row.conflictA) || !IsInEffect(row.conflictB));
-  const char* conflict = firstNamed || !IsOn(row.conflictB) ? row.conflictA : row.conflictB;
+  const auto& [first, second] = row.ruledOutBy;
+  const bool firstNamed = IsOn(first) && (IsInEffect(first) || !IsInEffect(second));
+  const char* conflict = firstNamed || !IsOn(second) ? first : second;
   return {{Setting(row.key) + " has no effect while " + conflict + " is on"}, std::string("ruled out by ") + conflict};
 }
 
@@ -87,8 +88,9 @@ void CheckRulesBetweenOptions(Diagnosis& d) {
   for (const option_rules::ValueRead& read : option_rules::ValueReads()) {
     const OptionEntry* readRow = FindOptionByKey(read.key);
     if (readRow == nullptr || !IsInEffect(read.reader) || option_rules::ReadValue(read) <= 0) continue;
-    const bool toldAsRuledOut = readRow->conflictA == std::string_view(read.reader) ||
-                                readRow->conflictB == std::string_view(read.reader);
+    const bool toldAsRuledOut = std::ranges::any_of(readRow->ruledOutBy, [&](const char* other) {
+      return other != nullptr && other == std::string_view(read.reader);
+    });
     if (!toldAsRuledOut) {
       d.findings.push_back({Setting(read.key) + " is read by " + read.reader + ": " + read.effect, false});
     }

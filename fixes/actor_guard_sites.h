@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 namespace host {
@@ -52,13 +53,13 @@ inline constexpr auto& kActorDeleteNullBaseSites = kSitesOf<kActorDeleteNullBase
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyNullSeenData();
-bool ApplyBhvGraphUpdateLoad();
-bool ApplyMovementPlannerAgentWarp();
-bool ApplyMoveControllerCast();
-bool ApplyGetMainMagicEffect();
-bool ApplyNullActorBaseForm();
-bool ApplyAVSetCrash();
-bool ApplyNullBaseFormMove();
-bool ApplyNullOutfitEntry();
-bool ApplyActorDeleteNullBase();
+ApplyStatus ApplyNullSeenData();
+ApplyStatus ApplyBhvGraphUpdateLoad();
+ApplyStatus ApplyMovementPlannerAgentWarp();
+ApplyStatus ApplyMoveControllerCast();
+ApplyStatus ApplyGetMainMagicEffect();
+ApplyStatus ApplyNullActorBaseForm();
+ApplyStatus ApplyAVSetCrash();
+ApplyStatus ApplyNullBaseFormMove();
+ApplyStatus ApplyNullOutfitEntry();
+ApplyStatus ApplyActorDeleteNullBase();

@@ -268,24 +268,24 @@ HOOK_BODY(AVSetCrash_Hook5,
           CONTINUE_AFTER(kAVSetCrash5),
           PLUGIN_FUNCTION(ReadableVectorOrNull), RESUME_OF(kAVSetCrash5))
 
-bool ApplyNullSeenData() { return InstallPatches({{kNullSeenData, &NullSeenData_Body}}); }
-bool ApplyBhvGraphUpdateLoad() { return InstallPatches({{kBhvGraphUpdateLoad, &BhvGraphUpdateLoad_Body}}); }
-bool ApplyMovementPlannerAgentWarp() {
+ApplyStatus ApplyNullSeenData() { return InstallPatches({{kNullSeenData, &NullSeenData_Body}}); }
+ApplyStatus ApplyBhvGraphUpdateLoad() { return InstallPatches({{kBhvGraphUpdateLoad, &BhvGraphUpdateLoad_Body}}); }
+ApplyStatus ApplyMovementPlannerAgentWarp() {
   return InstallPatches({{kMovementPlannerAgentWarp, &MovementPlannerAgentWarp_Body}});
 }
-bool ApplyMoveControllerCast() { return InstallPatches({{kMoveControllerCast, &MoveControllerCast_Body}}); }
-bool ApplyGetMainMagicEffect() {
+ApplyStatus ApplyMoveControllerCast() { return InstallPatches({{kMoveControllerCast, &MoveControllerCast_Body}}); }
+ApplyStatus ApplyGetMainMagicEffect() {
   return InstallPatches({{kMainMagicEffect1, &GetMainMagicEffect_Hook1},
                          {kMainMagicEffect2, &GetMainMagicEffect_Hook2},
                          {kMainMagicEffect3, &GetMainMagicEffect_Hook3},
                          {kMainMagicEffect4, &GetMainMagicEffect_Hook4},
                          {kMainMagicEffect5, &GetMainMagicEffect_Hook5}});
 }
-bool ApplyNullActorBaseForm() { return InstallPatches({{kNullActorBaseForm, &NullActorBaseForm_Body}}); }
-bool ApplyNullBaseFormMove() { return InstallPatches({{kNullBaseFormMove, &NullBaseFormMove_Body}}); }
-bool ApplyNullOutfitEntry() { return InstallPatches({{kNullOutfitEntry, &NullOutfitEntry_Body}}); }
-bool ApplyActorDeleteNullBase() { return InstallPatches({{kActorDeleteNullBase, &ActorDeleteNullBase_Body}}); }
-bool ApplyAVSetCrash() {
+ApplyStatus ApplyNullActorBaseForm() { return InstallPatches({{kNullActorBaseForm, &NullActorBaseForm_Body}}); }
+ApplyStatus ApplyNullBaseFormMove() { return InstallPatches({{kNullBaseFormMove, &NullBaseFormMove_Body}}); }
+ApplyStatus ApplyNullOutfitEntry() { return InstallPatches({{kNullOutfitEntry, &NullOutfitEntry_Body}}); }
+ApplyStatus ApplyActorDeleteNullBase() { return InstallPatches({{kActorDeleteNullBase, &ActorDeleteNullBase_Body}}); }
+ApplyStatus ApplyAVSetCrash() {
   return InstallPatches({{kAVSetCrash1, &AVSetCrash_Hook1},
                          {kAVSetCrash2, &AVSetCrash_Hook2},
                          {kAVSetCrash3, &AVSetCrash_Hook3},

@@ -205,4 +205,4 @@ const Patch kEffectListPatches[] = {
 
 }  // namespace
 
-bool ApplyFixUnsafeEffectList() { return InstallPatches(kEffectListPatches); }
+ApplyStatus ApplyFixUnsafeEffectList() { return InstallPatches(kEffectListPatches); }

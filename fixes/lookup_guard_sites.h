@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 namespace host {
@@ -33,9 +34,9 @@ inline constexpr auto& kSarnothSpecificSites = kSitesOf<kSarnothSpecific1, kSarn
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyUnkUniqueId();
-bool ApplyUnkObjRef4D4EB0();
-bool ApplyUnk11();
-bool ApplyIndexError1();
-bool ApplyCellNullCrash();
-bool ApplySarnothSpecific();
+ApplyStatus ApplyUnkUniqueId();
+ApplyStatus ApplyUnkObjRef4D4EB0();
+ApplyStatus ApplyUnk11();
+ApplyStatus ApplyIndexError1();
+ApplyStatus ApplyCellNullCrash();
+ApplyStatus ApplySarnothSpecific();

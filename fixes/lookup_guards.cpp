@@ -82,11 +82,11 @@ HOOK_BODY(SarnothSpecific_Body,
           "pop ebp\n"
           "ret 0x10\n")
 
-bool ApplyUnkUniqueId() { return InstallPatches({{kUnkUniqueId, &UnkUniqueId_Body}}); }
-bool ApplyUnkObjRef4D4EB0() { return InstallPatches({{kUnkObjRef4D4EB0, &UnkObjRef4D4EB0_Body}}); }
-bool ApplyUnk11() { return InstallPatches({{kUnk11, &Unk11_Body}}); }
-bool ApplyCellNullCrash() { return InstallPatches({{kCellNullCrash, &CellNullCrash_Body}}); }
-bool ApplyIndexError1() { return InstallPatches({{kIndexError1, &IndexError1_Body}}); }
-bool ApplySarnothSpecific() {
+ApplyStatus ApplyUnkUniqueId() { return InstallPatches({{kUnkUniqueId, &UnkUniqueId_Body}}); }
+ApplyStatus ApplyUnkObjRef4D4EB0() { return InstallPatches({{kUnkObjRef4D4EB0, &UnkObjRef4D4EB0_Body}}); }
+ApplyStatus ApplyUnk11() { return InstallPatches({{kUnk11, &Unk11_Body}}); }
+ApplyStatus ApplyCellNullCrash() { return InstallPatches({{kCellNullCrash, &CellNullCrash_Body}}); }
+ApplyStatus ApplyIndexError1() { return InstallPatches({{kIndexError1, &IndexError1_Body}}); }
+ApplyStatus ApplySarnothSpecific() {
   return InstallPatches({{kSarnothSpecific1, &SarnothSpecific_Body}, {kSarnothSpecific2, &SarnothSpecific_Body}});
 }

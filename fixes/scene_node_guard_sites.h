@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 namespace host {
@@ -38,12 +39,12 @@ inline constexpr auto& kNullParentNodeSites = kSitesOf<kNullParentNode>;
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyRender650();
-bool ApplyShadowNode();
-bool ApplyMountNodeCrash();
-bool ApplyRenderSave();
-bool ApplySaveRenderCrash();
-bool ApplyNullLoadedNodeIgnore();
-bool ApplyNullPlayerNode();
-bool ApplyNullRefNode();
-bool ApplyNullParentNode();
+ApplyStatus ApplyRender650();
+ApplyStatus ApplyShadowNode();
+ApplyStatus ApplyMountNodeCrash();
+ApplyStatus ApplyRenderSave();
+ApplyStatus ApplySaveRenderCrash();
+ApplyStatus ApplyNullLoadedNodeIgnore();
+ApplyStatus ApplyNullPlayerNode();
+ApplyStatus ApplyNullRefNode();
+ApplyStatus ApplyNullParentNode();

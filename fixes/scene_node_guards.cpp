@@ -159,12 +159,12 @@ HOOK_BODY(NullParentNode_Body,
           CONTINUE_AT(kNullParentNodeSkip),
           RESUME_OF(kNullParentNode), HOST_ADDRESS(kNullParentNodeSkip))
 
-bool ApplyRender650() { return InstallPatches({{kRender650, &Render650_Body}}); }
-bool ApplyShadowNode() { return InstallPatches({{kShadowNode, &ShadowNode_Body}}); }
-bool ApplyMountNodeCrash() { return InstallPatches({{kMountNodeCrash, &MountNodeCrash_Body}}); }
-bool ApplyRenderSave() { return InstallPatches({{kRenderSave, &RenderSave_Body}}); }
-bool ApplySaveRenderCrash() { return InstallPatches({{kSaveRenderCrash, &SaveRenderCrash_Body}}); }
-bool ApplyNullLoadedNodeIgnore() { return InstallPatches({{kNullLoadedNodeIgnore, &NullLoadedNodeIgnore_Body}}); }
-bool ApplyNullPlayerNode() { return InstallPatches({{kNullPlayerNode, &NullPlayerNode_Body}}); }
-bool ApplyNullRefNode() { return InstallPatches({{kNullRefNode, &NullRefNode_Body}}); }
-bool ApplyNullParentNode() { return InstallPatches({{kNullParentNode, &NullParentNode_Body}}); }
+ApplyStatus ApplyRender650() { return InstallPatches({{kRender650, &Render650_Body}}); }
+ApplyStatus ApplyShadowNode() { return InstallPatches({{kShadowNode, &ShadowNode_Body}}); }
+ApplyStatus ApplyMountNodeCrash() { return InstallPatches({{kMountNodeCrash, &MountNodeCrash_Body}}); }
+ApplyStatus ApplyRenderSave() { return InstallPatches({{kRenderSave, &RenderSave_Body}}); }
+ApplyStatus ApplySaveRenderCrash() { return InstallPatches({{kSaveRenderCrash, &SaveRenderCrash_Body}}); }
+ApplyStatus ApplyNullLoadedNodeIgnore() { return InstallPatches({{kNullLoadedNodeIgnore, &NullLoadedNodeIgnore_Body}}); }
+ApplyStatus ApplyNullPlayerNode() { return InstallPatches({{kNullPlayerNode, &NullPlayerNode_Body}}); }
+ApplyStatus ApplyNullRefNode() { return InstallPatches({{kNullRefNode, &NullRefNode_Body}}); }
+ApplyStatus ApplyNullParentNode() { return InstallPatches({{kNullParentNode, &NullParentNode_Body}}); }

@@ -14,7 +14,7 @@ using namespace host;
 
 namespace {
 
-constexpr uint32_t kCountReadCheck = kStringCount3.site;
+constexpr uint32_t kCountReadCheck = kStringTableLoadCountTest.site;
 // The first two bytes of this are what a stream holds in front of a 32-bit
 // value.
 constexpr uint32_t ExtendedCountMarker = 0xFFFFFFFF;
@@ -50,16 +50,16 @@ constexpr uint32_t ExtendedCountMarker = 0xFFFFFFFF;
 // 32-bit, so that a table of more than 0xFFFF strings is not cut short.
 
 
-HOOK_BODY(StringCount32_Hook1,
+HOOK_BODY(StringTableLoadCountStore_Body,
           "mov [esi+0x0C], eax\n"
           "mov edx, [ebx]\n"
-          CONTINUE_AFTER(kStringCount1),
-          RESUME_OF(kStringCount1))
+          CONTINUE_AFTER(kStringTableLoadCountStore),
+          RESUME_OF(kStringTableLoadCountStore))
 
 // The host has just read the count as two bytes into [ESP+0x0C]; the marker
 // there means the real count follows as four bytes. A failed read takes the
-// host's own failure test at hook 3's site with the zero flag clear.
-HOOK_BODY(StringCount32_Hook2,
+// host's own failure test at kStringTableLoadCountTest with the zero flag clear.
+HOOK_BODY(StringTableLoadCountRead_Body,
           "movzx ecx, word ptr [esp+0x0C]\n"
           "cmp cx, 0xFFFF\n"
           "jne 1f\n"
@@ -71,14 +71,14 @@ HOOK_BODY(StringCount32_Hook2,
           "mov ecx, [esp+0x0C]\n"
           "1:\n"
           "mov [esi+0x0C], ecx\n"
-          CONTINUE_AFTER(kStringCount2)
+          CONTINUE_AFTER(kStringTableLoadCountRead)
           "2:\n"
           CONTINUE_AT(kCountReadCheck),
-          RESUME_OF(kStringCount2), HOST_ADDRESS(kCountReadCheck))
+          RESUME_OF(kStringTableLoadCountRead), HOST_ADDRESS(kCountReadCheck))
 
 // The zero flag on arrival is the outcome of the count read, which the host
 // keeps in byte [ESP+9].
-HOOK_BODY(StringCount32_Hook3,
+HOOK_BODY(StringTableLoadCountTest_Body,
           "mov eax, [esi+0x0C]\n"
           "sete cl\n"
           "mov [esp+9], cl\n"
@@ -86,114 +86,114 @@ HOOK_BODY(StringCount32_Hook3,
           "jz 1f\n"
           "mov edx, dword ptr [%c[kStringTableHeap]]\n"
           "mov ecx, [esp+0x18]\n"
-          CONTINUE_AFTER(kStringCount3)
+          CONTINUE_AFTER(kStringTableLoadCountTest)
           "1:\n"
           CONTINUE_AT(kEmptyTableRead),
-          RESUME_OF(kStringCount3), HOST_ADDRESS(kEmptyTableRead), [kStringTableHeap] "i"(kStringTableHeap))
+          RESUME_OF(kStringTableLoadCountTest), HOST_ADDRESS(kEmptyTableRead), [kStringTableHeap] "i"(kStringTableHeap))
 
-HOOK_BODY(StringCount32_Hook4,
+HOOK_BODY(StringTableLoadCountCompare_Body,
           "mov [esi+8], eax\n"
           "cmp ecx, [esi+0x0C]\n"
-          CONTINUE_AFTER(kStringCount4),
-          RESUME_OF(kStringCount4))
+          CONTINUE_AFTER(kStringTableLoadCountCompare),
+          RESUME_OF(kStringTableLoadCountCompare))
 
-HOOK_BODY(StringCount32_Hook5,
+HOOK_BODY(StringTableLoadEntryIndex_Body,
           "mov edx, edi\n"
           "lea ebp, [eax+edx*4]\n"
-          CONTINUE_AFTER(kStringCount5),
-          RESUME_OF(kStringCount5))
+          CONTINUE_AFTER(kStringTableLoadEntryIndex),
+          RESUME_OF(kStringTableLoadEntryIndex))
 
-HOOK_BODY(StringCount32_Hook6,
+HOOK_BODY(StringTableLoadNextIndex_Body,
           "add edi, 1\n"
           "cmp edi, [esi+0x0C]\n"
-          CONTINUE_AFTER(kStringCount6),
-          RESUME_OF(kStringCount6))
+          CONTINUE_AFTER(kStringTableLoadNextIndex),
+          RESUME_OF(kStringTableLoadNextIndex))
 
-HOOK_BODY(StringCount32_Hook7,
+HOOK_BODY(StringTableLoadCountFetch_Body,
           "mov ecx, [esi+0x0C]\n"
           "mov edi, eax\n"
-          CONTINUE_AFTER(kStringCount7),
-          RESUME_OF(kStringCount7))
+          CONTINUE_AFTER(kStringTableLoadCountFetch),
+          RESUME_OF(kStringTableLoadCountFetch))
 
-HOOK_BODY(StringCount32_Hook8,
+HOOK_BODY(StringTableLoadIndexFetch_Body,
           "mov ecx, [esp+0x24]\n"
-          CONTINUE_AFTER(kStringCount8),
-          RESUME_OF(kStringCount8))
+          CONTINUE_AFTER(kStringTableLoadIndexFetch),
+          RESUME_OF(kStringTableLoadIndexFetch))
 
-HOOK_BODY(StringCount32_Hook9,
+HOOK_BODY(StringTableLoadIndexCopy_Body,
           "mov edx, [esi]\n"
           "mov ecx, ebp\n"
-          CONTINUE_AFTER(kStringCount9),
-          RESUME_OF(kStringCount9))
+          CONTINUE_AFTER(kStringTableLoadIndexCopy),
+          RESUME_OF(kStringTableLoadIndexCopy))
 
-HOOK_BODY(StringCount32_Hook10,
+HOOK_BODY(StringTableLoadIndexStore_Body,
           "mov [esp+0x24], ebp\n"
           "cmp ebp, [esi+0x0C]\n"
-          CONTINUE_AFTER(kStringCount10),
-          RESUME_OF(kStringCount10))
+          CONTINUE_AFTER(kStringTableLoadIndexStore),
+          RESUME_OF(kStringTableLoadIndexStore))
 
-HOOK_BODY(StringCount32_Hook11,
+HOOK_BODY(StringTableLoadIndexReload_Body,
           "mov eax, [esp+0x24]\n"
-          CONTINUE_AFTER(kStringCount11),
-          RESUME_OF(kStringCount11))
+          CONTINUE_AFTER(kStringTableLoadIndexReload),
+          RESUME_OF(kStringTableLoadIndexReload))
 
 // --- Group 2: writing the table to a stream -----------------------------
 
-HOOK_BODY(StringCount32_Hook12,
+HOOK_BODY(StringTableSaveCountFetch_Body,
           "mov ecx, [eax+0x0C]\n"
           "push edi\n"
-          CONTINUE_AFTER(kStringCount12),
-          RESUME_OF(kStringCount12))
+          CONTINUE_AFTER(kStringTableSaveCountFetch),
+          RESUME_OF(kStringTableSaveCountFetch))
 
 // Writes the count at [ESP+0x10] to the stream in EDI; the host tests the
 // result of the last write in EAX.
-HOOK_BODY(StringCount32_Hook13,
+HOOK_BODY(StringTableSaveCountWrite_Body,
           JUMP_IF_EXTENDED("dword ptr [esp+0x10]", "1f")
           "lea eax, [esp+0x10]\n"
           "push eax\n"
           STREAM_WRITE(edi, 2)
-          CONTINUE_AFTER(kStringCount13)
+          CONTINUE_AFTER(kStringTableSaveCountWrite)
           "1:\n"
           "push offset %c[ExtendedCountMarker]\n"
           STREAM_WRITE(edi, 2)
           "lea eax, [esp+0x10]\n"
           "push eax\n"
           STREAM_WRITE(edi, 4)
-          CONTINUE_AFTER(kStringCount13),
-          RESUME_OF(kStringCount13), MARKER_OPERAND)
+          CONTINUE_AFTER(kStringTableSaveCountWrite),
+          RESUME_OF(kStringTableSaveCountWrite), MARKER_OPERAND)
 
 // --- Group 3: a walk over the table -------------------------------------
 
-HOOK_BODY(StringCount32_Hook14,
+HOOK_BODY(StringTableWalkFirstCompare_Body,
           "xor edi, edi\n"
           "cmp eax, [esi+0x0C]\n"
-          CONTINUE_AFTER(kStringCount14),
-          RESUME_OF(kStringCount14))
+          CONTINUE_AFTER(kStringTableWalkFirstCompare),
+          RESUME_OF(kStringTableWalkFirstCompare))
 
-HOOK_BODY(StringCount32_Hook15,
+HOOK_BODY(StringTableWalkIndexCopy_Body,
           "mov edx, [esi+8]\n"
           "mov ecx, edi\n"
-          CONTINUE_AFTER(kStringCount15),
-          RESUME_OF(kStringCount15))
+          CONTINUE_AFTER(kStringTableWalkIndexCopy),
+          RESUME_OF(kStringTableWalkIndexCopy))
 
-HOOK_BODY(StringCount32_Hook16,
+HOOK_BODY(StringTableWalkNextIndex_Body,
           "add edi, 1\n"
           "cmp edi, [esi+0x0C]\n"
-          CONTINUE_AFTER(kStringCount16),
-          RESUME_OF(kStringCount16))
+          CONTINUE_AFTER(kStringTableWalkNextIndex),
+          RESUME_OF(kStringTableWalkNextIndex))
 
-HOOK_BODY(StringCount32_Hook17,
+HOOK_BODY(StringTableWalkCountStore_Body,
           "mov [esi+0x0C], ecx\n"
           "pop esi\n"
-          CONTINUE_AFTER(kStringCount17),
-          RESUME_OF(kStringCount17))
+          CONTINUE_AFTER(kStringTableWalkCountStore),
+          RESUME_OF(kStringTableWalkCountStore))
 
 // --- Group 4: reading an index ------------------------------------------
 
 // The host's two-byte read (function in EDX, arguments pushed, slot address
 // in ECX) fills only the low word; clearing the whole slot first keeps the
 // index free of stale high bits.
-HOOK_BODY(StringCount32_Hook18,
+HOOK_BODY(StringTableIndexRead_Body,
           "xor eax, eax\n"
           "mov [ecx], eax\n"
           "mov ecx, esi\n"
@@ -207,31 +207,31 @@ HOOK_BODY(StringCount32_Hook18,
           "1:\n"
           "xor ebx, ebx\n"
           "cmp eax, ebx\n"
-          CONTINUE_AFTER(kStringCount18),
-          RESUME_OF(kStringCount18))
+          CONTINUE_AFTER(kStringTableIndexRead),
+          RESUME_OF(kStringTableIndexRead))
 
-HOOK_BODY(StringCount32_Hook19,
+HOOK_BODY(StringTableIndexFetch_Body,
           "mov eax, [esp+0x0C]\n"
-          CONTINUE_AFTER(kStringCount19),
-          RESUME_OF(kStringCount19))
+          CONTINUE_AFTER(kStringTableIndexFetch),
+          RESUME_OF(kStringTableIndexFetch))
 
 // Unsigned, so that no index can pass as a negative one below the count.
-HOOK_BODY(StringCount32_Hook20,
+HOOK_BODY(StringTableIndexRangeCheck_Body,
           "mov eax, [esp+0x10]\n"
           "cmp eax, [edi+0x0C]\n"
           "jae 1f\n"
           "mov esi, eax\n"
-          CONTINUE_AFTER(kStringCount20)
+          CONTINUE_AFTER(kStringTableIndexRangeCheck)
           "1:\n"
           CONTINUE_AT(kIndexOutOfRange),
-          RESUME_OF(kStringCount20), HOST_ADDRESS(kIndexOutOfRange))
+          RESUME_OF(kStringTableIndexRangeCheck), HOST_ADDRESS(kIndexOutOfRange))
 
 // --- Group 5: another index read ----------------------------------------
 
-// As hook 18, the slot (at [ESP+0x0C] while the read's two arguments are
+// As the index read, the slot (at [ESP+0x0C] while the read's two arguments are
 // pushed) is cleared first: the host goes on to use all 32 bits of it, and a
 // two-byte read would leave whatever high word the stack held before.
-HOOK_BODY(StringCount32_Hook21,
+HOOK_BODY(StringTableOtherIndexRead_Body,
           "mov dword ptr [esp+0x0C], 0\n"
           "mov ecx, esi\n"
           "call edx\n"
@@ -243,19 +243,19 @@ HOOK_BODY(StringCount32_Hook21,
           STREAM_READ(esi, 4)
           "1:\n"
           "test eax, eax\n"
-          CONTINUE_AFTER(kStringCount21),
-          RESUME_OF(kStringCount21))
+          CONTINUE_AFTER(kStringTableOtherIndexRead),
+          RESUME_OF(kStringTableOtherIndexRead))
 
 // --- Group 6: writing an index ------------------------------------------
 
-HOOK_BODY(StringCount32_Hook22,
+HOOK_BODY(StringTableIndexWriteFetch_Body,
           "mov edx, [esp+8]\n"
-          CONTINUE_AFTER(kStringCount22),
-          RESUME_OF(kStringCount22))
+          CONTINUE_AFTER(kStringTableIndexWriteFetch),
+          RESUME_OF(kStringTableIndexWriteFetch))
 
 // Writes the value at [ESP+4] to the stream in ECX. EDI and ESI carry the
 // value's address and the stream across the calls and are given back.
-HOOK_BODY(StringCount32_Hook23,
+HOOK_BODY(StringTableIndexWrite_Body,
           "push edi\n"
           "push esi\n"
           "lea edi, [esp+0x0C]\n"
@@ -272,73 +272,86 @@ HOOK_BODY(StringCount32_Hook23,
           "2:\n"
           "pop esi\n"
           "pop edi\n"
-          CONTINUE_AFTER(kStringCount23),
-          RESUME_OF(kStringCount23), MARKER_OPERAND)
+          CONTINUE_AFTER(kStringTableIndexWrite),
+          RESUME_OF(kStringTableIndexWrite), MARKER_OPERAND)
 
 // --- Group 7: copies of 32-bit values and loads of the count ------------
 
-HOOK_BODY(StringCount32_Hook24,
+HOOK_BODY(StringTableCopyToSlot_Body,
           "mov eax, [edx+4]\n"
           "mov ecx, [esp+0x14]\n"
           "mov [ecx], eax\n"
-          CONTINUE_AFTER(kStringCount24),
-          RESUME_OF(kStringCount24))
+          CONTINUE_AFTER(kStringTableCopyToSlot),
+          RESUME_OF(kStringTableCopyToSlot))
 
-HOOK_BODY(StringCount32_Hook25,
+HOOK_BODY(StringTableCopyCountFetch_Body,
           "mov edx, [eax+0x0C]\n"
           "push edi\n"
-          CONTINUE_AFTER(kStringCount25),
-          RESUME_OF(kStringCount25))
+          CONTINUE_AFTER(kStringTableCopyCountFetch),
+          RESUME_OF(kStringTableCopyCountFetch))
 
-HOOK_BODY(StringCount32_Hook26,
+HOOK_BODY(StringTableCopyToField_Body,
           "mov eax, [edx]\n"
           "mov [esi+4], eax\n"
-          CONTINUE_AFTER(kStringCount26),
-          RESUME_OF(kStringCount26))
+          CONTINUE_AFTER(kStringTableCopyToField),
+          RESUME_OF(kStringTableCopyToField))
 
-HOOK_BODY(StringCount32_Hook27,
+HOOK_BODY(StringTableCopyToFieldAndPop_Body,
           "mov ecx, [edx]\n"
           "pop esi\n"
           "pop edi\n"
           "mov [eax+4], ecx\n"
-          CONTINUE_AFTER(kStringCount27),
-          RESUME_OF(kStringCount27))
+          CONTINUE_AFTER(kStringTableCopyToFieldAndPop),
+          RESUME_OF(kStringTableCopyToFieldAndPop))
 
-HOOK_BODY(StringCount32_Hook28,
+HOOK_BODY(StringTableCopyToFieldFromSlot_Body,
           "mov edx, [ecx]\n"
           "mov eax, [esp+0x0C]\n"
           "mov [esi+4], edx\n"
-          CONTINUE_AFTER(kStringCount28),
-          RESUME_OF(kStringCount28))
+          CONTINUE_AFTER(kStringTableCopyToFieldFromSlot),
+          RESUME_OF(kStringTableCopyToFieldFromSlot))
 
-HOOK_BODY(StringCount32_Hook29,
+HOOK_BODY(StringTableCountAndAddressFetch_Body,
           "mov eax, [esi+0x0C]\n"
           "lea ecx, [esi+0x0C]\n"
-          CONTINUE_AFTER(kStringCount29),
-          RESUME_OF(kStringCount29))
+          CONTINUE_AFTER(kStringTableCountAndAddressFetch),
+          RESUME_OF(kStringTableCountAndAddressFetch))
 
 namespace {
 
 // Groups 1 to 7, each in the order of its host routine's sites.
 constexpr Patch kStringCountHooks[] = {
-    {kStringCount1, &StringCount32_Hook1},    {kStringCount2, &StringCount32_Hook2},
-    {kStringCount3, &StringCount32_Hook3},    {kStringCount4, &StringCount32_Hook4},
-    {kStringCount5, &StringCount32_Hook5},    {kStringCount6, &StringCount32_Hook6},
-    {kStringCount7, &StringCount32_Hook7},    {kStringCount8, &StringCount32_Hook8},
-    {kStringCount9, &StringCount32_Hook9},    {kStringCount10, &StringCount32_Hook10},
-    {kStringCount11, &StringCount32_Hook11},
-    {kStringCount12, &StringCount32_Hook12}, {kStringCount13, &StringCount32_Hook13},
-    {kStringCount14, &StringCount32_Hook14}, {kStringCount15, &StringCount32_Hook15},
-    {kStringCount16, &StringCount32_Hook16}, {kStringCount17, &StringCount32_Hook17},
-    {kStringCount18, &StringCount32_Hook18}, {kStringCount19, &StringCount32_Hook19},
-    {kStringCount20, &StringCount32_Hook20},
-    {kStringCount21, &StringCount32_Hook21},
-    {kStringCount22, &StringCount32_Hook22}, {kStringCount23, &StringCount32_Hook23},
-    {kStringCount24, &StringCount32_Hook24}, {kStringCount25, &StringCount32_Hook25},
-    {kStringCount26, &StringCount32_Hook26}, {kStringCount27, &StringCount32_Hook27},
-    {kStringCount28, &StringCount32_Hook28}, {kStringCount29, &StringCount32_Hook29},
+    {kStringTableLoadCountStore, &StringTableLoadCountStore_Body},
+    {kStringTableLoadCountRead, &StringTableLoadCountRead_Body},
+    {kStringTableLoadCountTest, &StringTableLoadCountTest_Body},
+    {kStringTableLoadCountCompare, &StringTableLoadCountCompare_Body},
+    {kStringTableLoadEntryIndex, &StringTableLoadEntryIndex_Body},
+    {kStringTableLoadNextIndex, &StringTableLoadNextIndex_Body},
+    {kStringTableLoadCountFetch, &StringTableLoadCountFetch_Body},
+    {kStringTableLoadIndexFetch, &StringTableLoadIndexFetch_Body},
+    {kStringTableLoadIndexCopy, &StringTableLoadIndexCopy_Body},
+    {kStringTableLoadIndexStore, &StringTableLoadIndexStore_Body},
+    {kStringTableLoadIndexReload, &StringTableLoadIndexReload_Body},
+    {kStringTableSaveCountFetch, &StringTableSaveCountFetch_Body},
+    {kStringTableSaveCountWrite, &StringTableSaveCountWrite_Body},
+    {kStringTableWalkFirstCompare, &StringTableWalkFirstCompare_Body},
+    {kStringTableWalkIndexCopy, &StringTableWalkIndexCopy_Body},
+    {kStringTableWalkNextIndex, &StringTableWalkNextIndex_Body},
+    {kStringTableWalkCountStore, &StringTableWalkCountStore_Body},
+    {kStringTableIndexRead, &StringTableIndexRead_Body},
+    {kStringTableIndexFetch, &StringTableIndexFetch_Body},
+    {kStringTableIndexRangeCheck, &StringTableIndexRangeCheck_Body},
+    {kStringTableOtherIndexRead, &StringTableOtherIndexRead_Body},
+    {kStringTableIndexWriteFetch, &StringTableIndexWriteFetch_Body},
+    {kStringTableIndexWrite, &StringTableIndexWrite_Body},
+    {kStringTableCopyToSlot, &StringTableCopyToSlot_Body},
+    {kStringTableCopyCountFetch, &StringTableCopyCountFetch_Body},
+    {kStringTableCopyToField, &StringTableCopyToField_Body},
+    {kStringTableCopyToFieldAndPop, &StringTableCopyToFieldAndPop_Body},
+    {kStringTableCopyToFieldFromSlot, &StringTableCopyToFieldFromSlot_Body},
+    {kStringTableCountAndAddressFetch, &StringTableCountAndAddressFetch_Body},
 };
 
 }  // namespace
 
-bool ApplyStringCount32() { return InstallPatches(kStringCountHooks); }
+ApplyStatus ApplyStringCount32() { return InstallPatches(kStringCountHooks); }

@@ -42,12 +42,12 @@ HOOK_BODY(StringRefSetNull_Body,
           CONTINUE_AFTER(kStringRefSetNull),
           RESUME_OF(kStringRefSetNull))
 
-bool ApplyStrCmp() { return InstallPatches({{kStrCmp, &StrCmp_Body}}); }
+ApplyStatus ApplyStrCmp() { return InstallPatches({{kStrCmp, &StrCmp_Body}}); }
 
-bool ApplyStrCmpNoTry() { return InstallPatches({{kStrCmp, &StrCmpNoTry_Body}}); }
+ApplyStatus ApplyStrCmpNoTry() { return InstallPatches({{kStrCmp, &StrCmpNoTry_Body}}); }
 
-bool ApplyStrLen() { return InstallPatches({{kStrLen, &StrLen_Body}}); }
+ApplyStatus ApplyStrLen() { return InstallPatches({{kStrLen, &StrLen_Body}}); }
 
-bool ApplySkipStrLenCrash() { return InstallPatches({{kSkipStrLenCrash, &SkipStrLenCrash_Body}}); }
+ApplyStatus ApplySkipStrLenCrash() { return InstallPatches({{kSkipStrLenCrash, &SkipStrLenCrash_Body}}); }
 
-bool ApplyStringRefSetNull() { return InstallPatches({{kStringRefSetNull, &StringRefSetNull_Body}}); }
+ApplyStatus ApplyStringRefSetNull() { return InstallPatches({{kStringRefSetNull, &StringRefSetNull_Body}}); }

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 namespace host {
@@ -20,8 +21,8 @@ inline constexpr auto& kStringRefSetNullSites = kSitesOf<kStringRefSetNull>;
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyStrCmp();
-bool ApplyStrCmpNoTry();
-bool ApplyStrLen();
-bool ApplySkipStrLenCrash();
-bool ApplyStringRefSetNull();
+ApplyStatus ApplyStrCmp();
+ApplyStatus ApplyStrCmpNoTry();
+ApplyStatus ApplyStrLen();
+ApplyStatus ApplySkipStrLenCrash();
+ApplyStatus ApplyStringRefSetNull();

@@ -64,7 +64,7 @@ HOOK_BODY(AlignHeapAllocate_FreeBody,
           CONTINUE_AFTER(kHeapFreeEntry),
           PLUGIN_FUNCTION(AlignHeapAllocate_FixRelease), RESUME_OF(kHeapFreeEntry))
 
-bool ApplyAlignHeapAllocate() {
+ApplyStatus ApplyAlignHeapAllocate() {
   return InstallPatches({{kHeapAllocate, &AlignHeapAllocate_AllocateBody},
                          {kHeapFreeEntry, &AlignHeapAllocate_FreeBody}});
 }

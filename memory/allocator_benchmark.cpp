@@ -60,7 +60,7 @@ HOOK_BODY(RunAllocatorBenchmark_HeapFree,
           "ret\n",
           HOST_ADDRESS(kHostHeap), HOST_ADDRESS(kHeapFreeRoutine))
 
-int32_t BenchmarkCountdown = 0;
+int32_t g_benchmarkCountdown = 0;
 
 namespace {
 
@@ -270,11 +270,11 @@ void RunAllocatorBenchmark() {
 
 namespace {
 void CountDownToBenchmark() {
-  if (BenchmarkCountdown > 0 && --BenchmarkCountdown == 0) RunAllocatorBenchmark();
+  if (g_benchmarkCountdown > 0 && --g_benchmarkCountdown == 0) RunAllocatorBenchmark();
 }
 }  // namespace
 
-bool ApplyRunAllocatorBenchmark() {
-  BenchmarkCountdown = kFramesBeforeRun;
+ApplyStatus ApplyRunAllocatorBenchmark() {
+  g_benchmarkCountdown = kFramesBeforeRun;
   return RunEveryFrame(&CountDownToBenchmark);
 }

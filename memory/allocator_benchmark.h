@@ -7,7 +7,7 @@
 constexpr const char* kBenchmarkReportFile = "AllocatorBenchmark.txt";
 
 // Frames left before the run; 0 once it has run (or was never asked for).
-extern int32_t BenchmarkCountdown;
+extern int32_t g_benchmarkCountdown;
 
 // Reads Count, Times and Threads, writes the report and shows the closing
 // message. Runs on the main-loop thread and returns when every worker ended.

@@ -44,7 +44,7 @@ HOOK_BODY(ArrayAllocator_Return8Body, "ret 8\n")
 
 HOOK_BODY(ArrayAllocator_SkipBody, CONTINUE_AT(kArraySkipTarget), HOST_ADDRESS(kArraySkipTarget))
 
-bool ApplyOverwriteArrayAllocator() {
+ApplyStatus ApplyOverwriteArrayAllocator() {
   std::memset(g_nops, 0x90, sizeof g_nops);
   return InstallPatches({{kArrayAllocate, &ArrayAllocator_AllocateBody},
                          {kArrayRelease, &ArrayAllocator_ReleaseBody},

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 namespace host {
@@ -30,4 +31,4 @@ inline constexpr auto& kOverwriteArrayAllocatorSites =
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyOverwriteArrayAllocator();
+ApplyStatus ApplyOverwriteArrayAllocator();

@@ -5,7 +5,7 @@
 #include "memory/memory_block.h"
 #include "memory/os_allocator.h"
 
-bool ApplyCustomMemoryBlock() {
-  BuildMemoryBlocks(GetSetting("CustomMemoryBlockTotalSizeMb", -1), AlignMode > 0);
-  return true;
+ApplyStatus ApplyCustomMemoryBlock() {
+  BuildMemoryBlocks(GetSetting("CustomMemoryBlockTotalSizeMb", -1), g_alignMode > 0);
+  return kApplied;
 }

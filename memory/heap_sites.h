@@ -3,12 +3,15 @@
 #pragma once
 #include <cstdint>
 
+#include "core/apply_status.h"
 #include "patch/frame_sites.h"
 #include "patch/host_site.h"
 
 namespace host {
 
+// mov eax, [kAlignedAllocateGlobal]; sub esp, 0x14
 constexpr HookSite kHeapAllocate{0xA48D60, 0xA48D68};   // thiscall (size, alignment, aligned); callee cleans
+// mov eax, [esp+4] (4 bytes); push esi (1 byte)
 constexpr HookSite kHeapFreeEntry{0xA487B0, 0xA487B5};  // thiscall (pointer, aligned); callee cleans
 constexpr HookSite kHeapFree{0xA487B4, 0xA487B9};       // past the host's MOV EAX,[ESP+4]
 constexpr HookSite kHeapReallocate{0xA48F60, 0xA48F66};
@@ -26,7 +29,7 @@ inline constexpr auto& kRunAllocatorBenchmarkSites = kSitesOf<kMainLoop>;
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyUseOSAllocators();
-bool ApplyAlignHeapAllocate();
-bool ApplyCustomMemoryBlock();
-bool ApplyRunAllocatorBenchmark();
+ApplyStatus ApplyUseOSAllocators();
+ApplyStatus ApplyAlignHeapAllocate();
+ApplyStatus ApplyCustomMemoryBlock();
+ApplyStatus ApplyRunAllocatorBenchmark();

@@ -19,12 +19,12 @@ constexpr uint8_t kMovupsLoad = 0x10;
 
 // Only the instruction of this game build is changed: anything else found
 // there (already movups, another build) is left alone.
-bool ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled() {
-  if (host::At<uint8_t>(kManualStoreOpcode.site) != kMovapsStore) return true;
+ApplyStatus ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled() {
+  if (host::At<uint8_t>(kManualStoreOpcode.site) != kMovapsStore) return kInert;
   return InstallPatches({{kManualStoreOpcode, nullptr, &kMovupsStore}});
 }
 
-bool ApplyUnallocatedMovaps() {
+ApplyStatus ApplyUnallocatedMovaps() {
   return InstallPatches({{kStretchStore1, nullptr, &kMovupsStore}, {kStretchStore2, nullptr, &kMovupsStore},
                          {kStretchStore3, nullptr, &kMovupsStore}, {kStretchStore4, nullptr, &kMovupsStore},
                          {kStretchStore5, nullptr, &kMovupsStore}, {kStretchLoad1, nullptr, &kMovupsLoad},

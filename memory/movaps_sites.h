@@ -1,12 +1,15 @@
 // The second opcode byte of each host movaps that may meet an unaligned heap
 // object; the options turn each into a movups.
 #pragma once
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 namespace host {
 
+// 0F 29 ..  movaps store: its second byte becomes 11 (movups store)
 constexpr HookSite kManualStoreOpcode{0x4BD833, 0x4BD834};  // movaps store at 0x4BD832
 // Stores and loads of the stretch routine.
+// 0F 29 ..  movaps stores, then 0F 28 ..  movaps loads: second bytes become 11 and 10 (movups)
 constexpr HookSite kStretchStore1{0xDDB0B3, 0xDDB0B4};
 constexpr HookSite kStretchStore2{0xDDB0BD, 0xDDB0BE};
 constexpr HookSite kStretchStore3{0xDDB108, 0xDDB109};
@@ -33,5 +36,5 @@ inline constexpr auto& kUnallocatedMovapsSites =
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled();
-bool ApplyUnallocatedMovaps();
+ApplyStatus ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled();
+ApplyStatus ApplyUnallocatedMovaps();

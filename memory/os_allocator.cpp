@@ -64,22 +64,22 @@ size_t AlignedBlockCapacity(void* block) {
 // block moves to a new one instead.
 void* AlignedReallocate(void* pointer, size_t size, size_t alignment) {
   errno = 0;
-  void* block = CrtHeap.alignedReallocate(pointer, size, alignment);
+  void* block = g_crtHeap.alignedReallocate(pointer, size, alignment);
   if (block != nullptr || errno != EINVAL) return block;
-  block = CrtHeap.alignedAllocate(size, alignment);
+  block = g_crtHeap.alignedAllocate(size, alignment);
   if (block == nullptr) return nullptr;
   std::memcpy(block, pointer, std::min(size, AlignedBlockCapacity(pointer)));
-  CrtHeap.alignedRelease(pointer);
+  g_crtHeap.alignedRelease(pointer);
   return block;
 }
 
 void Normalise(int32_t& alignment, bool& aligned) {
-  if (AlignMode == 0) return;
+  if (g_alignMode == 0) return;
   aligned = true;
   if (alignment < kMinimumAlignedMode || alignment % kMinimumAlignedMode != 0) alignment = kMinimumAlignedMode;
 }
 
-bool AlignedPoolLayout() { return AlignMode > 0; }
+bool AlignedPoolLayout() { return g_alignMode > 0; }
 
 // The family is chosen by the flag alone, as the release chooses it, so an
 // aligned request without a positive alignment still stays in that family.
@@ -93,8 +93,8 @@ size_t AlignmentForRuntime(int32_t alignment) {
 }
 
 void* RuntimeAllocate(uint32_t size, int32_t alignment, bool aligned) {
-  if (aligned) return CrtHeap.alignedAllocate(size, AlignmentForRuntime(alignment));
-  return CrtHeap.allocate(size);
+  if (aligned) return g_crtHeap.alignedAllocate(size, AlignmentForRuntime(alignment));
+  return g_crtHeap.allocate(size);
 }
 
 [[noreturn]] void EndAfterAllocationFailure(uint32_t size, int32_t shownAlignment) {
@@ -104,11 +104,11 @@ void* RuntimeAllocate(uint32_t size, int32_t alignment, bool aligned) {
 
 }  // namespace
 
-int32_t AlignMode = 0;
+int32_t g_alignMode = 0;
 
 const CrtHeapFunctions kRuntimeCrtHeap = {&std::malloc,           &std::free,    &std::realloc,
                                           &RuntimeAlignedAllocate, &_aligned_free, &RuntimeAlignedReallocate};
-CrtHeapFunctions CrtHeap = kRuntimeCrtHeap;
+CrtHeapFunctions g_crtHeap = kRuntimeCrtHeap;
 
 void* OsHeapAllocate(uint32_t size, int32_t alignment, bool aligned) {
   Normalise(alignment, aligned);
@@ -125,7 +125,7 @@ void* OsHeapAllocate(uint32_t size, int32_t alignment, bool aligned) {
 }
 
 void OsHeapFree(void* pointer, bool aligned) {
-  if (AlignMode != 0) aligned = true;
+  if (g_alignMode != 0) aligned = true;
   if (PoolsReady.load(std::memory_order_acquire)) {
     if (MemoryBlock* pool = FindOwningPool(pointer, AlignedPoolLayout())) {
       pool->Free(pointer);
@@ -133,9 +133,9 @@ void OsHeapFree(void* pointer, bool aligned) {
     }
   }
   if (aligned) {
-    CrtHeap.alignedRelease(pointer);
+    g_crtHeap.alignedRelease(pointer);
   } else {
-    CrtHeap.release(pointer);
+    g_crtHeap.release(pointer);
   }
 }
 
@@ -156,7 +156,7 @@ void* OsHeapReallocate(void* pointer, uint32_t size, int32_t alignment, bool ali
   // read as running out of memory; one byte keeps a live block instead.
   const size_t runtimeSize = size == 0 ? 1 : size;
   void* block = aligned ? AlignedReallocate(pointer, runtimeSize, AlignmentForRuntime(alignment))
-                        : CrtHeap.reallocate(pointer, runtimeSize);
+                        : g_crtHeap.reallocate(pointer, runtimeSize);
   if (block != nullptr) return block;
   EndAfterAllocationFailure(size, aligned ? alignment : 0);
 }
@@ -214,8 +214,8 @@ HOOK_BODY(UseOSAllocators_ReallocateBody,
           "ret 0x10\n",
           PLUGIN_FUNCTION(OsHeapReallocate))
 
-bool ApplyUseOSAllocators() {
-  AlignMode = GetSetting("AlignHeapAllocate", 0);
+ApplyStatus ApplyUseOSAllocators() {
+  g_alignMode = GetSetting("AlignHeapAllocate", 0);
   return InstallPatches({{kClearFields, &UseOSAllocators_ClearFieldsBody},
                          {kHeapNoOp, &UseOSAllocators_NoOpBody},
                          {kHeapAllocate, &UseOSAllocators_AllocateBody},

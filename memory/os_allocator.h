@@ -7,7 +7,7 @@
 
 // Set once before any hook exists. Non-zero: every request is aligned to at
 // least 16. Positive: the pools use the 16/32-only layout as well.
-extern int32_t AlignMode;
+extern int32_t g_alignMode;
 
 // These never return null: after the last attempt they explain the failure
 // to the user and end the process.
@@ -26,7 +26,7 @@ struct CrtHeapFunctions {
   void (*alignedRelease)(void* pointer);
   void* (*alignedReallocate)(void* pointer, size_t size, size_t alignment);
 };
-extern CrtHeapFunctions CrtHeap;
+extern CrtHeapFunctions g_crtHeap;
 extern const CrtHeapFunctions kRuntimeCrtHeap;
 
 // What an aligned request with no positive alignment of its own gets: the

@@ -20,7 +20,7 @@ void ForEachPool(Visit visit) {
 }
 }  // namespace
 
-bool TrackHighestUsage = false;
+bool g_trackHighestUsage = false;
 
 float PoolUsagePercent(const MemoryBlock& pool) {
   // Slots in the threads' caches are free too. Read while threads take and
@@ -42,7 +42,7 @@ void MemoryUsageReport(uint8_t hostResult) {
 }
 
 void SampleHighestUsage() {
-  if (!TrackHighestUsage) return;
+  if (!g_trackHighestUsage) return;
   ForEachPool([](MemoryBlock& pool) {
     // Nothing can rise above a full pool, so its ring is left alone.
     if (pool.highestUsage >= 100.0f) return;
@@ -64,7 +64,8 @@ HOOK_BODY(MemoryInfoConsole_Body,
           CONTINUE_AFTER(kUsageReport),
           HOST_ADDRESS(kUsageRoutine), RESUME_OF(kUsageReport), PLUGIN_FUNCTION(MemoryUsageReport))
 
-bool ApplyMemoryInfoConsole() {
-  TrackHighestUsage = true;
-  return RunEveryFrame(&SampleHighestUsage) && InstallPatches({{kUsageReport, &MemoryInfoConsole_Body}});
+ApplyStatus ApplyMemoryInfoConsole() {
+  g_trackHighestUsage = true;
+  if (const ApplyStatus sampling = RunEveryFrame(&SampleHighestUsage); !sampling.Applied()) return sampling;
+  return InstallPatches({{kUsageReport, &MemoryInfoConsole_Body}});
 }

@@ -6,7 +6,7 @@
 struct MemoryBlock;
 
 // Set by MemoryInfoConsole; until then the frame update samples nothing.
-extern bool TrackHighestUsage;
+extern bool g_trackHighestUsage;
 
 // The share of the pool's slots that are handed out, in percent; slots
 // cached by threads count as free. Approximate while threads run: see the

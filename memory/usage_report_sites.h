@@ -2,11 +2,13 @@
 #pragma once
 #include <cstdint>
 
+#include "core/apply_status.h"
 #include "patch/frame_sites.h"
 #include "patch/host_site.h"
 
 namespace host {
 
+// call kUsageRoutine (5 bytes)
 constexpr HookSite kUsageReport{0x847241, 0x847246};  // the host's call of kUsageRoutine
 constexpr uint32_t kUsageRoutine = 0xA5CE90;
 
@@ -16,4 +18,4 @@ inline constexpr auto& kMemoryInfoConsoleSites = kSitesOf<kUsageReport, kMainLoo
 }  // namespace host
 
 // The apply functions of the options above, rows of the option table.
-bool ApplyMemoryInfoConsole();
+ApplyStatus ApplyMemoryInfoConsole();

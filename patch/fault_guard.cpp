@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <atomic>
+#include "core/registry.h"
 
 namespace {
 
@@ -12,11 +12,10 @@ struct FaultLanding {
   uintptr_t landing;
 };
 
-// Filled at install time on the loader thread, read by any faulting thread;
-// the count is published after the entry is complete.
-constexpr int kMaxLandings = 16;
-FaultLanding g_landings[kMaxLandings];
-std::atomic<int> g_landingCount{0};
+// Filled while the library initialises, read by any faulting thread.
+// Constant-initialised, so leaves of other sources may register first.
+constinit Registry<FaultLanding, 16> g_faultLandings;
+constinit bool g_faultLandingDropped = false;
 
 // The thread's stack: DeallocationStack, the lowest address it may grow to,
 // and the TIB's StackBase.
@@ -69,10 +68,9 @@ bool ReadOfGuardedData(const EXCEPTION_POINTERS& info) {
 LONG CALLBACK ResumeAtFaultLanding(EXCEPTION_POINTERS* info) {
   if (!ReadOfGuardedData(*info)) return EXCEPTION_CONTINUE_SEARCH;
   const uintptr_t eip = info->ContextRecord->Eip;
-  const int count = g_landingCount.load(std::memory_order_acquire);
-  for (int i = 0; i < count; ++i) {
-    if (eip >= g_landings[i].begin && eip < g_landings[i].end) {
-      info->ContextRecord->Eip = static_cast<DWORD>(g_landings[i].landing);
+  for (const FaultLanding& guarded : g_faultLandings.Entries()) {
+    if (eip >= guarded.begin && eip < guarded.end) {
+      info->ContextRecord->Eip = static_cast<DWORD>(guarded.landing);
       return EXCEPTION_CONTINUE_EXECUTION;
     }
   }
@@ -84,11 +82,14 @@ LONG CALLBACK ResumeAtFaultLanding(EXCEPTION_POINTERS* info) {
 void RegisterFaultLanding(const void* begin, const void* end, const void* landing) {
   static PVOID handler = AddVectoredExceptionHandler(1, ResumeAtFaultLanding);
   (void)handler;
-  const int slot = g_landingCount.load(std::memory_order_relaxed);
-  if (slot >= kMaxLandings) return;
-  g_landings[slot] = {reinterpret_cast<uintptr_t>(begin), reinterpret_cast<uintptr_t>(end),
-                      reinterpret_cast<uintptr_t>(landing)};
-  g_landingCount.store(slot + 1, std::memory_order_release);
+  if (!g_faultLandings.Add({reinterpret_cast<uintptr_t>(begin), reinterpret_cast<uintptr_t>(end),
+                            reinterpret_cast<uintptr_t>(landing)})) {
+    g_faultLandingDropped = true;
+  }
+}
+
+ApplyStatus FaultLandingsInPlace() {
+  return g_faultLandingDropped ? RegistryFull("the fault landing table is full") : kApplied;
 }
 
 // bool GuardedReadWord(const void* p, uint32_t* out): a leaf without pushes,

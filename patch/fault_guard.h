@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdint>
 
+#include "core/apply_status.h"
+
 // Guarded leaf code: a read fault with EIP in [begin, end) resumes at
 // landing with the registers as they were at the fault. Only reads of the
 // data count: a write fault, a stack overflow, a guard page or a read in the
@@ -12,7 +14,13 @@
 // non-faulting path costs nothing, which matters on hot host routines. Leaves registered here
 // must be written so that the landing can finish from any faulting
 // instruction (no pushes, or a frame register the landing restores from).
+// Leaves register while the library initialises, before any option applies.
 void RegisterFaultLanding(const void* begin, const void* end, const void* landing);
+
+// Failed once a landing found the table full: a guarded leaf without its
+// landing would crash where it should carry on, so the installer then
+// writes no hook at all.
+ApplyStatus FaultLandingsInPlace();
 
 // Reads the 32-bit word at p. False when the read faults (a null p faults).
 extern "C" bool GuardedReadWord(const void* p, uint32_t* out);

@@ -20,6 +20,7 @@ constexpr uint32_t kLoadMarker = 0x112C46E;
 constexpr uint32_t kImageBegin = 0x400000;        // the host's code, both ends inclusive
 constexpr uint32_t kImageLast = 0x106A319;
 
+// call kTimerUpdate (5 bytes, no fill)
 constexpr HookSite kMainLoop{0x69470D, 0x694712};  // a call of the timer update
 constexpr uint32_t kTimerUpdate = 0x691620;
 

@@ -1,8 +1,8 @@
 #include "patch/main_loop.h"
 
-#include <atomic>
 #include <cstdint>
 
+#include "core/registry.h"
 #include "patch/frame_sites.h"
 #include "patch/hook_asm.h"
 #include "patch/patch_writer.h"
@@ -10,11 +10,8 @@
 using namespace host;
 
 namespace {
-constexpr int kMaxCallbacks = 8;
-FrameCallback g_callbacks[kMaxCallbacks];
-// Callbacks are added at load, before the hook first runs; the count is
-// published after its slot, so the main loop never reads an unset slot.
-std::atomic<int> g_callbackCount{0};
+// Callbacks are added at load, before the hook first runs.
+constinit Registry<FrameCallback, 8> g_frameCallbacks;
 bool g_mainLoopHookInstalled = false;
 }  // namespace
 
@@ -30,19 +27,14 @@ HOOK_BODY(MainLoop_Body,
           HOST_ADDRESS(kTimerUpdate), RESUME_OF(kMainLoop), PLUGIN_FUNCTION(RunFrameCallbacks))
 
 extern "C" void RunFrameCallbacks() {
-  const int count = g_callbackCount.load(std::memory_order_acquire);
-  for (int i = 0; i < count; ++i) g_callbacks[i]();
+  for (FrameCallback callback : g_frameCallbacks.Entries()) callback();
 }
 
-bool RunEveryFrame(FrameCallback callback) {
-  if (!g_mainLoopHookInstalled) g_mainLoopHookInstalled = InstallPatches({{kMainLoop, &MainLoop_Body}});
-  if (!g_mainLoopHookInstalled) return false;
-  const int count = g_callbackCount.load(std::memory_order_relaxed);
-  for (int i = 0; i < count; ++i) {
-    if (g_callbacks[i] == callback) return true;
+ApplyStatus RunEveryFrame(FrameCallback callback) {
+  if (!g_mainLoopHookInstalled) {
+    const ApplyStatus hook = InstallPatches({{kMainLoop, &MainLoop_Body}});
+    if (!hook.Applied()) return hook;
+    g_mainLoopHookInstalled = true;
   }
-  if (count == kMaxCallbacks) return false;
-  g_callbacks[count] = callback;
-  g_callbackCount.store(count + 1, std::memory_order_release);
-  return true;
+  return g_frameCallbacks.AddOnce(callback) ? kApplied : RegistryFull("the frame callback list is full");
 }

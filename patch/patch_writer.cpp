@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "patch/fault_guard.h"
+
 namespace {
 constexpr uint8_t kJumpOpcode = 0xE9;
 constexpr uint32_t kJumpLength = 5;
@@ -12,13 +14,6 @@ constexpr uint8_t kNop = 0x90;
 // at load on one thread, from a buffer on the stack.
 constexpr size_t kMaxPatches = 64;
 constexpr size_t kMaxSavedBytes = 2048;
-
-PatchFailure g_failure;
-
-bool Fail(uint32_t address, const char* reason) {
-  g_failure = {address, reason};
-  return false;
-}
 
 uint8_t* Code(uint32_t address) { return reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(address)); }
 uint32_t Length(const Patch& patch) { return patch.span.resume - patch.span.site; }
@@ -49,23 +44,24 @@ bool Reprotect(std::span<const Patch> patches, const DWORD* old, size_t count) {
 
 }  // namespace
 
-bool InstallPatches(std::span<const Patch> patches) {
-  if (patches.size() > kMaxPatches) return Fail(patches[0].span.site, "is in a set too large to write at once");
+ApplyStatus InstallPatches(std::span<const Patch> patches) {
+  if (const ApplyStatus landings = FaultLandingsInPlace(); landings.Failed()) return landings;
+  if (patches.size() > kMaxPatches) return FailedAt(patches[0].span.site, "is in a set too large to write at once");
   size_t saved = 0;
   for (const Patch& patch : patches) {
     const bool jump = patch.body != nullptr;
     if (patch.span.resume < patch.span.site || Length(patch) < (jump ? kJumpLength : 1)) {
-      return Fail(patch.span.site, "has a span too short for its patch");
+      return FailedAt(patch.span.site, "has a span too short for its patch");
     }
     saved += Length(patch);
   }
-  if (saved > kMaxSavedBytes) return Fail(patches[0].span.site, "is in a set too large to write at once");
+  if (saved > kMaxSavedBytes) return FailedAt(patches[0].span.site, "is in a set too large to write at once");
 
   DWORD old[kMaxPatches];
   for (size_t i = 0; i < patches.size(); ++i) {
     if (!VirtualProtect(Code(patches[i].span.site), Length(patches[i]), PAGE_EXECUTE_READWRITE, &old[i])) {
       Reprotect(patches, old, i);
-      return Fail(patches[i].span.site, "cannot be made writable");
+      return FailedAt(patches[i].span.site, "cannot be made writable");
     }
   }
   uint8_t original[kMaxSavedBytes];
@@ -81,22 +77,16 @@ bool InstallPatches(std::span<const Patch> patches) {
       std::memcpy(Code(patches[i].span.site), original + at, Length(patches[i]));
     }
     Reprotect(patches, old, patches.size());
-    return Fail(patches[0].span.site, "could not be protected again, so the set was put back");
+    return FailedAt(patches[0].span.site, "could not be protected again, so the set was put back");
   }
   FlushInstructionCache(GetCurrentProcess(), nullptr, 0);
-  return true;
+  return kApplied;
 }
 
-PatchFailure TakePatchFailure() {
-  const PatchFailure failure = g_failure;
-  g_failure = {};
-  return failure;
-}
-
-bool WriteJump(uint32_t site, uint32_t resume, const void* target) {
+ApplyStatus WriteJump(uint32_t site, uint32_t resume, const void* target) {
   return InstallPatches({Patch{{site, resume}, reinterpret_cast<void (*)()>(target)}});
 }
 
-bool WriteBytes(uint32_t site, const void* source, uint32_t length) {
+ApplyStatus WriteBytes(uint32_t site, const void* source, uint32_t length) {
   return InstallPatches({Patch{{site, site + length}, nullptr, source}});
 }

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <span>
 
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
 // A hook (a near jump at span.site to body, NOP-filled up to span.resume), or
@@ -15,23 +16,15 @@ struct Patch {
   const void* bytes = nullptr;
 };
 
-// Why the last set could not be written: the first host address that failed.
-struct PatchFailure {
-  uint32_t address = 0;
-  const char* reason = nullptr;
-};
-
 // Checks every span first (long enough for a jump, can be made writable) and
 // writes nothing when one fails; a set that fails while being written is put
-// back as it was. True when the whole set is in place.
-bool InstallPatches(std::span<const Patch> patches);
-inline bool InstallPatches(std::initializer_list<Patch> patches) {
+// back as it was. Applied when the whole set is in place, otherwise failed
+// with the first host address that failed and why.
+ApplyStatus InstallPatches(std::span<const Patch> patches);
+inline ApplyStatus InstallPatches(std::initializer_list<Patch> patches) {
   return InstallPatches(std::span<const Patch>(patches.begin(), patches.size()));
 }
 
-// The failure of the last set that was not written, and forgets it.
-PatchFailure TakePatchFailure();
-
 // One hook, or one run of bytes, through the same installer.
-bool WriteJump(uint32_t site, uint32_t resume, const void* target);
-bool WriteBytes(uint32_t site, const void* source, uint32_t length);
+ApplyStatus WriteJump(uint32_t site, uint32_t resume, const void* target);
+ApplyStatus WriteBytes(uint32_t site, const void* source, uint32_t length);

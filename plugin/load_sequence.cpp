@@ -6,6 +6,7 @@
 
 #include "core/option_rules.h"
 #include "core/settings.h"
+#include "diagnostics/crash_details.h"
 #include "patch/frame_sites.h"
 #include "patch/messages.h"
 #include "patch/patch_writer.h"
@@ -33,22 +34,35 @@ void ReportRow(const char* key, const char* outcome) {
   OutputDebugStringA(line);
 }
 
+void NoteInEffect(const char* key) {
+  if (NoteOptionInEffect(key)) return;
+  char text[160];
+  std::snprintf(text, sizeof text, "\"%s\" took effect, but crash details have no room left to name it.", key);
+  LogMessageToFile(text);
+}
+
 // One set per loaded copy of the library.
 int32_t g_doubleLoadState = 0;  // 0 undecided, 1 duplicate, -1 the only copy
 bool g_earlyPassDone = false;
 
-// An option that could not take effect is left out; the log and the row
-// report say why.
+// An option that took effect is named in crash details; one that could not
+// is left out, and the log and the row report say why.
 void Apply(const OptionEntry& row, const char* outcome) {
-  TakePatchFailure();
-  if (row.apply()) {
+  const ApplyStatus status = row.apply();
+  if (status.kind == ApplyStatus::kApplied) {
+    NoteInEffect(row.key);
     ReportRow(row.key, outcome);
     return;
   }
-  const PatchFailure failure = TakePatchFailure();
+  if (status.kind == ApplyStatus::kInert) {
+    ReportRow(row.key, kRowInert);
+    return;
+  }
   char why[160];
-  if (failure.reason != nullptr) {
-    std::snprintf(why, sizeof why, "not applied: host code at 0x%X %s", failure.address, failure.reason);
+  if (status.address != 0) {
+    std::snprintf(why, sizeof why, "not applied: host code at 0x%X %s", status.address, status.reason);
+  } else if (status.reason != nullptr) {
+    std::snprintf(why, sizeof why, "not applied: %s", status.reason);
   } else {
     std::snprintf(why, sizeof why, "not applied: its set-up failed");
   }
@@ -76,7 +90,8 @@ bool CheckDoubleLoad() {
   }
   g_doubleLoadState = -1;
   const uint8_t one = 1;
-  WriteBytes(host::kLoadMarker, &one, 1);
+  // A marker that cannot be written costs only the check of a later copy.
+  (void)WriteBytes(host::kLoadMarker, &one, 1);
   return false;
 }
 
@@ -103,7 +118,12 @@ int ApplyEarlyOptions() {
 bool ApplyNormalOptions() {
   if (CheckDoubleLoad()) return false;
   for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
-    if (!row->early && row->apply != nullptr && IsOptionEligible(*row)) Apply(*row, kRowAppliedAtLoad);
+    if (row->early || !IsOptionEligible(*row)) continue;
+    if (row->apply == nullptr) {
+      NoteInEffect(row->key);  // a setting: in effect by being on
+    } else {
+      Apply(*row, kRowAppliedAtLoad);
+    }
   }
   return true;
 }

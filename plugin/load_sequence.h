@@ -30,6 +30,7 @@ constexpr const char* kRowReportPrefix = "Orrisbane option ";
 constexpr const char* kRowAppliedEarly = "early, from the entry point";
 constexpr const char* kRowAppliedAtLoad = "at load";
 constexpr const char* kRowTooLate = "early: too late, not applied (stored 0)";
+constexpr const char* kRowInert = "inert: its value installs nothing";
 
 // True when this copy of the library is a duplicate and must do nothing.
 bool CheckDoubleLoad();

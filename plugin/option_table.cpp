@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <string_view>
 
 #include "core/settings.h"
 #include "plugin/apply.h"
@@ -11,7 +12,7 @@
 #else
 // Builds that only judge eligibility (the native build, the configuration
 // doctor) carry a marker in place of each apply function.
-bool ApplyNothingNatively() { return true; }
+ApplyStatus ApplyNothingNatively() { return kApplied; }
 #define APPLY(function) &ApplyNothingNatively
 #endif
 
@@ -26,7 +27,7 @@ constexpr OptionEntry kOptions[] = {
     {.key = "WarnBadENB", .apply = APPLY(ApplyWarnBadENB)},
     {.key = "RecordCrashInfo", .apply = APPLY(ApplyRecordCrashInfo), .sites = kRecordCrashInfoSites},
     {.key = "StrCmp", .apply = APPLY(ApplyStrCmp), .sites = kStrCmpSites},
-    {.key = "StrCmpNoTry", .apply = APPLY(ApplyStrCmpNoTry), .sites = kStrCmpSites, .conflictA = "StrCmp"},
+    {.key = "StrCmpNoTry", .apply = APPLY(ApplyStrCmpNoTry), .sites = kStrCmpSites, .ruledOutBy = {"StrCmp"}},
     {.key = "StrLen", .apply = APPLY(ApplyStrLen), .sites = kStrLenSites},
     {.key = "UnkUniqueId", .apply = APPLY(ApplyUnkUniqueId), .sites = kUnkUniqueIdSites},
     {.key = "Render650", .apply = APPLY(ApplyRender650), .sites = kRender650Sites},
@@ -38,8 +39,8 @@ constexpr OptionEntry kOptions[] = {
     {.key = "Unk11", .apply = APPLY(ApplyUnk11), .sites = kUnk11Sites},
     {.key = "MissingNode", .apply = APPLY(ApplyMissingNode), .sites = kMissingNodeSites},
     {.key = "AlignHeapAllocate",
-      .apply = APPLY(ApplyAlignHeapAllocate), .sites = kAlignHeapAllocateSites, .conflictA = "UseOSAllocators",
-      .conflictB = "RunAllocatorBenchmark"},
+      .apply = APPLY(ApplyAlignHeapAllocate), .sites = kAlignHeapAllocateSites,
+      .ruledOutBy = {"UseOSAllocators", "RunAllocatorBenchmark"}},
     {.key = "AutoDisableMTIni", .apply = APPLY(ApplyAutoDisableMTIni), .sites = kAutoDisableMTIniSites},
     {.key = "ShadowNode", .apply = APPLY(ApplyShadowNode), .sites = kShadowNodeSites},
     {.key = "IndexError1", .apply = APPLY(ApplyIndexError1), .sites = kIndexError1Sites},
@@ -50,7 +51,7 @@ constexpr OptionEntry kOptions[] = {
     {.key = "GetMainMagicEffect", .apply = APPLY(ApplyGetMainMagicEffect), .sites = kGetMainMagicEffectSites},
     {.key = "MountNodeCrash", .apply = APPLY(ApplyMountNodeCrash), .sites = kMountNodeCrashSites},
     {.key = "MountNodeWarn",
-      .apply = APPLY(ApplyMountNodeWarn), .sites = kMountNodeWarnSites, .conflictA = "MountNodeCrash"},
+      .apply = APPLY(ApplyMountNodeWarn), .sites = kMountNodeWarnSites, .ruledOutBy = {"MountNodeCrash"}},
     {.key = "IKCrashWarn", .apply = APPLY(ApplyIKCrashWarn), .sites = kIKCrashWarnSites},
     {.key = "RenderSave", .apply = APPLY(ApplyRenderSave), .sites = kRenderSaveSites},
     {.key = "MoveControllerCast", .apply = APPLY(ApplyMoveControllerCast), .sites = kMoveControllerCastSites},
@@ -58,17 +59,17 @@ constexpr OptionEntry kOptions[] = {
     {.key = "NullLoadedNodeIgnore", .apply = APPLY(ApplyNullLoadedNodeIgnore), .sites = kNullLoadedNodeIgnoreSites},
     {.key = "NullLoadedNodeNotify",
       .apply = APPLY(ApplyNullLoadedNodeNotify), .sites = kNullLoadedNodeNotifySites,
-      .conflictA = "NullLoadedNodeIgnore"},
+      .ruledOutBy = {"NullLoadedNodeIgnore"}},
     {.key = "NullActorBaseForm", .apply = APPLY(ApplyNullActorBaseForm), .sites = kNullActorBaseFormSites},
     {.key = "AVSetCrash", .apply = APPLY(ApplyAVSetCrash), .sites = kAVSetCrashSites},
     {.key = "StringCount32", .apply = APPLY(ApplyStringCount32), .sites = kStringCount32Sites},
     {.key = "WarnQORVMemoryPatch", .apply = APPLY(ApplyWarnQORVMemoryPatch), .sites = kWarnQORVMemoryPatchSites},
     {.key = "UseOSAllocators",
-      .apply = APPLY(ApplyUseOSAllocators), .sites = kUseOSAllocatorsSites, .conflictA = "RunAllocatorBenchmark",
+      .apply = APPLY(ApplyUseOSAllocators), .sites = kUseOSAllocatorsSites, .ruledOutBy = {"RunAllocatorBenchmark"},
       .early = true},
     {.key = "FixMovApsManuallyIfAlignedAllocateIsDisabled",
       .apply = APPLY(ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled),
-      .sites = kFixMovApsManuallyIfAlignedAllocateIsDisabledSites, .conflictA = "AlignHeapAllocate"},
+      .sites = kFixMovApsManuallyIfAlignedAllocateIsDisabledSites, .ruledOutBy = {"AlignHeapAllocate"}},
     {.key = "OverwriteArrayAllocator",
       .apply = APPLY(ApplyOverwriteArrayAllocator), .sites = kOverwriteArrayAllocatorSites,
       .required = "UseOSAllocators", .early = true},
@@ -81,7 +82,7 @@ constexpr OptionEntry kOptions[] = {
     {.key = "WarnTextureFailure", .apply = APPLY(ApplyWarnTextureFailure), .sites = kWarnTextureFailureSites},
     {.key = "NullParentNode", .apply = APPLY(ApplyNullParentNode), .sites = kNullParentNodeSites},
     {.key = "CustomMemoryBlock",
-      .apply = APPLY(ApplyCustomMemoryBlock), .conflictA = "RunAllocatorBenchmark", .required = "UseOSAllocators",
+      .apply = APPLY(ApplyCustomMemoryBlock), .ruledOutBy = {"RunAllocatorBenchmark"}, .required = "UseOSAllocators",
       .early = true},
     {.key = "MemoryInfoConsole",
       .apply = APPLY(ApplyMemoryInfoConsole), .sites = kMemoryInfoConsoleSites, .required = "CustomMemoryBlock"},
@@ -95,6 +96,52 @@ constexpr OptionEntry kOptions[] = {
     {.key = "RunAllocatorBenchmark",
       .apply = APPLY(ApplyRunAllocatorBenchmark), .sites = kRunAllocatorBenchmarkSites},
 };
+
+// What must stay true as rows are added, checked when the table is built.
+constexpr bool IsRowKey(std::string_view key) {
+  for (const OptionEntry& row : kOptions) {
+    if (key == row.key) return true;
+  }
+  return false;
+}
+
+constexpr bool KeysAreUniqueAndEveryNamedKeyIsARow() {
+  for (const OptionEntry* row = std::begin(kOptions); row != std::end(kOptions); ++row) {
+    for (const OptionEntry* later = row + 1; later != std::end(kOptions); ++later) {
+      if (std::string_view(row->key) == later->key) return false;
+    }
+    for (const char* other : row->ruledOutBy) {
+      if (other != nullptr && !IsRowKey(other)) return false;
+    }
+    if (row->required != nullptr && !IsRowKey(row->required)) return false;
+  }
+  return true;
+}
+static_assert(KeysAreUniqueAndEveryNamedKeyIsARow());
+
+// Only the first row is a plain setting; every other row installs something.
+constexpr bool OnlyTheFirstRowIsASetting() {
+  for (const OptionEntry& row : kOptions) {
+    if ((row.apply == nullptr) != (&row == std::begin(kOptions))) return false;
+  }
+  return true;
+}
+static_assert(std::string_view(kOptions[0].key) == "LogMessageToFile" && OnlyTheFirstRowIsASetting());
+
+// The early rows in table order: the first one on is the one the too-late
+// message names.
+constexpr std::string_view kEarlyOrder[] = {"UseOSAllocators", "OverwriteArrayAllocator", "CustomMemoryBlock",
+                                            "HighFrequencyOSTimer"};
+constexpr bool EarlyRowsAreInOrder() {
+  size_t next = 0;
+  for (const OptionEntry& row : kOptions) {
+    if (!row.early) continue;
+    if (next == std::size(kEarlyOrder) || row.key != kEarlyOrder[next]) return false;
+    ++next;
+  }
+  return next == std::size(kEarlyOrder);
+}
+static_assert(EarlyRowsAreInOrder());
 
 bool IsOn(const char* key) { return GetSetting(key, -1) > 0; }
 
@@ -123,8 +170,9 @@ const OptionEntry* FindOptionGuarding(uint32_t address, const OptionEntry* after
 
 bool IsOptionEligible(const OptionEntry& row) {
   if (!IsOn(row.key)) return false;
-  if (row.conflictA != nullptr && IsOn(row.conflictA)) return false;
-  if (row.conflictB != nullptr && IsOn(row.conflictB)) return false;
+  for (const char* other : row.ruledOutBy) {
+    if (other != nullptr && IsOn(other)) return false;
+  }
   if (row.required != nullptr && !IsOn(row.required)) return false;
   return true;
 }

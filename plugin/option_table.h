@@ -4,18 +4,18 @@
 #include <cstdint>
 #include <span>
 
+#include "core/apply_status.h"
 #include "patch/host_site.h"
 
-using ApplyFunction = bool (*)();
+using ApplyFunction = ApplyStatus (*)();
 
 struct OptionEntry {
   const char* key;
-  ApplyFunction apply = nullptr;        // null for an option that is only read as a setting
+  ApplyFunction apply = nullptr;         // null for an option that is only read as a setting
   std::span<const HookSite> sites = {};  // the host spans its own patches write
-  const char* conflictA = nullptr;      // rules this option out when on
-  const char* conflictB = nullptr;
-  const char* required = nullptr;       // must be on for this option
-  bool early = false;                   // applied from the library entry point, never at load
+  const char* ruledOutBy[2] = {};        // options that rule this one out when on (unused ones null)
+  const char* required = nullptr;        // must be on for this option
+  bool early = false;                    // applied from the library entry point, never at load
 };
 
 // The row at index, or null for a negative index and beyond the last row.

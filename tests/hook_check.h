@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "core/apply_status.h"
 #include "sim/host_memory.h"
 #include "sim/runner.h"
 
@@ -95,12 +96,12 @@ class HookTest : public testing::Test {
 // registers, ESP and stack words, less what a host call may change. The
 // hooked landing is returned.
 enum class HostCallClobbers { kNothing, kFlags, kScratchRegistersAndFlags };
-inline sim::Landing ExpectSameAsHost(uint32_t site, bool (*apply)(), const R& registers,
+inline sim::Landing ExpectSameAsHost(uint32_t site, ApplyStatus (*apply)(), const R& registers,
                                      std::initializer_list<uint32_t> stack,
                                      HostCallClobbers clobbers = HostCallClobbers::kNothing) {
   sim::ResetHostImage();
   const sim::Landing host = sim::RunHost(site, registers, stack);
-  apply();
+  EXPECT_TRUE(apply().Applied());
   const sim::Landing hooked = sim::RunHost(site, registers, stack);
   R want = host.regs;
   if (clobbers == HostCallClobbers::kScratchRegistersAndFlags) want = AfterCCall(want, hooked);

@@ -194,7 +194,10 @@ int main(int argc, char** argv) {
                 emulated.c_str());
   }
   sim::ResetHostImage();
-  ApplyStrCmp();
+  if (!ApplyStrCmp().Applied()) {
+    std::printf("the comparison hook could not be placed\n");
+    return 1;
+  }
   std::vector<char> shortArena, longArena, arena8, arena64, pathArena;
   const Bests shorter = Measure("1-7 bytes", PairsOfLength(1, 7, shortArena), slices);
   const Bests longer = Measure("8-64 bytes", PairsOfLength(8, 64, longArena), slices);

@@ -61,7 +61,7 @@ TEST(EnbCheck, WarnsOnceAboutTheFirstBadMemoryKeyOfTheMemorySection) {
                            std::string("[Patch]\nUseOSAllocators=") + (c.osAllocators ? "1\n" : "0\n"));
     if (c.enbText != kNoEnbFile) sim::WriteFile("enblocal.ini", c.enbText);
     sim::ClearJournal();
-    ApplyWarnBadENB();
+    EXPECT_TRUE(ApplyWarnBadENB().Applied());
     std::vector<std::string> shown;
     for (const auto& box : sim::MessageBoxes()) shown.push_back(box.text);
     EXPECT_EQ(shown, c.warnings) << (c.enbText ? c.enbText : "no enblocal.ini") << "OS allocators: " << c.osAllocators;
@@ -75,7 +75,7 @@ constexpr uint32_t kHeapCheckSites[] = {host::kHeapCheck1.site, host::kHeapCheck
 // Exit code: the number of host messages, plus 10 for each with the wrong
 // arguments or text, plus 50 when one came before the heap existed.
 SIM_SCENARIO(HeapCheckOnceTheHeapExists) {
-  ApplyWarnQORVMemoryPatch();
+  EXPECT_TRUE(ApplyWarnQORVMemoryPatch().Applied());
   sim::Registers in;
   in.eax = 0x1BD7800;  // hook 3 loads through it
   for (uint32_t site : kHeapCheckSites) sim::RunHost(site, in);
@@ -109,7 +109,7 @@ TEST(HeapSizeCheck, HooksDoWhatTheyReplacedWithEveryRegisterKept) {
   using hook_check::R;
   using hook_check::With;
   sim::ResetHostImage();  // the heap pointer stays null: nothing is decided here
-  ApplyWarnQORVMemoryPatch();
+  EXPECT_TRUE(ApplyWarnQORVMemoryPatch().Applied());
 
   const auto stored = ExpectHook(host::kHeapCheck1.site, kDistinct, {0, 1, 2, 3, 0x44445555, 5},
                                  {host::kHeapCheck1.resume, kDistinct, 0, true});
@@ -136,7 +136,7 @@ TEST(AutoDisableMTIni, ZeroesTheThreeHostSettings) {
   sim::ResetHostImage();
   for (const HookSite& setting : host::kMultithreadingSettings) ASSERT_EQ(sim::HostAt<uint32_t>(setting.site), 1u);
   sim::HostAt<uint32_t>(host::kMultithreadingSettings[0].resume) = 7;  // a neighbour that must survive
-  ApplyAutoDisableMTIni();
+  EXPECT_TRUE(ApplyAutoDisableMTIni().Applied());
   for (const HookSite& setting : host::kMultithreadingSettings) EXPECT_EQ(sim::HostAt<uint32_t>(setting.site), 0u);
   EXPECT_EQ(sim::HostAt<uint32_t>(host::kMultithreadingSettings[0].resume), 7u);
 }

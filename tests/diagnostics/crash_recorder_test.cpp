@@ -474,7 +474,7 @@ SIM_SCENARIO(crash) {
   const std::string ini = "[Patch]\nLogMessageToFile=1\nRecordCrashInfo=" + args.at(1) + "\n";
   if (options == "unobserved") {
     sim::PrepareGameFolder(args.at(0), ini);
-    ApplyRecordCrashInfo();
+    (void)ApplyRecordCrashInfo();  // the scenario's value decides
   } else {
     InstallObservedRecorder(args.at(0), ini);
     if (ObservedRecorder() != CrashFilter) return 2;

@@ -138,8 +138,8 @@ void SetStringOnBadObject() {
 
 SIM_SCENARIO(string_set_fault) {
   sim::PrepareGameFolder(args.at(0), "[Patch]\nRecordCrashInfo=1\n");
-  ApplyRecordCrashInfo();
-  ApplyDebugStream();
+  EXPECT_TRUE(ApplyRecordCrashInfo().Applied());
+  EXPECT_TRUE(ApplyDebugStream().Applied());
   PrintKnownCrashReasonAtEnd();
   SetRecentFileClock(TestClock);
   const std::string& mode = args.at(1);

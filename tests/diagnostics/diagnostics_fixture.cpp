@@ -6,6 +6,8 @@
 #include <cstdio>
 
 #include "core/known_crash.h"
+#include "core/settings.h"
+#include "diagnostics/crash_details.h"
 #include "plugin/apply.h"
 #include "sim/host_memory.h"
 #include "sim/loader.h"
@@ -80,7 +82,9 @@ void PrintKnownCrashReasonAtEnd() { SetKnownCrashObserver(PrintReason); }
 void InstallObservedRecorder(const std::string& folder, const std::string& ini) {
   sim::PrepareGameFolder(folder, ini);
   SetUnhandledExceptionFilter(EarlierFilter);
-  ApplyRecordCrashInfo();
+  // As the load sequence does, so that the details name what took effect.
+  if (GetSetting("LogMessageToFile", 0) > 0) NoteOptionInEffect("LogMessageToFile");
+  if (ApplyRecordCrashInfo().Applied()) NoteOptionInEffect("RecordCrashInfo");
   ObserveInstalledRecorder();
 }
 

@@ -114,7 +114,7 @@ int64_t CounterNow() {
 
 TEST(GameTimerHook, ReturnsToTheCallerWithEveryRegisterKeptAndTheTimerUpdated) {
   sim::ResetHostImage();
-  ApplyHighFrequencyGameTimer();
+  EXPECT_TRUE(ApplyHighFrequencyGameTimer().Applied());
   SimTimer().startCounter = CounterNow() - static_cast<int64_t>(sim::DefaultTicksPerMs() * 5000);
   SimTimer().unscaledSeconds = 3.0f;
   const R in = hook_check::With(hook_check::kDistinct, {{&R::ecx, sim::TimerObject()}});
@@ -155,7 +155,7 @@ TEST(OsTimer, TheTickCountImportNowAnswersTheMultimediaTimer) {
   sim::ResetHostImage();
   const uint32_t before = sim::HostAt<uint32_t>(host::kTickCountImportSlot.site);
   ASSERT_EQ(before, sim::HostTickCountFunction());
-  ApplyHighFrequencyOSTimer();
+  EXPECT_TRUE(ApplyHighFrequencyOSTimer().Applied());
   const uint32_t slot = sim::HostAt<uint32_t>(host::kTickCountImportSlot.site);
   EXPECT_EQ(slot, reinterpret_cast<uintptr_t>(&TimeGetTimeForwarder));
   const uint32_t callsBefore = sim::HostTickCountCalls();

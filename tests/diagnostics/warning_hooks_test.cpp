@@ -65,7 +65,7 @@ TEST(MissingNode, SkipModeDropsTwoWordsAndSkipsTheHostsWorkSilently) {
   UseSettings("[Patch]\nMissingNode=2\n");
   sim::ResetHostImage();
   sim::ClearJournal();
-  ApplyMissingNode();
+  EXPECT_TRUE(ApplyMissingNode().Applied());
   const R in{.eax = 1, .ebx = 2, .ecx = 3, .edx = 4, .esi = 0, .edi = 6, .ebp = 7};
   const auto landing = ExpectHook(host::kMissingNode.site, in, {0xA, 0xB, 0xC}, {host::kMissingNodeSkip, in, 8});
   EXPECT_EQ(landing.Stack(0), 0xCu);
@@ -129,7 +129,7 @@ TEST(WarnNullCombatStyle, EveryMissingStyleIsToldAndTheGameGoesOnWithNull) {
   sim::ClearJournal();
   sim::ResetHostImage();
   sim::SetCombatStyleResult(0);
-  ApplyWarnNullCombatStyle();
+  EXPECT_TRUE(ApplyWarnNullCombatStyle().Applied());
   const Form base(0x7, 0x2B);
   const Form actor(0x14, 0x3E, &base);
   const uint32_t callsBefore = sim::CombatStyleCalls();
@@ -160,7 +160,7 @@ struct BadValue {
   const char* name;
   std::string text;
   int32_t reason;
-  bool (*apply)();
+  ApplyStatus (*apply)();
   uint32_t site;
   R regs;
   uint32_t stack[2];
@@ -197,11 +197,11 @@ TEST(Warnings, BadValuesShowTheirTextThenEndTheGameWithTheirReason) {
 
 SIM_SCENARIO(warning) {
   sim::PrepareGameFolder(args.at(0), "[Patch]\nRecordCrashInfo=1\nMissingNode=1\n");
-  ApplyRecordCrashInfo();
+  EXPECT_TRUE(ApplyRecordCrashInfo().Applied());
   PrintKnownCrashReasonAtEnd();
   for (const BadValue& bad : kBadValues) {
     if (args.at(1) != bad.name) continue;
-    bad.apply();
+    EXPECT_TRUE(bad.apply().Applied());
     sim::RunHost(bad.site, bad.regs, {bad.stack[0], bad.stack[1], 0, 0, 0, 0});
   }
   return 1;  // the warning should have ended the process

@@ -27,7 +27,7 @@ TEST(ActorHandlers, VectorProbeNeedsAllTwelveBytes) {
 }
 
 TEST_F(ActorGuard, NullSeenDataHandsOnTheObjectOrOneSharedConstructedDummy) {
-  ApplyNullSeenData();
+  EXPECT_TRUE(ApplyNullSeenData().Applied());
   const uint32_t table[2] = {0x7AB0, 0x7AB1};
   const uint32_t object = AddressOf(table);
   const R in = With(kDistinct, {{&R::eax, AddressOf(&object)}});
@@ -49,7 +49,7 @@ TEST_F(ActorGuard, NullSeenDataHandsOnTheObjectOrOneSharedConstructedDummy) {
 }
 
 TEST_F(ActorGuard, BhvGraphUpdateLoadShowsAnUnreadableStringAsEmpty) {
-  ApplyBhvGraphUpdateLoad();
+  EXPECT_TRUE(ApplyBhvGraphUpdateLoad().Applied());
   const char* text = "idle";
   auto readable = ExpectHook(host::kBhvGraphUpdateLoad.site, kDistinct, {0, 0, 0, 0, AddressOf(text)},
                              {host::kBhvGraphUpdateLoad.resume, With(kDistinct, {{&R::edx, AddressOf(text)},
@@ -70,7 +70,7 @@ TEST_F(ActorGuard, BhvGraphUpdateLoadShowsAnUnreadableStringAsEmpty) {
 }
 
 TEST_F(ActorGuard, MovementPlannerAgentWarpStoresOnlyTypedObjects) {
-  ApplyMovementPlannerAgentWarp();
+  EXPECT_TRUE(ApplyMovementPlannerAgentWarp().Applied());
   uint32_t planner[0x20] = {};
   uint8_t agent[0x14] = {};
   struct Case {
@@ -89,7 +89,7 @@ TEST_F(ActorGuard, MovementPlannerAgentWarpStoresOnlyTypedObjects) {
 }
 
 TEST_F(ActorGuard, MoveControllerCastWithoutATableAnswersZeroAsBelowAndNotEqual) {
-  ApplyMoveControllerCast();
+  EXPECT_TRUE(ApplyMoveControllerCast().Applied());
   const R in = With(kDistinct, {{&R::edx, 0}, {&R::eflags, sim::kZeroFlag}});  // the opposite of the answer
   auto out = ExpectHook(host::kMoveControllerCast.site, in, {1, 2, 3, 4, 5, 6, 7, 0},
                         {host::kMoveControllerCast.resume, With(in, {{&R::eax, 0}})});
@@ -104,7 +104,7 @@ TEST_F(ActorGuard, MoveControllerCastCallsEntryFourAndComparesItsAnswerWithTheSt
     bool zero, carry;
   };
   constexpr uint32_t kStackWord = 0x1000;  // [ESP+0x1C] at the site
-  ApplyMoveControllerCast();
+  EXPECT_TRUE(ApplyMoveControllerCast().Applied());
   const R in = With(kDistinct, {{&R::edx, sim::ControllerFunctionTable()}});
   uint32_t calls = 0;
   for (const Case& c : {Case{0x1000, true, false}, Case{0x0FFF, false, true}, Case{0x1001, false, false}}) {
@@ -121,7 +121,7 @@ TEST_F(ActorGuard, MoveControllerCastCallsEntryFourAndComparesItsAnswerWithTheSt
 }
 
 TEST_F(ActorGuard, GetMainMagicEffectGuardsFiveReadsOfANullEffect) {
-  ApplyGetMainMagicEffect();
+  EXPECT_TRUE(ApplyGetMainMagicEffect().Applied());
   uint32_t effect[0x24] = {};
   effect[0x50 / 4] = 0xE050;
   effect[0x80 / 4] = 0xE080;
@@ -170,7 +170,7 @@ TEST_F(ActorGuard, GetMainMagicEffectGuardsFiveReadsOfANullEffect) {
 }
 
 TEST_F(ActorGuard, NullActorBaseFormStepsToTheBaseFormOfALiveActorAndSkipsANullOne) {
-  ApplyNullActorBaseForm();
+  EXPECT_TRUE(ApplyNullActorBaseForm().Applied());
   FakeObject actor;
   actor.Word(0x24, 0xBA5EF0);
   const R in = With(kDistinct, {{&R::eax, actor.Address()}});
@@ -181,7 +181,7 @@ TEST_F(ActorGuard, NullActorBaseFormStepsToTheBaseFormOfALiveActorAndSkipsANullO
 }
 
 TEST_F(ActorGuard, NullBaseFormMoveAnswersTheUnsignedFormTypeOrType26) {
-  ApplyNullBaseFormMove();
+  EXPECT_TRUE(ApplyNullBaseFormMove().Applied());
   FakeObject reference, base;
   base.bytes[0x12] = 0x9A;
   reference.Word(0x24, base.Address());
@@ -194,7 +194,7 @@ TEST_F(ActorGuard, NullBaseFormMoveAnswersTheUnsignedFormTypeOrType26) {
 }
 
 TEST_F(ActorGuard, NullOutfitEntryPushesEsiOnBothPaths) {
-  ApplyNullOutfitEntry();
+  EXPECT_TRUE(ApplyNullOutfitEntry().Applied());
   FakeObject entry;
   entry.bytes[0x12] = 0xC3;
   R in = With(kDistinct, {{&R::ecx, entry.Address()}});
@@ -210,7 +210,7 @@ TEST_F(ActorGuard, NullOutfitEntryPushesEsiOnBothPaths) {
 }
 
 TEST_F(ActorGuard, ActorDeleteNullBasePushesEdiAndShiftsTheBaseLogically) {
-  ApplyActorDeleteNullBase();
+  EXPECT_TRUE(ApplyActorDeleteNullBase().Applied());
   FakeObject actor;
   const R in = With(kDistinct, {{&R::eax, actor.Address()}});
   for (auto [base, shifted] : {std::pair{0x40u, 2u}, std::pair{0x80000040u, 0x04000002u}}) {
@@ -227,7 +227,7 @@ TEST_F(ActorGuard, ActorDeleteNullBasePushesEdiAndShiftsTheBaseLogically) {
 // The four member hooks answer their own member's address, or null when it
 // cannot be read; ECX and EDX carry nothing after the handler call.
 TEST_F(ActorGuard, AVSetCrashMemberHooksAnswerTheirOwnMemberOrNull) {
-  ApplyAVSetCrash();
+  EXPECT_TRUE(ApplyAVSetCrash().Applied());
   const std::pair<HookSite, uint32_t> members[] = {
       {host::kAVSetCrash1, 0x150}, {host::kAVSetCrash2, 0x15C}, {host::kAVSetCrash3, 0x168}, {host::kAVSetCrash4, 0x174}};
   FakeObject object;
@@ -244,7 +244,7 @@ TEST_F(ActorGuard, AVSetCrashMemberHooksAnswerTheirOwnMemberOrNull) {
 }
 
 TEST_F(ActorGuard, AVSetCrashReturnHookPopsEdiEsiEbxAndChecksTheOldEsi) {
-  ApplyAVSetCrash();
+  EXPECT_TRUE(ApplyAVSetCrash().Applied());
   FakeObject vector;
   for (uint32_t esi : {vector.Address(), 0u, sim::UnreadablePage()}) {
     const R in = With(kDistinct, {{&R::esi, esi}});

@@ -75,8 +75,8 @@ std::string CompareAndCallShadowNodes(int thread, int rounds) {
 
 TEST(Concurrency, ThreadsAtTheComparisonAndShadowNodeSitesEachGetTheirOwnAnswer) {
   sim::ResetHostImage();
-  ApplyStrCmp();
-  ApplyShadowNode();
+  EXPECT_TRUE(ApplyStrCmp().Applied());
+  EXPECT_TRUE(ApplyShadowNode().Applied());
   constexpr int kThreads = 6;
   std::vector<std::string> wrong(kThreads);
   RunTogether(kThreads, [&](int t) { wrong[t] = CompareAndCallShadowNodes(t, 60); });
@@ -104,7 +104,7 @@ TEST(Concurrency, ThreadsProbingLiveAndFreedMemoryTogetherEachGetTheirOwnAnswer)
 // keeps the first thread inside it while the others meet their null.
 SIM_SCENARIO(NullSeenDataRace) {
   sim::SetSeenDataConstructionDelay(300);
-  ApplyNullSeenData();
+  EXPECT_TRUE(ApplyNullSeenData().Applied());
   constexpr int kThreads = 6;
   std::vector<sim::Landing> landings(kThreads);
   RunTogether(kThreads, [&](int t) { landings[t] = sim::RunHost(host::kNullSeenData.site, {.eax = 0}); });

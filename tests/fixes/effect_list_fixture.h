@@ -19,7 +19,7 @@ class Fixture : public testing::Test {
  protected:
   void SetUp() override {
     sim::ResetHostImage();
-    ASSERT_TRUE(ApplyFixUnsafeEffectList());
+    ASSERT_TRUE(ApplyFixUnsafeEffectList().Applied());
   }
 };
 

@@ -11,7 +11,7 @@ using sim::AddressOf;
 using LookupGuard = HookTest;
 
 TEST_F(LookupGuard, UnkUniqueIdSkipsOnANullFrameOrANullFirstWord) {
-  ApplyUnkUniqueId();
+  EXPECT_TRUE(ApplyUnkUniqueId().Applied());
   uint32_t empty = 0, filled = 0x1D;
   const R noFrame = With(kDistinct, {{&R::ebp, 0}});
   ExpectHook(host::kUnkUniqueId.site, noFrame, {}, {host::kUnkUniqueIdSkip, noFrame});
@@ -22,7 +22,7 @@ TEST_F(LookupGuard, UnkUniqueIdSkipsOnANullFrameOrANullFirstWord) {
 }
 
 TEST_F(LookupGuard, UnkObjRef4D4EB0JumpsThroughTheObjectOrResumes) {
-  ApplyUnkObjRef4D4EB0();
+  EXPECT_TRUE(ApplyUnkObjRef4D4EB0().Applied());
   const R null = With(kDistinct, {{&R::eax, 0}});
   ExpectHook(host::kUnkObjRef4D4EB0.site, null, {}, {host::kUnkObjRef4D4EB0.resume, null});
   constexpr uint32_t kTarget = 0x4D5123;  // any host address: the trap there shows the jump
@@ -34,7 +34,7 @@ TEST_F(LookupGuard, UnkObjRef4D4EB0JumpsThroughTheObjectOrResumes) {
 }
 
 TEST_F(LookupGuard, Unk11ReadsTheWordOrSkipsWithEsiZero) {
-  ApplyUnk11();
+  EXPECT_TRUE(ApplyUnk11().Applied());
   uint32_t holder[4] = {};
   R in = With(kDistinct, {{&R::esi, AddressOf(holder)}});
   ExpectHook(host::kUnk11.site, in, {}, {host::kUnk11Skip, With(in, {{&R::esi, 0}})});
@@ -45,7 +45,7 @@ TEST_F(LookupGuard, Unk11ReadsTheWordOrSkipsWithEsiZero) {
 }
 
 TEST_F(LookupGuard, CellNullCrashEndsTheSearchOnANullEntry) {
-  ApplyCellNullCrash();
+  EXPECT_TRUE(ApplyCellNullCrash().Applied());
   const R null = With(kDistinct, {{&R::eax, 0}});
   ExpectHook(host::kCellNullCrash.site, null, {}, {host::kCellNullCrashNotFound, null});
   uint32_t entry[3] = {kDistinct.edi, 0, 0xE0E0};  // the key searched for is in EDI
@@ -56,7 +56,7 @@ TEST_F(LookupGuard, CellNullCrashEndsTheSearchOnANullEntry) {
 }
 
 TEST_F(LookupGuard, IndexError1ReturnsEarlyFrom0x55) {
-  ApplyIndexError1();
+  EXPECT_TRUE(ApplyIndexError1().Applied());
   sim::HostAt<uint32_t>(host::kIndexError1Data) = 0xDA7A;
   sim::HostAt<uint32_t>(host::kIndexError1Index) = 0x54;
   ExpectHook(host::kIndexError1.site, kDistinct, {},
@@ -71,7 +71,7 @@ TEST_F(LookupGuard, IndexError1ReturnsEarlyFrom0x55) {
 }
 
 TEST_F(LookupGuard, SarnothSpecificReturnsFromBothRoutinesRemovingSixteenBytes) {
-  ApplySarnothSpecific();
+  EXPECT_TRUE(ApplySarnothSpecific().Applied());
   for (uint32_t site : {host::kSarnothSpecific1.site, host::kSarnothSpecific2.site}) {
     SCOPED_TRACE(site);
     auto out = ExpectHook(sim::EarlyReturnRoutineEntry(site), kDistinct, {sim::kReturnProbe, 1, 2, 3, 4, 0xCA11E4},

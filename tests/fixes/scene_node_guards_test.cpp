@@ -31,7 +31,7 @@ TEST(SceneNodeHandlers, ObjectProbeAnswersNullForNullAndFreedMemory) {
 }
 
 TEST_F(SceneNodeGuard, Render650TreatsANullObjectAsFlagged) {
-  ApplyRender650();
+  EXPECT_TRUE(ApplyRender650().Applied());
   const R null = With(kDistinct, {{&R::eax, 0}});
   ExpectHook(host::kRender650.site, null, {}, {host::kRender650.resume, null});
   uint8_t object[0x44] = {};
@@ -42,7 +42,7 @@ TEST_F(SceneNodeGuard, Render650TreatsANullObjectAsFlagged) {
 }
 
 TEST_F(SceneNodeGuard, ShadowNodeTakesTheSlotResultOrClearsBothBytesOnAFault) {
-  ApplyShadowNode();
+  EXPECT_TRUE(ApplyShadowNode().Applied());
   uint8_t shadow[0x110];
   std::fill(std::begin(shadow), std::end(shadow), 0x77);
   auto answering = sim::MakeAnsweringSlot7Node(0);  // a result of 0 is not a fault
@@ -82,7 +82,7 @@ TEST_F(SceneNodeGuard, MountNodeCrashFallsBackToTheObjectInEdi) {
 // The render-save site's x87 push: a live object's float is on the x87 stack
 // where the host continues; a null one leaves it empty.
 TEST_F(SceneNodeGuard, RenderSavePushesTheObjectsFloatOrSkipsWithNothingPushed) {
-  ApplyRenderSave();
+  EXPECT_TRUE(ApplyRenderSave().Applied());
   const std::initializer_list<uint32_t> stack = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0x5AFE, 14};
   FakeObject object;
   const float value = 2.75f, before = -1.0f;
@@ -101,7 +101,7 @@ TEST_F(SceneNodeGuard, RenderSavePushesTheObjectsFloatOrSkipsWithNothingPushed) 
 }
 
 TEST_F(SceneNodeGuard, SaveRenderCrashCallsSlot19OfALiveObjectAndSkipsANullOrFreedOne) {
-  ApplySaveRenderCrash();
+  EXPECT_TRUE(ApplySaveRenderCrash().Applied());
   const R in = With(kDistinct, {{&R::esi, sim::SlotObject()}});
   auto out = ExpectHook(host::kSaveRenderCrash.site, in, {0x11, 0x22},
                         {host::kSaveRenderCrash.resume, With(in, {{&R::eax, sim::kSlot19Result}}), 0, false, true});
@@ -158,7 +158,7 @@ TEST_F(SceneNodeGuard, NullPlayerNodeStoresClOnBothPathsAndTestsTheNodeFlag) {
     bool zero;
   };
   FakeObject node;
-  ApplyNullPlayerNode();
+  EXPECT_TRUE(ApplyNullPlayerNode().Applied());
   for (const Case& c : {Case{true, 1, host::kNullPlayerNode.resume, false},
                         Case{true, 0xFE, host::kNullPlayerNode.resume, true},
                         Case{false, 0, host::kNullPlayerNodeSkip, false}}) {
@@ -174,7 +174,7 @@ TEST_F(SceneNodeGuard, NullPlayerNodeStoresClOnBothPathsAndTestsTheNodeFlag) {
 }
 
 TEST_F(SceneNodeGuard, NullRefNodeClearsEcxAndEbpAndCopiesEaxToEbxOnBothPaths) {
-  ApplyNullRefNode();
+  EXPECT_TRUE(ApplyNullRefNode().Applied());
   for (uint32_t node : {0x0BADF00Du, 0u}) {
     const R in = With(kDistinct, {{&R::eax, node}});
     ExpectHook(host::kNullRefNode.site, in, {},
@@ -184,7 +184,7 @@ TEST_F(SceneNodeGuard, NullRefNodeClearsEcxAndEbpAndCopiesEaxToEbxOnBothPaths) {
 }
 
 TEST_F(SceneNodeGuard, NullParentNodeLoadsTheParentsTableOrSkipsWithoutOne) {
-  ApplyNullParentNode();
+  EXPECT_TRUE(ApplyNullParentNode().Applied());
   FakeObject child, parent;
   parent.Word(0, 0x7AB1E);
   child.Word(0x18, parent.Address());

@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(StringFixes, BothComparisons, testing::Values(&SafeStrC
 using StringHook = HookTest;
 
 TEST_F(StringHook, ComparisonHookPassesEcxFirstAndReturnsToTheCaller) {
-  ApplyStrCmp();
+  EXPECT_TRUE(ApplyStrCmp().Applied());
   const R in = With(kDistinct, {{&R::ecx, AddressOf("a")}, {&R::edx, AddressOf("b")}});
   // The return address only is removed: the routine takes no stack arguments.
   auto out = ExpectHook(host::kStrCmp.site, in, {sim::kReturnProbe, 0xA1, 0xA2},
@@ -173,7 +173,7 @@ TEST_F(StringHook, StringsEndingOnTheLastReadableByteCompareAsTheByteWalk) {
   };
   for (bool guarded : {true, false}) {
     sim::ResetHostImage();
-    (guarded ? ApplyStrCmp : ApplyStrCmpNoTry)();
+    EXPECT_TRUE((guarded ? ApplyStrCmp : ApplyStrCmpNoTry)().Applied());
     for (int length = 0; length <= 80; ++length) {
       std::string same;
       for (int i = 0; i < length; ++i) same += static_cast<char>('a' + i % 26);
@@ -226,12 +226,12 @@ TEST_F(StringHook, AFaultingReadInEachPartOfTheWalkAnswersOne) {
   for (const auto& [a, b] : cases) {
     EXPECT_EQ(SafeStrCmp(a, b), 1);
     sim::ResetHostImage();
-    ApplyStrCmp();
+    ASSERT_TRUE(ApplyStrCmp().Applied());
     const R in = With(kDistinct, {{&R::ecx, AddressOf(a)}, {&R::edx, AddressOf(b)}});
     ExpectHook(host::kStrCmp.site, in, {sim::kReturnProbe, 0xA1},
                {sim::kReturnProbe, With(in, {{&R::eax, 1}}), 4, false, true});
     sim::ResetHostImage();
-    ApplyStrCmpNoTry();
+    ASSERT_TRUE(ApplyStrCmpNoTry().Applied());
     auto unguarded = sim::RunHost(host::kStrCmp.site, in, {sim::kReturnProbe});
     EXPECT_TRUE(sim::IsReadFault(unguarded.exception))
         << std::hex << in.ecx << " vs " << in.edx << ": " << unguarded.Describe();
@@ -239,7 +239,7 @@ TEST_F(StringHook, AFaultingReadInEachPartOfTheWalkAnswersOne) {
 }
 
 TEST_F(StringHook, UnguardedComparisonHookAnswersNullAsUnequal) {
-  ApplyStrCmpNoTry();
+  EXPECT_TRUE(ApplyStrCmpNoTry().Applied());
   auto out = sim::RunHost(host::kStrCmp.site, {.ecx = AddressOf("a"), .edx = AddressOf("b")}, {sim::kReturnProbe});
   ASSERT_EQ(out.address, sim::kReturnProbe) << out.Describe();
   EXPECT_EQ(out.regs.eax, 0xFFFFFFFFu);
@@ -267,13 +267,13 @@ TEST_F(StringHook, WithBothComparisonOptionsOnOnlyTheGuardedOneIsAtTheSite) {
 }
 
 TEST_F(StringHook, StrLenLoadsEdiFromTheFrameAndSkipsTheLengthCode) {
-  ApplyStrLen();
+  EXPECT_TRUE(ApplyStrLen().Applied());
   ExpectHook(host::kStrLen.site, kDistinct, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x51AB},
              {host::kStrLen.resume, With(kDistinct, {{&R::edi, 0x51AB}})});
 }
 
 TEST_F(StringHook, SkipStrLenCrashCallsARealCalleeAndSkipsANullOne) {
-  ApplySkipStrLenCrash();
+  EXPECT_TRUE(ApplySkipStrLenCrash().Applied());
   // Two arguments, then the frame: [ESP+0x5C] after the callee removed them
   // is stack word 2 + 0x17.
   std::initializer_list<uint32_t> stack = {0xA1, 0xA2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
@@ -292,7 +292,7 @@ TEST_F(StringHook, SkipStrLenCrashCallsARealCalleeAndSkipsANullOne) {
 }
 
 TEST_F(StringHook, StringRefSetNullReturnsForANullSourceAndOtherwiseRunsThePrologue) {
-  ApplyStringRefSetNull();
+  EXPECT_TRUE(ApplyStringRefSetNull().Applied());
   const R null = With(kDistinct, {{&R::eax, 0}});
   auto returned = ExpectHook(host::kStringRefSetNull.site, null, {sim::kReturnProbe, 0xA1, 0xA2},
                              {sim::kReturnProbe, With(null, {{&R::eax, null.ecx}}), 8});

@@ -2,7 +2,10 @@
 // as the loader does.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "core/settings.h"
+#include "diagnostics/crash_details.h"
 #include "diagnostics/timer_sites.h"
 #include "patch/frame_sites.h"
 #include "plugin/load_sequence.h"
@@ -20,6 +23,29 @@ constexpr const char* kTooLateText =
     "Error: \"UseOSAllocators\" option could not be applied because the game has already initialized! Either "
     "disable that option or follow these steps:\r\n1. Download and install \"" ORRISBANE_EARLY_LOADER_URL
     "\" - Fennick.\r\n2. Make sure you installed it correctly to Vellmoor root directory and not Data.";
+
+// Prints the options the crash details would name after both passes.
+SIM_SCENARIO(options_in_effect) {
+  sim::ResetHostImage();
+  std::string ini = "[Patch]\n";
+  for (const std::string& line : args) ini += line + "\n";
+  sim::PrepareGameFolder(sim::TempFolder("in-effect"), ini);
+  ApplyEarlyOptions();
+  if (!ApplyNormalOptions()) return 1;
+  for (const char* key : OptionsInEffect()) std::printf("%s ", key);
+  std::fflush(stdout);
+  return 0;
+}
+
+// The details name what took effect, early ones first: not an inert value, not
+// an option ruled out, and a plain setting by being on.
+TEST(LoadSequence, TheCrashDetailsLearnTheOptionsThatTookEffect) {
+  const auto child = sim::RunScenarioInChild(
+      "options_in_effect",
+      "LogMessageToFile=1 RecordCrashInfo=2 StrCmp=1 StrCmpNoTry=1 StrLen=1 HighFrequencyOSTimer=1");
+  EXPECT_EQ(child.output, "HighFrequencyOSTimer LogMessageToFile StrCmp StrLen ");
+  EXPECT_EQ(child.exitCode, 0u);
+}
 
 TEST(LoadSequence, AllOptionsOffStillQueriesAndLoadsAndTheSamePathAgainIsThatCopy) {
   auto copy = LoadFreshCopy("[Patch]\nStrCmp=0\nStrLen=-1\n", false);

@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "fixes/effect_list_sites.h"
+#include "patch/fault_guard.h"
 #include "patch/frame_sites.h"
 #include "patch/main_loop.h"
 #include "patch/patch_writer.h"
+#include "sim/child.h"
 #include "sim/host_frame.h"
 #include "sim/host_memory.h"
 #include "sim/runner.h"
@@ -34,7 +37,7 @@ TEST(WriteJump, WritesTheJumpAndFillsTheSpanUpToTheResume) {
                            Span{kSite + 0x100, kSite + 0x100 + 33, 0x600000}, Span{kSite, kSite + 5, 0x450000}}) {
     SCOPED_TRACE(testing::Message() << std::hex << span.site << ".." << span.resume << " to " << span.target);
     sim::ResetHostImage();
-    ASSERT_TRUE(WriteJump(span.site, span.resume, reinterpret_cast<void*>(span.target)));
+    ASSERT_TRUE(WriteJump(span.site, span.resume, reinterpret_cast<void*>(span.target)).Applied());
     EXPECT_EQ(HostAt<uint8_t>(span.site), 0xE9);
     EXPECT_EQ(DisplacementAt(span.site), static_cast<int32_t>(span.target - span.site - 5));
     for (uint32_t at = span.site + 5; at < span.resume; ++at) EXPECT_EQ(HostAt<uint8_t>(at), 0x90) << at - span.site;
@@ -45,14 +48,14 @@ TEST(WriteJump, WritesTheJumpAndFillsTheSpanUpToTheResume) {
 
 TEST(WriteJump, KeepsTheOldProtectionAndRefusesShortOrUnwritableSpans) {
   sim::ResetHostImage();
-  EXPECT_FALSE(WriteJump(kSite, kSite + 4, reinterpret_cast<void*>(0x600000)));
-  EXPECT_FALSE(WriteJump(kSite, kSite, reinterpret_cast<void*>(0x600000)));
-  EXPECT_FALSE(WriteJump(kSite + 8, kSite, reinterpret_cast<void*>(0x600000)));
+  EXPECT_TRUE(WriteJump(kSite, kSite + 4, reinterpret_cast<void*>(0x600000)).Failed());
+  EXPECT_TRUE(WriteJump(kSite, kSite, reinterpret_cast<void*>(0x600000)).Failed());
+  EXPECT_TRUE(WriteJump(kSite + 8, kSite, reinterpret_cast<void*>(0x600000)).Failed());
   for (uint32_t i = 0; i < 12; ++i) EXPECT_EQ(HostAt<uint8_t>(kSite + i), sim::kTrap) << i;
 
   DWORD old;
   ASSERT_TRUE(VirtualProtect(reinterpret_cast<void*>(0x700000), 0x1000, PAGE_EXECUTE_READ, &old));
-  EXPECT_TRUE(WriteJump(0x700010, 0x700015, reinterpret_cast<void*>(0x600000)));
+  EXPECT_TRUE(WriteJump(0x700010, 0x700015, reinterpret_cast<void*>(0x600000)).Applied());
   MEMORY_BASIC_INFORMATION info{};
   VirtualQuery(reinterpret_cast<void*>(0x700010), &info, sizeof info);
   EXPECT_EQ(info.Protect, static_cast<DWORD>(PAGE_EXECUTE_READ));
@@ -63,9 +66,9 @@ TEST(WriteJump, KeepsTheOldProtectionAndRefusesShortOrUnwritableSpans) {
   void* reserved = VirtualAlloc(nullptr, 0x10000, MEM_RESERVE, PAGE_NOACCESS);
   ASSERT_NE(reserved, nullptr);
   const auto site = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(reserved));
-  EXPECT_FALSE(WriteJump(site, site + 5, reinterpret_cast<void*>(0x600000)));
+  EXPECT_TRUE(WriteJump(site, site + 5, reinterpret_cast<void*>(0x600000)).Failed());
   const uint8_t bytes[2] = {1, 2};
-  EXPECT_FALSE(WriteBytes(site, bytes, 2));
+  EXPECT_TRUE(WriteBytes(site, bytes, 2).Failed());
   VirtualFree(reserved, 0, MEM_RELEASE);
 }
 
@@ -82,15 +85,14 @@ TEST(InstallPatches, ASetWithOneUnwritableSpanWritesNothing) {
   const auto unwritable = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(reserved));
   set.insert(set.begin() + 12, Patch{{unwritable, unwritable + 4}, nullptr, fill.data()});
 
-  EXPECT_FALSE(InstallPatches(set));
-  const PatchFailure failure = TakePatchFailure();
+  const ApplyStatus failure = InstallPatches(set);
+  EXPECT_TRUE(failure.Failed());
   EXPECT_EQ(failure.address, unwritable);
   EXPECT_STREQ(failure.reason, "cannot be made writable");
   EXPECT_EQ(std::memcmp(before.data(), reinterpret_cast<const void*>(host::kImageBegin), before.size()), 0);
-  EXPECT_EQ(TakePatchFailure().reason, nullptr) << "a failure is told once";
 
   set.erase(set.begin() + 12);
-  ASSERT_TRUE(InstallPatches(set));
+  ASSERT_TRUE(InstallPatches(set).Applied());
   for (const HookSite& span : host::kFixUnsafeEffectListSites) EXPECT_EQ(HostAt<uint8_t>(span.site), 0x5A);
   VirtualFree(reserved, 0, MEM_RELEASE);
 }
@@ -98,7 +100,7 @@ TEST(InstallPatches, ASetWithOneUnwritableSpanWritesNothing) {
 TEST(WriteBytes, CopiesExactlyTheGivenBytes) {
   sim::ResetHostImage();
   const uint8_t bytes[] = {0x11, 0x22, 0x33};
-  ASSERT_TRUE(WriteBytes(kSite + 1, bytes, 3));
+  ASSERT_TRUE(WriteBytes(kSite + 1, bytes, 3).Applied());
   EXPECT_EQ(HostAt<uint8_t>(kSite), sim::kTrap);
   EXPECT_EQ(HostAt<uint8_t>(kSite + 1), 0x11);
   EXPECT_EQ(HostAt<uint8_t>(kSite + 3), 0x33);
@@ -125,8 +127,8 @@ TEST(MainLoopHook, RunsTheCallbacksAfterTheTimerUpdateAndIsPlacedOnce) {
   EXPECT_EQ(host.regs.eax, 0xA1B2C3D4u) << "the host's call returns the timer result";
 
   sim::ResetHostImage();
-  ASSERT_TRUE(RunEveryFrame(&CountFrame));
-  ASSERT_TRUE(RunEveryFrame(&CountFrame));
+  ASSERT_TRUE(RunEveryFrame(&CountFrame).Applied());
+  ASSERT_TRUE(RunEveryFrame(&CountFrame).Applied());
   const int frames = g_frames;
   const uint32_t updates = sim::TimerUpdatesRun();
   for (int i = 0; i < 3; ++i) sim::RunFrame();
@@ -143,10 +145,51 @@ TEST(MainLoopHook, RunsTheCallbacksAfterTheTimerUpdateAndIsPlacedOnce) {
   EXPECT_EQ(g_frames, frames + 4);
 
   sim::ResetHostImage();  // the host's own call is back at the site
-  ASSERT_TRUE(RunEveryFrame(&CountFrame));
+  ASSERT_TRUE(RunEveryFrame(&CountFrame).Applied());
   sim::RunFrame();
   EXPECT_EQ(g_frames, frames + 4) << "a second callback placed the hook again";
   EXPECT_EQ(sim::TimerUpdatesRun(), updates + 5);
+}
+
+template <int n>
+void NumberedFrame() {
+  g_frames += n;
+}
+
+// Fills one registry until it refuses, then prints what the apply that
+// registers next answers.
+SIM_SCENARIO(full_registry) {
+  sim::ResetHostImage();
+  ApplyStatus status = kApplied;
+  if (args.at(0) == "landings") {
+    static const char leaf[1] = {};
+    for (int i = 0; i < 16; ++i) RegisterFaultLanding(leaf, leaf + 1, leaf);  // beyond the plugin's own
+    const uint8_t byte = 0x5A;
+    status = WriteBytes(kSite, &byte, 1);
+    if (HostAt<uint8_t>(kSite) == byte) return 1;
+  } else {
+    status = RunEveryFrame(&CountFrame);  // one callback twice takes one entry
+    for (FrameCallback callback : {&CountFrame, &NumberedFrame<1>, &NumberedFrame<2>, &NumberedFrame<3>,
+                                   &NumberedFrame<4>, &NumberedFrame<5>, &NumberedFrame<6>, &NumberedFrame<7>}) {
+      if (!RunEveryFrame(callback).Applied()) return 2;
+    }
+    status = RunEveryFrame(&NumberedFrame<8>);
+  }
+  std::printf("%s: %s\n", status.Failed() ? "failed" : "written", status.reason ? status.reason : "-");
+  std::fflush(stdout);
+  return static_cast<int>(status.address);
+}
+
+// A registry that is full says so: the apply that needed the room fails with
+// the registry named and no host address to blame, and a dropped fault
+// landing keeps every later set from being written.
+TEST(Registries, AFullRegistryFailsTheApplyThatRegisters) {
+  for (auto [registry, line] : {std::pair{"landings", "failed: the fault landing table is full\n"},
+                                {"frames", "failed: the frame callback list is full\n"}}) {
+    const auto child = sim::RunScenarioInChild("full_registry", registry);
+    EXPECT_EQ(child.output, line) << registry;
+    EXPECT_EQ(child.exitCode, 0u) << registry;
+  }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Which host bytes each option changes, loaded through a fresh copy of the
 // built DLL and compared byte for byte with the untouched host image; what is
-// left when an option's set cannot be written; and the one place outside the
-// sites headers where host addresses are typed.
+// left when an option's set cannot be written; and the host addresses pinned
+// in two lists that scripts/refresh-pinned.sh writes, so that a moved address
+// shows in review as a change to them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -85,8 +86,8 @@ std::string Describe(const Ranges& ranges) {
   return text;
 }
 
-// The spans the rows name, pinned to the game build's addresses: the one
-// place outside the sites headers where host addresses are typed.
+// The spans the rows name, pinned to the game build's addresses.
+constexpr const char* kRefresh = "\nAfter adding or moving a host address, run scripts/refresh-pinned.sh";
 const Ranges kRowSpans = {
 #include "tests/frame/pinned_spans.inc"
 };
@@ -96,14 +97,14 @@ TEST(PatchedRanges, TheRowsNameThePinnedSpans) {
   for (int i = 0; const OptionEntry* row = FindOption(i); ++i) AddSpans(*row, named);
   std::sort(named.begin(), named.end());
   named.erase(std::unique(named.begin(), named.end()), named.end());
-  EXPECT_EQ(named, kRowSpans) << Describe(named);
+  EXPECT_EQ(named, kRowSpans) << Describe(named) << kRefresh;
 }
 
 TEST(PatchedRanges, EveryOtherNamedHostAddressIsPinned) {
   const std::pair<uint32_t, uint32_t> pinned[] = {
 #include "tests/frame/pinned_addresses.inc"
   };
-  for (auto [named, address] : pinned) EXPECT_EQ(named, address) << std::hex << address;
+  for (auto [named, address] : pinned) EXPECT_EQ(named, address) << std::hex << address << kRefresh;
 }
 
 TEST(PatchedRanges, EveryOptionOnWritesJustTheSpansOfItsEligibleRows) {

@@ -59,5 +59,14 @@ TEST(SessionListing, ReportsWhatTheLoadStoredAndPatched) {
   EXPECT_GT(inTime.sites, strLenOnly.sites);
 }
 
+// A value that asks for nothing is listed as such, not as applied, and
+// patches nothing.
+TEST(SessionListing, AnOptionWhoseValueInstallsNothingIsListedInert) {
+  const Listing notInstalled = LoadAndList("RecordCrashInfo=2\nStrLen=1\n", false);
+  EXPECT_EQ(notInstalled.options, (Outcomes{{"RecordCrashInfo", kRowInert}, {"StrLen", kRowAppliedAtLoad}}));
+  EXPECT_EQ(notInstalled.sites, LoadAndList("StrLen=1\n", false).sites);
+  EXPECT_EQ(LoadAndList("RecordCrashInfo=1\n", false).options, (Outcomes{{"RecordCrashInfo", kRowAppliedAtLoad}}));
+}
+
 }  // namespace
 }  // namespace frame_test

@@ -14,7 +14,7 @@ class AlignHeapAllocateHooks : public MemoryTest {
  protected:
   void SetUp() override {
     MemoryTest::SetUp();
-    ApplyAlignHeapAllocate();
+    EXPECT_TRUE(ApplyAlignHeapAllocate().Applied());
   }
 
   // Enters a heap routine on the host's heap as the host calls it; the host
@@ -95,7 +95,7 @@ class MovapsFixes : public MemoryTest {
 };
 
 TEST_F(MovapsFixes, ManualFixTurnsTheOneStoreIntoMovups) {
-  ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled();
+  EXPECT_TRUE(ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled().Applied());
   const uint8_t* const at = &sim::HostAt<uint8_t>(sim::kManualMovaps);
   EXPECT_EQ(std::vector<uint8_t>(at, at + 4), std::vector<uint8_t>({0x0F, 0x11, 0x00, sim::kTrap}));
   ExpectRunsMisaligned(sim::kManualMovaps);
@@ -104,7 +104,7 @@ TEST_F(MovapsFixes, ManualFixTurnsTheOneStoreIntoMovups) {
 TEST_F(MovapsFixes, ManualFixLeavesAnythingButMovapsAlone) {
   for (uint8_t found : {uint8_t(0x11), uint8_t(0x28), uint8_t(0x90)}) {
     sim::PlaceBytes(sim::kManualMovaps + 1, {found});
-    ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled();
+    EXPECT_EQ(ApplyFixMovApsManuallyIfAlignedAllocateIsDisabled().kind, ApplyStatus::kInert) << "nothing to fix";
     EXPECT_EQ(sim::HostAt<uint8_t>(sim::kManualMovaps + 1), found);
   }
 }
@@ -113,7 +113,7 @@ TEST_F(MovapsFixes, StretchGetsItsTwelveBytesAndNothingElse) {
   constexpr uint32_t kFrom = 0xDDB0A0, kTo = 0xDDB130;
   std::vector<uint8_t> before(kTo - kFrom);
   std::memcpy(before.data(), Pointer(kFrom), before.size());
-  ApplyUnallocatedMovaps();
+  EXPECT_TRUE(ApplyUnallocatedMovaps().Applied());
   std::vector<uint8_t> expected = before;
   for (const HookSite& store : host::kStretchStoreOpcodes) expected[store.site - kFrom] = 0x11;
   for (const HookSite& load : host::kStretchLoadOpcodes) expected[load.site - kFrom] = 0x10;

@@ -50,7 +50,7 @@ const std::map<std::string, std::function<void*()>> kRequests = {
     {"wrapping-reallocate", [] { return OsHeapReallocate(OsHeapAllocate(16, 16, true), kWrapping, 16, true); }},
     {"wrapping-array",
      [] {
-       ApplyOverwriteArrayAllocator();
+       EXPECT_TRUE(ApplyOverwriteArrayAllocator().Applied());
        return Pointer(sim::RunHost(host::kArrayAllocate.site, {}, {sim::kReturnProbe, kWrapping, 0}).regs.eax);
      }},
 };
@@ -58,9 +58,9 @@ const std::map<std::string, std::function<void*()>> kRequests = {
 // args: the game folder, the AlignHeapAllocate mode, then one of kRequests.
 SIM_SCENARIO(allocation_failure) {
   sim::PrepareGameFolder(args.at(0), "[Patch]\nLogMessageToFile=1\nRecordCrashInfo=1\n");
-  ApplyRecordCrashInfo();
-  AlignMode = std::atoi(args.at(1).c_str());
-  CrtHeap = CrtHeapFunctions{&CountedMalloc,        kRuntimeCrtHeap.release,        &CountedRealloc,
+  EXPECT_TRUE(ApplyRecordCrashInfo().Applied());
+  g_alignMode = std::atoi(args.at(1).c_str());
+  g_crtHeap = CrtHeapFunctions{&CountedMalloc,        kRuntimeCrtHeap.release,        &CountedRealloc,
                              &CountedAlignedMalloc, kRuntimeCrtHeap.alignedRelease, &CountedAlignedRealloc};
   void* block = kRequests.at(args.at(2))();
   std::fprintf(stderr, "returned %p\n", block);
@@ -149,7 +149,7 @@ TEST_F(AlignedRuntime, AlignmentChangesMoveTheBlock) {
   } moves[] = {{0, 8, true, 16, 100, 200}, {0, 0, true, 16, 200, 100}, {1, 16, false, 32, 300, 50}};
   for (const auto& move : moves) {
     SCOPED_TRACE(move.newAlignment);
-    AlignMode = move.mode;
+    g_alignMode = move.mode;
     // The runtime refuses to reallocate in place a block whose address the
     // new alignment does not fit; the blocks passed over stay live meanwhile.
     std::vector<void*> blocks;

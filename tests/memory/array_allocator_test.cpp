@@ -11,7 +11,7 @@ class ArrayAllocator : public MemoryTest {
  protected:
   void SetUp() override {
     MemoryTest::SetUp();
-    ApplyOverwriteArrayAllocator();
+    EXPECT_TRUE(ApplyOverwriteArrayAllocator().Applied());
   }
 
   // Allocates as the host does; the block is returned.

@@ -99,12 +99,12 @@ void* RecordedAlignedRealloc(void* p, size_t size, size_t alignment) {
 }  // namespace
 
 CrtRecorder::CrtRecorder() {
-  CrtHeap = CrtHeapFunctions{&RecordedMalloc,      &RecordedFree,        &RecordedRealloc,
+  g_crtHeap = CrtHeapFunctions{&RecordedMalloc,      &RecordedFree,        &RecordedRealloc,
                              &RecordedAlignedMalloc, &RecordedAlignedFree, &RecordedAlignedRealloc};
 }
 
 CrtRecorder::~CrtRecorder() {
-  CrtHeap = kRuntimeCrtHeap;
+  g_crtHeap = kRuntimeCrtHeap;
   std::lock_guard<std::mutex> lock(g_lock);
   g_calls.clear();
   g_mismatches.clear();

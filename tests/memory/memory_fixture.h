@@ -34,12 +34,12 @@ class MemoryTest : public ::testing::Test {
   void SetUp() override {
     sim::ResetHostImage();
     sim::ClearHostHeapRecord();
-    AlignMode = 0;
+    g_alignMode = 0;
     BuildMemoryBlocks(0, false);
   }
   void TearDown() override {
     EXPECT_TRUE(crt.Mismatches().empty()) << crt.Mismatches().front();
-    AlignMode = 0;
+    g_alignMode = 0;
     BuildMemoryBlocks(0, false);
   }
 

@@ -14,8 +14,8 @@ class OsAllocatorHooks : public MemoryTest {
  protected:
   void SetUp() override {
     MemoryTest::SetUp();
-    ApplyUseOSAllocators();
-    AlignMode = 0;
+    EXPECT_TRUE(ApplyUseOSAllocators().Applied());
+    g_alignMode = 0;
   }
 
   // Enters a heap routine on the host's heap as the host calls it; it must

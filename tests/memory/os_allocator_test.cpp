@@ -18,7 +18,7 @@ TEST_F(OsHeap, AlignedModeRaisesOrReplacesTheAlignment) {
                {1, -32, true, 16}, {1, 64, false, 64}, {-1, 8, false, 16}, {-1, 32, true, 32}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "mode " << c.mode << " alignment " << c.alignment);
-    AlignMode = c.mode;
+    g_alignMode = c.mode;
     crt.Forget();
     void* block = OsHeapAllocate(40, c.alignment, c.aligned);
     ExpectOnlyCall("_aligned_malloc", nullptr, 40, c.runtimeAlignment);
@@ -28,7 +28,7 @@ TEST_F(OsHeap, AlignedModeRaisesOrReplacesTheAlignment) {
 }
 
 TEST_F(OsHeap, AlignedModeReleasesEveryBlockAlignedWhateverTheHostFlag) {
-  AlignMode = 1;
+  g_alignMode = 1;
   void* block = OsHeapAllocate(100, 0, false);
   crt.Forget();
   OsHeapFree(block, false);
@@ -60,7 +60,7 @@ TEST_F(OsHeap, EveryBlockStaysInOneRuntimeFamily) {
   for (int32_t mode : {0, 1, -1}) {
     for (bool aligned : {false, true}) {
       for (int32_t alignment : {-16, 0, 2, 4, 8, 16, 24, 32, 48}) {
-        AlignMode = mode;
+        g_alignMode = mode;
         void* block = OsHeapAllocate(50, alignment, aligned);
         block = OsHeapReallocate(block, 300, alignment, aligned);
         OsHeapFree(block, aligned);
@@ -165,7 +165,7 @@ TEST_F(OsHeap, ReallocationCopiesTheSlotOutOfAPoolAndTheNewSizeIntoASmallerOne) 
 }
 
 TEST_F(OsHeap, AlignedLayoutPoolsServeAlignedModeAndReleaseThroughTheirRange) {
-  AlignMode = 1;
+  g_alignMode = 1;
   BuildMemoryBlocks(1, true);
   void* small = OsHeapAllocate(3, 0, false);
   void* wide = OsHeapAllocate(20, 8, true);

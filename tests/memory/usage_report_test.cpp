@@ -38,15 +38,15 @@ class UsageReport : public ::testing::Test {
     sim::ClearJournal();
     savedTable_ = MemoryBlockTable;
     savedReady_ = PoolsReady.load();
-    savedTracking_ = TrackHighestUsage;
+    savedTracking_ = g_trackHighestUsage;
     MemoryBlockTable = table_;
     PoolsReady = true;
-    TrackHighestUsage = true;
+    g_trackHighestUsage = true;
   }
   void TearDown() override {
     MemoryBlockTable = savedTable_;
     PoolsReady = savedReady_;
-    TrackHighestUsage = savedTracking_;
+    g_trackHighestUsage = savedTracking_;
   }
 
   void Publish(std::initializer_list<uint32_t> slotSizes) {
@@ -145,7 +145,7 @@ TEST_F(UsageReport, HighestUsageIsSampledEachFrameOnlyRisesAndStopsAtFull) {
   MemoryUsageReport(0);
   EXPECT_EQ(Printed().at(0), "Memory block (08) current: 25.00 %, highest: 75.00 %");
 
-  TrackHighestUsage = false;
+  g_trackHighestUsage = false;
   Take(16, 4);
   SampleHighestUsage();
   EXPECT_EQ(Pool(16).highestUsage, 0.0f);
@@ -153,8 +153,8 @@ TEST_F(UsageReport, HighestUsageIsSampledEachFrameOnlyRisesAndStopsAtFull) {
 
 TEST_F(UsageReport, HookCallsTheHostRoutineThenReportsOnItsLowByte) {
   PublishNormalLayout();
-  ApplyMemoryInfoConsole();
-  EXPECT_TRUE(TrackHighestUsage);
+  EXPECT_TRUE(ApplyMemoryInfoConsole().Applied());
+  EXPECT_TRUE(g_trackHighestUsage);
   const struct {
     uint32_t answer;
     size_t lines;
@@ -191,7 +191,7 @@ int FramesUntilBenchmarkFile(int maxFrames) {
 // test is when it runs, not what it measures.
 SIM_SCENARIO(BenchmarkRunsOnTheTenthFrameOnly) {
   sim::PrepareGameFolder(sim::TempFolder("countdown"), "[Patch]\nRunAllocatorBenchmark=1\n");
-  ApplyRunAllocatorBenchmark();
+  EXPECT_TRUE(ApplyRunAllocatorBenchmark().Applied());
   const int frame = FramesUntilBenchmarkFile(30);
   if (frame != 10) return 100 + frame;
   if (sim::MessageBoxes().size() != 1) return 2;
@@ -203,13 +203,13 @@ SIM_SCENARIO(BenchmarkRunsOnTheTenthFrameOnly) {
 
 SIM_SCENARIO(BothOptionsPlaceTheMainLoopHookOnce) {
   sim::PrepareGameFolder(sim::TempFolder("hook-once"), "[Patch]\nRunAllocatorBenchmark=1\n");
-  ApplyMemoryInfoConsole();
+  EXPECT_TRUE(ApplyMemoryInfoConsole().Applied());
   if (sim::HostAt<uint8_t>(host::kMainLoop.site) != 0xE9) return 1;
   // Put the host's own call back: a second placement would show as a jump.
   const uint32_t hookJump = sim::HostAt<uint32_t>(host::kMainLoop.site + 1);
   sim::PlaceBytes(host::kMainLoop.site, {0xE8});
   sim::PlaceWord(host::kMainLoop.site + 1, host::kTimerUpdate - (host::kMainLoop.site + 5));
-  ApplyRunAllocatorBenchmark();
+  EXPECT_TRUE(ApplyRunAllocatorBenchmark().Applied());
   if (sim::HostAt<uint8_t>(host::kMainLoop.site) != 0xE8) return 2;
   // With the one hook back, each frame counts down once.
   sim::PlaceBytes(host::kMainLoop.site, {0xE9});

@@ -29,55 +29,61 @@ void ExpectBelow(const sim::Landing& landing) {
 TEST_F(StringCountRegisters, TableReaderStoresLoadsAndComparesTheWholeCount) {
   uint32_t streamTable = 0x0EDC0001;
   R in = With(Table(&R::esi), {{&R::eax, kBig + 1}, {&R::ebx, AddressOf(&streamTable)}});
-  ExpectHook(kStringCount1.site, in, {}, {kStringCount1.resume, With(in, {{&R::edx, streamTable}})});
+  ExpectHook(kStringTableLoadCountStore.site, in, {},
+             {kStringTableLoadCountStore.resume, With(in, {{&R::edx, streamTable}})});
   EXPECT_EQ(table.count, kBig + 1);
 
   table.count = kBig;
   in = With(Table(&R::esi), {{&R::eax, 0x12340000}, {&R::ecx, kSameLowWord}});
-  ExpectBelow(ExpectHook(kStringCount4.site, in, {}, {kStringCount4.resume, in}));
+  ExpectBelow(ExpectHook(kStringTableLoadCountCompare.site, in, {}, {kStringTableLoadCountCompare.resume, in}));
   EXPECT_EQ(table.entries, 0x12340000u);
-  EXPECT_TRUE(Flag(sim::RunHost(kStringCount4.site, With(in, {{&R::ecx, kBig}})), sim::kZeroFlag));
+  EXPECT_TRUE(Flag(sim::RunHost(kStringTableLoadCountCompare.site, With(in, {{&R::ecx, kBig}})), sim::kZeroFlag));
 
   in = With(kIn, {{&R::edi, kBig}, {&R::eax, 0x20000000}});
-  ExpectHook(kStringCount5.site, in, {},
-             {kStringCount5.resume, With(in, {{&R::edx, kBig}, {&R::ebp, 0x20000000 + kBig * 4}})});
+  ExpectHook(kStringTableLoadEntryIndex.site, in, {},
+             {kStringTableLoadEntryIndex.resume, With(in, {{&R::edx, kBig}, {&R::ebp, 0x20000000 + kBig * 4}})});
 
   in = With(Table(&R::esi), {{&R::eax, 0x0E470004}});
-  ExpectHook(kStringCount7.site, in, {}, {kStringCount7.resume, With(in, {{&R::ecx, kBig}, {&R::edi, 0x0E470004}})});
-  ExpectHook(kStringCount9.site, in, {}, {kStringCount9.resume, With(in, {{&R::edx, 0x7AB1E000}, {&R::ecx, in.ebp}})});
-  ExpectHook(kStringCount15.site, in, {},
-             {kStringCount15.resume, With(in, {{&R::edx, table.entries}, {&R::ecx, in.edi}})});
-  ExpectHook(kStringCount29.site, in, {},
-             {kStringCount29.resume, With(in, {{&R::eax, kBig}, {&R::ecx, AddressOf(&table) + 0x0C}})});
-  // Hooks 12 and 25 load the count and push EDI.
+  ExpectHook(kStringTableLoadCountFetch.site, in, {},
+             {kStringTableLoadCountFetch.resume, With(in, {{&R::ecx, kBig}, {&R::edi, 0x0E470004}})});
+  ExpectHook(kStringTableLoadIndexCopy.site, in, {},
+             {kStringTableLoadIndexCopy.resume, With(in, {{&R::edx, 0x7AB1E000}, {&R::ecx, in.ebp}})});
+  ExpectHook(kStringTableWalkIndexCopy.site, in, {},
+             {kStringTableWalkIndexCopy.resume, With(in, {{&R::edx, table.entries}, {&R::ecx, in.edi}})});
+  ExpectHook(
+      kStringTableCountAndAddressFetch.site, in, {},
+      {kStringTableCountAndAddressFetch.resume, With(in, {{&R::eax, kBig}, {&R::ecx, AddressOf(&table) + 0x0C}})});
+  // The save's and the copy's count fetches load the count and push EDI.
   in = Table(&R::eax);
-  ExpectHook(kStringCount12.site, in, {}, {kStringCount12.resume, With(in, {{&R::ecx, kBig}}), -4});
-  const sim::Landing hook25 =
-      ExpectHook(kStringCount25.site, in, {0x61}, {kStringCount25.resume, With(in, {{&R::edx, kBig}}), -4});
-  EXPECT_EQ(hook25.Stack(0), in.edi);
-  EXPECT_EQ(hook25.Stack(1), 0x61u);
+  ExpectHook(kStringTableSaveCountFetch.site, in, {},
+             {kStringTableSaveCountFetch.resume, With(in, {{&R::ecx, kBig}}), -4});
+  const sim::Landing copyFetch = ExpectHook(kStringTableCopyCountFetch.site, in, {0x61},
+                                         {kStringTableCopyCountFetch.resume, With(in, {{&R::edx, kBig}}), -4});
+  EXPECT_EQ(copyFetch.Stack(0), in.edi);
+  EXPECT_EQ(copyFetch.Stack(1), 0x61u);
 }
 
 TEST_F(StringCountRegisters, LoopsRunPastTheSixteenBitCount) {
-  // Hooks 6 and 16 step EDI, hook 14 starts it at 0, hook 10 keeps EBP.
-  for (const HookSite& at : {kStringCount6, kStringCount16}) {
+  // The next-index hooks step EDI, the walk's first compare starts it at 0, the index store keeps EBP.
+  for (const HookSite& at : {kStringTableLoadNextIndex, kStringTableWalkNextIndex}) {
     const R in = With(Table(&R::esi), {{&R::edi, kSameLowWord - 1}});
     ExpectBelow(ExpectHook(at.site, in, {}, {at.resume, With(in, {{&R::edi, kSameLowWord}})}));
     EXPECT_TRUE(Flag(sim::RunHost(at.site, With(in, {{&R::edi, kBig - 1}})), sim::kZeroFlag));
   }
   R in = With(Table(&R::esi), {{&R::eax, kSameLowWord}});
-  ExpectBelow(ExpectHook(kStringCount14.site, in, {}, {kStringCount14.resume, With(in, {{&R::edi, 0}})}));
+  ExpectBelow(ExpectHook(kStringTableWalkFirstCompare.site, in, {},
+                         {kStringTableWalkFirstCompare.resume, With(in, {{&R::edi, 0}})}));
 
   in = With(Table(&R::esi), {{&R::ebp, kSameLowWord}});
-  const sim::Landing hook10 =
-      ExpectHook(kStringCount10.site, in, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {kStringCount10.resume, in});
-  ExpectBelow(hook10);
-  EXPECT_EQ(hook10.Stack(9), kSameLowWord);
-  EXPECT_EQ(hook10.Stack(10), 10u);
+  const sim::Landing indexStore = ExpectHook(kStringTableLoadIndexStore.site, in, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10},
+                                         {kStringTableLoadIndexStore.resume, in});
+  ExpectBelow(indexStore);
+  EXPECT_EQ(indexStore.Stack(9), kSameLowWord);
+  EXPECT_EQ(indexStore.Stack(10), 10u);
 
   in = With(Table(&R::esi), {{&R::ecx, kBig + 7}});
-  ExpectHook(kStringCount17.site, in, {0x0A11CE00, 0x62},
-             {kStringCount17.resume, With(in, {{&R::esi, 0x0A11CE00}}), 4});
+  ExpectHook(kStringTableWalkCountStore.site, in, {0x0A11CE00, 0x62},
+             {kStringTableWalkCountStore.resume, With(in, {{&R::esi, 0x0A11CE00}}), 4});
   EXPECT_EQ(table.count, kBig + 7);
 }
 
@@ -90,8 +96,9 @@ TEST_F(StringCountRegisters, CountReadCheckRecordsTheReadOutcomeAndSkipsAnEmptyT
       const std::initializer_list<uint32_t> stack = {0x10, 0x11, 0x55555555, 0x13, 0x14, 0x15, 0x0A550C00};
       const R filled = With(in, {{&R::eax, count}, {&R::ecx, 0x0A550C00}, {&R::edx, sim::kStringTableHeapObject}});
       const R empty = With(in, {{&R::eax, 0}, {&R::ecx, (in.ecx & ~0xFFu) | zeroFlag}});
-      const Want want = count == 0 ? Want{kEmptyTableRead, empty} : Want{kStringCount3.resume, filled};
-      EXPECT_EQ(ExpectHook(kStringCount3.site, in, stack, want).Stack(2), zeroFlag ? 0x55550155u : 0x55550055u);
+      const Want want = count == 0 ? Want{kEmptyTableRead, empty} : Want{kStringTableLoadCountTest.resume, filled};
+      EXPECT_EQ(ExpectHook(kStringTableLoadCountTest.site, in, stack, want).Stack(2),
+                zeroFlag ? 0x55550155u : 0x55550055u);
     }
   }
 }
@@ -100,30 +107,35 @@ TEST_F(StringCountRegisters, StackSlotLoadsAndThirtyTwoBitCopies) {
   const std::initializer_list<uint32_t> words = {0x51000000, 0x51000001, 0x51000002, 0x51000003, 0x51000004,
                                                  0x51000005, 0x51000006, 0x51000007, 0x51000008, 0x51000009};
   // [ESP+0x24], [ESP+0x24], [ESP+0x0C] and [ESP+8].
-  ExpectHook(kStringCount8.site, kIn, words, {kStringCount8.resume, With(kIn, {{&R::ecx, 0x51000009}})});
-  ExpectHook(kStringCount11.site, kIn, words, {kStringCount11.resume, With(kIn, {{&R::eax, 0x51000009}})});
-  ExpectHook(kStringCount19.site, kIn, words, {kStringCount19.resume, With(kIn, {{&R::eax, 0x51000003}})});
-  ExpectHook(kStringCount22.site, kIn, words, {kStringCount22.resume, With(kIn, {{&R::edx, 0x51000002}})});
+  ExpectHook(kStringTableLoadIndexFetch.site, kIn, words,
+             {kStringTableLoadIndexFetch.resume, With(kIn, {{&R::ecx, 0x51000009}})});
+  ExpectHook(kStringTableLoadIndexReload.site, kIn, words,
+             {kStringTableLoadIndexReload.resume, With(kIn, {{&R::eax, 0x51000009}})});
+  ExpectHook(kStringTableIndexFetch.site, kIn, words,
+             {kStringTableIndexFetch.resume, With(kIn, {{&R::eax, 0x51000003}})});
+  ExpectHook(kStringTableIndexWriteFetch.site, kIn, words,
+             {kStringTableIndexWriteFetch.resume, With(kIn, {{&R::edx, 0x51000002}})});
 
   uint32_t source[2] = {kBig + 1, kBig + 2};
   uint32_t target[2] = {0x81, 0x82};
   R in = With(kIn, {{&R::edx, AddressOf(source)}});
-  ExpectHook(kStringCount24.site, in, {0, 0, 0, 0, 0, AddressOf(target)},
-             {kStringCount24.resume, With(in, {{&R::eax, kBig + 2}, {&R::ecx, AddressOf(target)}})});
+  ExpectHook(kStringTableCopyToSlot.site, in, {0, 0, 0, 0, 0, AddressOf(target)},
+             {kStringTableCopyToSlot.resume, With(in, {{&R::eax, kBig + 2}, {&R::ecx, AddressOf(target)}})});
   EXPECT_EQ(target[0], kBig + 2);
 
   in.esi = AddressOf(target);
-  ExpectHook(kStringCount26.site, in, {}, {kStringCount26.resume, With(in, {{&R::eax, kBig + 1}})});
+  ExpectHook(kStringTableCopyToField.site, in, {}, {kStringTableCopyToField.resume, With(in, {{&R::eax, kBig + 1}})});
   EXPECT_EQ(target[1], kBig + 1);
 
   in.ecx = AddressOf(&source[1]);
-  ExpectHook(kStringCount28.site, in, words,
-             {kStringCount28.resume, With(in, {{&R::edx, kBig + 2}, {&R::eax, 0x51000003}})});
+  ExpectHook(kStringTableCopyToFieldFromSlot.site, in, words,
+             {kStringTableCopyToFieldFromSlot.resume, With(in, {{&R::edx, kBig + 2}, {&R::eax, 0x51000003}})});
   EXPECT_EQ(target[1], kBig + 2);
 
   in = With(kIn, {{&R::eax, AddressOf(target)}, {&R::edx, AddressOf(source)}});
   const R want = With(in, {{&R::ecx, kBig + 1}, {&R::esi, 0x0A11CE01}, {&R::edi, 0x0A11CE02}});
-  ExpectHook(kStringCount27.site, in, {0x0A11CE01, 0x0A11CE02}, {kStringCount27.resume, want, 8});
+  ExpectHook(kStringTableCopyToFieldAndPop.site, in, {0x0A11CE01, 0x0A11CE02},
+             {kStringTableCopyToFieldAndPop.resume, want, 8});
   EXPECT_EQ(target[0], kBig + 2);
   EXPECT_EQ(target[1], kBig + 1);
 }
@@ -131,11 +143,12 @@ TEST_F(StringCountRegisters, StackSlotLoadsAndThirtyTwoBitCopies) {
 TEST_F(StringCountRegisters, IndexCheckIsUnsignedAgainstTheWholeCount) {
   const R in = Table(&R::edi);
   for (uint32_t index : {0u, kSameLowWord, kBig - 1}) {
-    ExpectHook(kStringCount20.site, in, {0, 1, 2, 3, index},
-               {kStringCount20.resume, With(in, {{&R::eax, index}, {&R::esi, index}})});
+    ExpectHook(kStringTableIndexRangeCheck.site, in, {0, 1, 2, 3, index},
+               {kStringTableIndexRangeCheck.resume, With(in, {{&R::eax, index}, {&R::esi, index}})});
   }
   for (uint32_t index : {kBig, kBig + 1, 0x80000000u, 0xFFFFFFFFu}) {
-    ExpectHook(kStringCount20.site, in, {0, 1, 2, 3, index}, {kIndexOutOfRange, With(in, {{&R::eax, index}})});
+    ExpectHook(kStringTableIndexRangeCheck.site, in, {0, 1, 2, 3, index},
+               {kIndexOutOfRange, With(in, {{&R::eax, index}})});
   }
 }
 

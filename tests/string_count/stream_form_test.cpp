@@ -12,18 +12,18 @@
 #include "tests/string_count/string_count_fixture.h"
 
 namespace {
-constexpr uint32_t kIndexReadSite = host::kStringCount18.site;
-constexpr uint32_t kSecondIndexReadSite = host::kStringCount21.site;
+constexpr uint32_t kIndexReadSite = host::kStringTableIndexRead.site;
+constexpr uint32_t kSecondIndexReadSite = host::kStringTableOtherIndexRead.site;
 }  // namespace
 
-// What the host does right before hooks 18 and 21: push the two-byte read's
+// What the host does right before the two index reads: push the two-byte read's
 // arguments (count 2, the slot's address) with the read function in EDX.
-// Entered with the slot at [ESP+0x0C] (hook 18) or [ESP+4] (hook 21), which
+// Entered with the slot at [ESP+0x0C] (kStringTableIndexRead) or [ESP+4] (kStringTableOtherIndexRead), which
 // is where the hook finds it once the read has removed its arguments.
 #define HOST_PUSHES_INDEX_READ(slot, site) \
   "lea ecx, [esp+" slot "]\n push ecx\n push 2\n mov edx, [esi]\n mov edx, [edx+0x10]\n" CONTINUE_AT(site)
-HOOK_BODY(HostPushesIndexRead_Hook18, HOST_PUSHES_INDEX_READ("0x0C", kIndexReadSite), HOST_ADDRESS(kIndexReadSite))
-HOOK_BODY(HostPushesIndexRead_Hook21, HOST_PUSHES_INDEX_READ("4", kSecondIndexReadSite),
+HOOK_BODY(HostPushesIndexRead, HOST_PUSHES_INDEX_READ("0x0C", kIndexReadSite), HOST_ADDRESS(kIndexReadSite))
+HOOK_BODY(HostPushesOtherIndexRead, HOST_PUSHES_INDEX_READ("4", kSecondIndexReadSite),
           HOST_ADDRESS(kSecondIndexReadSite))
 
 namespace string_count_test {
@@ -55,36 +55,36 @@ StreamRun RunWithStream(uint32_t entry, Field streamRegister, Bytes input, R in,
 }
 
 // The host about to write the count at [ESP+0x10] to the stream in EDI.
-StreamRun WriteThroughHook13(uint32_t value) {
-  return RunWithStream(kStringCount13.site, &R::edi, {}, kIn, {0x10, 0x11, 0x12, 0x13, value, 0x15}, 4);
+StreamRun WriteThroughSaveCountWrite(uint32_t value) {
+  return RunWithStream(kStringTableSaveCountWrite.site, &R::edi, {}, kIn, {0x10, 0x11, 0x12, 0x13, value, 0x15}, 4);
 }
 // The host about to write the value at [ESP+4] to the stream in ECX.
-StreamRun WriteThroughHook23(uint32_t value) {
-  return RunWithStream(kStringCount23.site, &R::ecx, {}, kIn, {sim::kReturnProbe, value, 0x22}, 1);
+StreamRun WriteThroughIndexWrite(uint32_t value) {
+  return RunWithStream(kStringTableIndexWrite.site, &R::ecx, {}, kIn, {sim::kReturnProbe, value, 0x22}, 1);
 }
 
 // The host has read the first two bytes into [ESP+0x0C], whose high word
 // holds stale bits; the stream in EBX holds the rest. The value is the
-// count hook 2 stores in the table, which held `stale`.
-StreamRun ReadThroughHook2(const Bytes& bytes, uint32_t stale) {
+// count the count read stores in the table, which held `stale`.
+StreamRun ReadThroughLoadCountRead(const Bytes& bytes, uint32_t stale) {
   sim::HostStringTable table;
   table.count = stale;
   const uint32_t lowWord = bytes.size() < 2 ? 0 : bytes[0] | bytes[1] << 8;
   const auto rest = bytes.begin() + std::min<size_t>(bytes.size(), 2);
   const R in = With(kIn, {{&R::esi, AddressOf(&table)}});
-  StreamRun run = RunWithStream(kStringCount2.site, &R::ebx, {rest, bytes.end()}, in,
+  StreamRun run = RunWithStream(kStringTableLoadCountRead.site, &R::ebx, {rest, bytes.end()}, in,
                                 {0x30, 0x31, 0x32323232, 0xABCD0000 | lowWord, 0x34}, 3);
   run.value = table.count;
   return run;
 }
 // The host has pushed its two-byte read of the stream in ESI into a slot
 // holding `stale`; the value is that slot after the hook.
-StreamRun ReadThroughHook18(const Bytes& bytes, uint32_t stale) {
-  return RunWithStream(AddressOf(reinterpret_cast<const void*>(&HostPushesIndexRead_Hook18)), &R::esi, bytes, kIn,
+StreamRun ReadThroughIndexRead(const Bytes& bytes, uint32_t stale) {
+  return RunWithStream(AddressOf(reinterpret_cast<const void*>(&HostPushesIndexRead)), &R::esi, bytes, kIn,
                        {0x40, 0x41, 0x42, stale, 0x44}, 3);
 }
-StreamRun ReadThroughHook21(const Bytes& bytes, uint32_t stale) {
-  return RunWithStream(AddressOf(reinterpret_cast<const void*>(&HostPushesIndexRead_Hook21)), &R::esi, bytes, kIn,
+StreamRun ReadThroughOtherIndexRead(const Bytes& bytes, uint32_t stale) {
+  return RunWithStream(AddressOf(reinterpret_cast<const void*>(&HostPushesOtherIndexRead)), &R::esi, bytes, kIn,
                        {0x50, stale, 0x52}, 1);
 }
 
@@ -116,10 +116,10 @@ TEST_F(StreamForm, WritersKeepTheHostsTwoBytesUpTo0xFFF0AndExtendAboveAndReaders
   for (const auto& f : forms) {
     SCOPED_TRACE(testing::Message() << std::hex << f.value << ", " << f.bytes.size() << " bytes");
     if (f.written) {
-      EXPECT_EQ(WriteThroughHook13(f.value).written, f.bytes);
-      EXPECT_EQ(WriteThroughHook23(f.value).written, f.bytes);
+      EXPECT_EQ(WriteThroughSaveCountWrite(f.value).written, f.bytes);
+      EXPECT_EQ(WriteThroughIndexWrite(f.value).written, f.bytes);
     }
-    for (auto read : {&ReadThroughHook2, &ReadThroughHook18, &ReadThroughHook21}) {
+    for (auto read : {&ReadThroughLoadCountRead, &ReadThroughIndexRead, &ReadThroughOtherIndexRead}) {
       const StreamRun back = read(f.bytes, 0xDEADBEEF);
       EXPECT_EQ(back.value, f.value);
       EXPECT_EQ(back.unread, f.unread) << "the reader took more or fewer bytes than the form has";
@@ -137,8 +137,8 @@ TEST_F(StreamForm, WritersCallSlotFiveAndLeaveTheHostsRegistersAndStack) {
     int slotWord;
     Field stream;
   };
-  for (const Writer& w : {Writer{&WriteThroughHook13, kStringCount13.resume, 4, &R::edi},
-                          Writer{&WriteThroughHook23, kStringCount23.resume, 1, &R::ecx}}) {
+  for (const Writer& w : {Writer{&WriteThroughSaveCountWrite, kStringTableSaveCountWrite.resume, 4, &R::edi},
+                          Writer{&WriteThroughIndexWrite, kStringTableIndexWrite.resume, 1, &R::ecx}}) {
     for (uint32_t value : {0x1234u, 70000u}) {
       SCOPED_TRACE(testing::Message() << std::hex << w.resume << " " << value);
       const StreamRun out = w.write(value);
@@ -159,38 +159,38 @@ TEST_F(StreamForm, WritersCallSlotFiveAndLeaveTheHostsRegistersAndStack) {
 }
 
 TEST_F(StreamForm, CountReadStoresTheCountAndReadsFourMoreOnlyAfterTheMarker) {
-  const StreamRun plain = ReadThroughHook2({0x34, 0x12}, 0xC0C0C0C0);
-  ExpectLanded(plain.landing, kStringCount2.resume, With(plain.in, {{&R::ecx, 0x1234}}), 0, false);
+  const StreamRun plain = ReadThroughLoadCountRead({0x34, 0x12}, 0xC0C0C0C0);
+  ExpectLanded(plain.landing, kStringTableLoadCountRead.resume, With(plain.in, {{&R::ecx, 0x1234}}), 0, false);
   EXPECT_TRUE(sim::StreamCalls().empty());
 
-  const StreamRun extended = ReadThroughHook2(Extended(70000), 0xC0C0C0C0);
+  const StreamRun extended = ReadThroughLoadCountRead(Extended(70000), 0xC0C0C0C0);
   const sim::Landing& l = extended.landing;
-  ExpectLanded(l, kStringCount2.resume,
+  ExpectLanded(l, kStringTableLoadCountRead.resume,
                With(extended.in, {{&R::eax, 0}, {&R::ecx, l.regs.ecx}, {&R::edx, l.regs.edx}}), 0, false);
   EXPECT_EQ(l.Stack(3), 70000u);
   EXPECT_EQ(sim::StreamCalls(), (std::vector<sim::StreamCall>{{extended.in.ebx, 4, 4, l.entryEsp + 0x0C}}));
 }
 
 TEST_F(StreamForm, AFailedFourByteCountReadTakesTheHostsFailurePath) {
-  // Alone, hook 2 ends at the host's test with the zero flag clear and the
+  // Alone, the count read ends at the host's test with the zero flag clear and the
   // table's count untouched; the read call may leave anything in EAX, ECX
   // and EDX.
-  sim::FillTraps(kStringCount3.site, kStringCount3.site + 5);
-  const StreamRun alone = ReadThroughHook2({0xFF, 0xFF, 0x01, 0x02}, 0x3333);
+  sim::FillTraps(kStringTableLoadCountTest.site, kStringTableLoadCountTest.site + 5);
+  const StreamRun alone = ReadThroughLoadCountRead({0xFF, 0xFF, 0x01, 0x02}, 0x3333);
   const sim::Landing& l = alone.landing;
-  ExpectLanded(l, kStringCount3.site,
+  ExpectLanded(l, kStringTableLoadCountTest.site,
                With(alone.in, {{&R::eax, l.regs.eax}, {&R::ecx, l.regs.ecx}, {&R::edx, l.regs.edx}}), 0, false);
   EXPECT_FALSE(Flag(l, sim::kZeroFlag));
   EXPECT_EQ(alone.value, 0x3333u);
 
-  // With hook 3 in place, the failure lands in byte [ESP+9] and hook 3 goes
+  // With the count test in place, the failure lands in byte [ESP+9] and the test goes
   // on as for any count.
-  ASSERT_TRUE(ApplyStringCount32());
+  ASSERT_TRUE(ApplyStringCount32().Applied());
   for (uint32_t count : {0x3333u, 0u}) {
     SCOPED_TRACE(count);
-    const StreamRun chained = ReadThroughHook2({0xFF, 0xFF}, count);
+    const StreamRun chained = ReadThroughLoadCountRead({0xFF, 0xFF}, count);
     const sim::Landing& c = chained.landing;
-    const uint32_t landing = count == 0 ? kEmptyTableRead : kStringCount3.resume;
+    const uint32_t landing = count == 0 ? kEmptyTableRead : kStringTableLoadCountTest.resume;
     const uint32_t edx = count == 0 ? c.regs.edx : sim::kStringTableHeapObject;
     ExpectLanded(c, landing, With(chained.in, {{&R::eax, count}, {&R::ecx, c.regs.ecx}, {&R::edx, edx}}), 0, false);
     EXPECT_EQ(c.Stack(2), 0x32320032u) << "byte [ESP+9] cleared, the rest kept";
@@ -218,8 +218,8 @@ TEST_F(StreamForm, IndexReadsClearTheSlotAndHandOnTheLastReadsResult) {
       {Extended(0x7FFFFFFF), 0, 0x7FFFFFFF, true, 2},
       {{0xFF, 0xFF, 0x01}, 0, 0xFFFF, false, 2},  // the four bytes are missing
   };
-  for (const Reader& r : {Reader{&ReadThroughHook18, kStringCount18.resume, 3, true},
-                          Reader{&ReadThroughHook21, kStringCount21.resume, 1, false}}) {
+  for (const Reader& r : {Reader{&ReadThroughIndexRead, kStringTableIndexRead.resume, 3, true},
+                          Reader{&ReadThroughOtherIndexRead, kStringTableOtherIndexRead.resume, 1, false}}) {
     for (const auto& c : cases) {
       SCOPED_TRACE(testing::Message() << std::hex << r.resume << " " << c.value);
       const StreamRun out = r.read(c.bytes, c.stale);

@@ -27,7 +27,7 @@ class StringCountTest : public testing::Test {
  protected:
   void SetUp() override {
     sim::ResetHostImage();
-    ASSERT_TRUE(ApplyStringCount32());
+    ASSERT_TRUE(ApplyStringCount32().Applied());
   }
 };
 
