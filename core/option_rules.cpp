@@ -22,8 +22,7 @@ constexpr ValueRead kValueReads[] = {
     {"RunAllocatorBenchmark", "CountAllocatorBenchmark", -1, "allocations per run"},
     {"RunAllocatorBenchmark", "TimesAllocatorBenchmark", -1, "runs measured"},
     {"RunAllocatorBenchmark", "ThreadsAllocatorBenchmark", -1, "threads in the threaded test"},
-    {"RecordCrashInfo", "FreezeReportSeconds", 0,
-     "seconds without a frame that count as a freeze; writes freeze_<time>.txt"},
+    {"FreezeReportSeconds", "RecordCrashInfo", -1, "its bit 64 puts a minidump beside each freeze report"},
 };
 
 }  // namespace

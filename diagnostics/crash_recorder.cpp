@@ -9,6 +9,7 @@
 #include "diagnostics/crash_info_bits.h"
 #include "diagnostics/crash_recorder_sites.h"
 #include "diagnostics/crash_report_file.h"
+#include "diagnostics/freeze_watchdog.h"
 #include "diagnostics/minidump_writer.h"
 #include "patch/fault_guard.h"
 #include "patch/messages.h"
@@ -17,8 +18,6 @@
 using namespace host;
 
 namespace {
-
-constexpr const char* kFoldersToCreate[] = {"./Data/QORV", "./Data/QORV/Plugins", kCrashFolder};
 
 using namespace crash_info;
 
@@ -96,6 +95,7 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception) {
   const DWORD self = GetCurrentThreadId();
   DWORD found = kIdle;
   if (g_crashState.compare_exchange_strong(found, self, std::memory_order_acq_rel)) {
+    EndFreezeWatch();  // a crash during a freeze is a crash; its buffers are the report's alone
     const bool userWasTold = SkipKnownCrash && KnownCrashReason != 0;
     if (!userWasTold && exception->ContextRecord->Eip != kIgnoredFaultAddress) {
       WriteCrashReportWithEnoughStack(exception);
@@ -112,14 +112,9 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception) {
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI NoOpSetFilter(LPTOP_LEVEL_EXCEPTION_FILTER) { return nullptr; }
 
 ApplyStatus ApplyRecordCrashInfo() {
-  // "Already exists" may be a file of that name, where no report can go.
-  for (const char* folder : kFoldersToCreate) {
-    CreateDirectoryA(folder, nullptr);
-    const DWORD attributes = GetFileAttributesA(folder);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      ShowMessage("Failed to create directory: %s", kCrashFolder);
-      return kSetUpFailed;
-    }
+  if (!MakeCrashFolder()) {
+    ShowMessage("Failed to create directory: %s", kCrashFolder);
+    return kSetUpFailed;
   }
   const int32_t value = GetSetting("RecordCrashInfo", -1);
   if (option_rules::ValueInstallsNothing("RecordCrashInfo", value)) return kInert;

@@ -13,34 +13,12 @@ namespace {
 // Static, not locals: the filter may run on a thread that has overflowed
 // its stack.
 CrashTimeText g_timeText;
-char g_reportPath[260];
-char g_partialPath[260];
-char g_dumpPath[260];
-char g_shownPath[260];
+ReportPath g_reportPath;
+ReportPath g_partialPath;
+ReportPath g_dumpPath;
+ReportPath g_shownPath;
 char g_logLine[400];
 char g_dumpNote[160];
-
-// A new report is written under a name of its own and renamed into place
-// once complete; the minidump takes the report's name.
-void BuildPath(char (&path)[260], const CrashReportOptions& options, const char* ending) {
-  TextBuilder text(path);
-  text.Append(kCrashFolder);
-  if (options.timestamped) {
-    text.Append("/crash_").Append(g_timeText);
-  } else {
-    text.Append("/crash_last");
-  }
-  text.Append(ending);
-}
-
-// The report's path as the log names it: from the game's folder, with the
-// system's separators.
-void BuildShownPath() {
-  TextBuilder shown(g_shownPath);
-  const char* c = g_reportPath;
-  if (c[0] == '.' && c[1] == '/') c += 2;
-  for (; *c != '\0'; ++c) shown.AppendChar(*c == '/' ? '\\' : *c);
-}
 
 FileWrite WriteReport(const EXCEPTION_POINTERS& exception, const CrashReportOptions& options) {
   const bool separated = !options.timestamped && options.append;
@@ -79,12 +57,35 @@ void NoteFailedMinidump(const char* failure) {
 
 }  // namespace
 
+bool MakeCrashFolder() {
+  constexpr const char* kFoldersToMake[] = {"./Data/QORV", "./Data/QORV/Plugins", kCrashFolder};
+  // "Already exists" may be a file of that name, where no report can go.
+  for (const char* folder : kFoldersToMake) {
+    CreateDirectoryA(folder, nullptr);
+    const DWORD attributes = GetFileAttributesA(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  }
+  return true;
+}
+
+void BuildReportPath(ReportPath& path, const char* kind, const char* time, const char* ending) {
+  TextBuilder(path).Append(kCrashFolder).Append("/").Append(kind).Append("_").Append(time != nullptr ? time : "last")
+      .Append(ending);
+}
+
+void BuildShownPath(const char* path, ReportPath& shown) {
+  TextBuilder text(shown);
+  if (path[0] == '.' && path[1] == '/') path += 2;
+  for (; *path != '\0'; ++path) text.AppendChar(*path == '/' ? '\\' : *path);
+}
+
 void WriteCrashReport(EXCEPTION_POINTERS* exception, const CrashReportOptions& options) {
   FormatCrashTime(g_timeText);
-  BuildPath(g_reportPath, options, ".txt");
-  BuildPath(g_partialPath, options, ".txt.partial");
-  BuildPath(g_dumpPath, options, ".dmp");
-  BuildShownPath();
+  const char* time = options.timestamped ? g_timeText : nullptr;
+  BuildReportPath(g_reportPath, "crash", time, ".txt");
+  BuildReportPath(g_partialPath, "crash", time, ".txt.partial");
+  BuildReportPath(g_dumpPath, "crash", time, ".dmp");
+  BuildShownPath(g_reportPath, g_shownPath);
   const FileWrite written = WriteReport(*exception, options);
   LogCrash(*exception->ContextRecord, written);
   if (options.dump) {

@@ -8,6 +8,17 @@
 // Relative to the game's folder.
 constexpr const char* kCrashFolder = "./Data/QORV/Plugins/CrashLog";
 
+// Makes the folders down to the crash folder. False when one cannot be made,
+// or a file stands where it should be.
+bool MakeCrashFolder();
+
+// <crash folder>/<kind>_<time><ending>, or <kind>_last<ending> when time is
+// null; and the same path as the log names it: from the game's folder, with
+// the system's separators.
+using ReportPath = char[260];
+void BuildReportPath(ReportPath& path, const char* kind, const char* time, const char* ending);
+void BuildShownPath(const char* path, ReportPath& shown);
+
 struct CrashReportOptions {
   bool timestamped = true;  // crash_<time>.txt rather than crash_last.txt
   bool append = false;      // appended to crash_last.txt after a separator

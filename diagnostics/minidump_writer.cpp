@@ -2,6 +2,7 @@
 
 #include <dbghelp.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "core/text_builder.h"
@@ -58,14 +59,14 @@ bool MemoryRangesInFile(HANDLE file, RVA list, DWORD size) {
 // write empty. A whole dump has its header, the threads, the modules and
 // the exception, and every stream and every memory range (the bulk of the
 // file) inside the file.
-bool DumpIsWhole(HANDLE file) {
+bool DumpIsWhole(HANDLE file, bool withException) {
   const DWORD size = GetFileSize(file, nullptr);
   MINIDUMP_HEADER header;
   if (size == INVALID_FILE_SIZE || !ReadAt(file, 0, &header, sizeof header) ||
       header.Signature != kDumpSignature) {
     return false;
   }
-  constexpr unsigned kNeeded = 1u << ThreadListStream | 1u << ModuleListStream | 1u << ExceptionStream;
+  const unsigned needed = 1u << ThreadListStream | 1u << ModuleListStream | (withException ? 1u << ExceptionStream : 0);
   unsigned found = 0;
   for (ULONG32 i = 0; i < header.NumberOfStreams; ++i) {
     MINIDUMP_DIRECTORY entry;
@@ -76,33 +77,37 @@ bool DumpIsWhole(HANDLE file) {
     if (entry.StreamType == MemoryListStream && !MemoryRangesInFile(file, entry.Location.Rva, size)) return false;
     if (entry.StreamType < 32) found |= 1u << entry.StreamType;
   }
-  return (found & kNeeded) == kNeeded;
+  return (found & needed) == needed;
 }
 
 // The dump is shared for deletion, so that a faulting thread that gave up
-// waiting can delete it while this thread still writes.
-const char* WriteDump() {
-  HANDLE file = CreateFileA(g_path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+// waiting can delete it while this thread still writes. Without an
+// exception the dump has none, only every thread as it stands.
+const char* WriteDump(const char* path, EXCEPTION_POINTERS* exception, DWORD thread) {
+  HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return "the file could not be opened";
-  MINIDUMP_EXCEPTION_INFORMATION exception{g_faultingThread, g_exception, FALSE};
+  MINIDUMP_EXCEPTION_INFORMATION information{thread, exception, FALSE};
   const char* failure = nullptr;
-  if (!g_writeDump(GetCurrentProcess(), GetCurrentProcessId(), file, kDumpType, &exception, nullptr, nullptr)) {
+  if (!g_writeDump(GetCurrentProcess(), GetCurrentProcessId(), file, kDumpType,
+                   exception != nullptr ? &information : nullptr, nullptr, nullptr)) {
     failure = "dbghelp could not write it";
-  } else if (!DumpIsWhole(file)) {
+  } else if (!DumpIsWhole(file, exception != nullptr)) {
     failure = "the disk took only part of it";
   }
   if (!CloseHandle(file) && failure == nullptr) failure = "the file could not be closed";
-  if (failure != nullptr) DeleteFileA(g_path);
+  if (failure != nullptr) DeleteFileA(path);
   return failure;
 }
 
-DWORD WINAPI WriteRequestedMinidump(void*) {
-  WaitForSingleObject(g_requested, INFINITE);
-  g_failure = WriteDump();
-  if (g_failure == nullptr) PruneOldDumps(g_folder);
-  SetEvent(g_finished);
-  return 0;
+// Serves one request at a time, for as long as the process lives.
+DWORD WINAPI WriteRequestedMinidumps(void*) {
+  for (;;) {
+    WaitForSingleObject(g_requested, INFINITE);
+    g_failure = WriteDump(g_path, g_exception, g_faultingThread);
+    if (g_failure == nullptr) PruneOldDumps(g_folder);
+    SetEvent(g_finished);
+  }
 }
 
 // The newest dumps found so far, newest first.
@@ -153,16 +158,17 @@ constexpr const char* kDumpPatterns[] = {"crash_*.dmp", "freeze_*.dmp"};
 }  // namespace
 
 bool StartMinidumpWriter(const char* folder) {
+  if (g_writerStarted) return true;
   TextBuilder(g_folder).Append(folder);
   HMODULE dbghelp = LoadLibraryA("dbghelp.dll");
   if (dbghelp == nullptr) return false;
   g_writeDump = reinterpret_cast<MiniDumpWriteDumpFunction>(
       reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
   if (g_writeDump == nullptr) return false;
-  g_requested = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  g_finished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  g_requested = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  g_finished = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   if (g_requested == nullptr || g_finished == nullptr) return false;
-  HANDLE writer = CreateThread(nullptr, 0, WriteRequestedMinidump, nullptr, 0, nullptr);
+  HANDLE writer = CreateThread(nullptr, 0, WriteRequestedMinidumps, nullptr, 0, nullptr);
   if (writer == nullptr) return false;
   CloseHandle(writer);
   g_writerStarted = true;
@@ -182,7 +188,18 @@ const char* WriteMinidump(EXCEPTION_POINTERS* exception, const char* path) {
   return g_failure;
 }
 
+const char* WriteMinidumpOfEveryThread(const char* path) {
+  if (!g_writerStarted) return "dbghelp or its thread was not ready at start";
+  const char* failure = WriteDump(path, nullptr, 0);
+  if (failure == nullptr) PruneOldDumps(g_folder);
+  return failure;
+}
+
 void PruneOldDumps(const char* folder) {
+  // A crash's dump and a freeze's may finish together: the second pruner
+  // leaves the work to the first, and the next dump catches up on its own.
+  static std::atomic<bool> pruning_acquire{false};
+  if (pruning_acquire.exchange(true, std::memory_order_acquire)) return;
   g_keptCount = 0;
   for (const char* pattern : kDumpPatterns) ForEachDump(folder, pattern, Remember);
   for (const char* pattern : kDumpPatterns) {
@@ -192,4 +209,5 @@ void PruneOldDumps(const char* folder) {
       DeleteFileA(g_doomed);
     });
   }
+  pruning_acquire.store(false, std::memory_order_release);
 }

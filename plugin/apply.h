@@ -5,6 +5,7 @@
 #include "diagnostics/config_check_sites.h"
 #include "diagnostics/crash_recorder_sites.h"
 #include "diagnostics/debug_stream_sites.h"
+#include "diagnostics/freeze_report_sites.h"
 #include "diagnostics/texture_warning_sites.h"
 #include "diagnostics/timer_sites.h"
 #include "diagnostics/warning_sites.h"

@@ -92,6 +92,8 @@ constexpr OptionEntry kOptions[] = {
       .apply = APPLY(ApplyHighFrequencyOSTimer), .sites = kHighFrequencyOSTimerSites, .early = true},
     {.key = "HighFrequencyGameTimer",
       .apply = APPLY(ApplyHighFrequencyGameTimer), .sites = kHighFrequencyGameTimerSites},
+    {.key = "FreezeReportSeconds",
+      .apply = APPLY(ApplyFreezeReportSeconds), .sites = kFreezeReportSecondsSites},
     {.key = "WarnNullCombatStyle", .apply = APPLY(ApplyWarnNullCombatStyle), .sites = kWarnNullCombatStyleSites},
     {.key = "RunAllocatorBenchmark",
       .apply = APPLY(ApplyRunAllocatorBenchmark), .sites = kRunAllocatorBenchmarkSites},

@@ -22,9 +22,14 @@
 
 namespace {
 
+// The benchmark and the freeze watchdog have no witness: their only site is
+// the main-loop hook that the usage report writes as well.
+bool OnlyHooksTheMainLoop(const std::string& key) {
+  return key == "RunAllocatorBenchmark" || key == "FreezeReportSeconds";
+}
+
 // The host address that tells whether an option was applied: the first of
-// its row's sites that no other row writes. The benchmark is left out: its
-// only site is the main-loop hook that the usage report writes as well.
+// its row's sites that no other row writes.
 std::map<std::string, uint32_t> Witnesses() {
   auto writers = [](uint32_t address) {
     int count = 0;
@@ -35,7 +40,7 @@ std::map<std::string, uint32_t> Witnesses() {
   };
   std::map<std::string, uint32_t> witnesses;
   for (int i = 0; const OptionEntry* row = FindOption(i); ++i) {
-    if (std::string(row->key) == "RunAllocatorBenchmark") continue;
+    if (OnlyHooksTheMainLoop(row->key)) continue;
     for (const HookSite& span : row->sites) {
       if (writers(span.site) == 1) {
         witnesses[row->key] = span.site;
@@ -51,6 +56,7 @@ const std::map<std::string, uint32_t> kWitness = Witnesses();
 // one at a time with the first option writing its first site.
 std::string WitnessKey(const std::string& key) {
   if (kWitness.count(key)) return key;
+  if (OnlyHooksTheMainLoop(key)) return "";
   const OptionEntry* row = FindOptionByKey(key.c_str());
   return row != nullptr && !row->sites.empty() ? FindOptionGuarding(row->sites.front().site)->key : "";
 }
