@@ -1,9 +1,14 @@
 // The five hooks of the heap replacement, entered at their host sites with
 // the host's registers and stack: which stack slots they read, what they
 // leave in EAX and how much stack they remove.
+#include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "memory/array_allocator_sites.h"
 #include "memory/heap_sites.h"
+#include "sim/child.h"
+#include "sim/loader.h"
 #include "plugin/apply.h"
 #include "tests/memory/memory_fixture.h"
 
@@ -85,6 +90,59 @@ TEST_F(OsAllocatorHooks, NoOpRoutineReturnsAtOnceTouchingNothing) {
   hook_check::ExpectHook(host::kHeapNoOp.site, kDistinct, {sim::kReturnProbe, 0x1234},
                          {sim::kReturnProbe, kDistinct, 4, true});
   EXPECT_EQ(sim::HostHeap().noOpRuns, 0u);
+}
+
+// The host's two ways of freeing a block, each entered as the host calls it,
+// with its caller's return address on top of the stack.
+const struct {
+  const char* name;
+  uint32_t site;
+  bool arrayAllocator;
+} kFreeRoutines[] = {
+    {"heap", host::kHeapFreeEntry.site, false},
+    {"array", host::kArrayRelease.site, true},
+};
+
+// args: the game folder, then the free routine's name. Frees one pooled
+// block three times and prints the two blocks the next two requests get.
+SIM_SCENARIO(double_free) {
+  sim::PrepareGameFolder(args.at(0), "[Patch]\nLogMessageToFile=1\n");
+  ApplyUseOSAllocators();
+  ApplyOverwriteArrayAllocator();
+  BuildMemoryBlocks(1, false);
+  const auto* routine = &kFreeRoutines[args.at(1) == "array" ? 1 : 0];
+  void* block = OsHeapAllocate(16, 16, true);
+  for (int i = 0; i < 3; ++i) {
+    const std::initializer_list<uint32_t> heapStack = {sim::kReturnProbe, AddressOf(block), 1};
+    const std::initializer_list<uint32_t> arrayStack = {sim::kReturnProbe, AddressOf(block)};
+    sim::RunHost(routine->site, With(kDistinct, {{&R::ecx, host::kHostHeap}}),
+                 routine->arrayAllocator ? arrayStack : heapStack);
+  }
+  std::printf("block %08X next %08X %08X\n", AddressOf(block), AddressOf(OsHeapAllocate(16, 16, true)),
+              AddressOf(OsHeapAllocate(16, 16, true)));
+  return 0;
+}
+
+TEST(PooledDoubleFree, IsLoggedOnceWithTheBlockAndTheHostCallerAndTheBlockGoesToOneOwner) {
+  for (const auto& routine : kFreeRoutines) {
+    SCOPED_TRACE(routine.name);
+    const std::string folder = sim::TempFolder(std::string("double-free-") + routine.name);
+    const sim::ChildResult child = sim::RunScenarioInChild("double_free", "\"" + folder + "\" " + routine.name);
+    ASSERT_EQ(child.exitCode, 0u) << child.output;
+    unsigned block = 0, first = 0, second = 0;
+    ASSERT_EQ(std::sscanf(child.output.c_str(), "block %X next %X %X", &block, &first, &second), 3) << child.output;
+    EXPECT_NE(first, second) << "one block went to two owners";
+    EXPECT_TRUE(first == block || second == block) << "the block was not given back at all";
+    char addresses[160];
+    std::snprintf(addresses, sizeof addresses, "block 0x%08X (a 16-byte slot), freed again by the call returning to 0x%08X",
+                  block, sim::kReturnProbe);
+    const std::string line = std::string("A pooled block was freed twice: ") + addresses +
+                             ". The second free was ignored; any later double free is ignored without a log line.";
+    const std::string log = sim::ReadFile(folder + "\\Data\\QORV\\Plugins\\OrrisbaneLog.txt");
+    const size_t at = log.find(line);
+    EXPECT_NE(at, std::string::npos) << log;
+    EXPECT_EQ(log.find("freed twice", at + line.size()), std::string::npos) << "logged more than once:\n" << log;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <algorithm>
+#include <set>
 #include <memory>
 #include <string>
 #include <utility>
@@ -172,6 +175,76 @@ TEST_F(UsageReport, HookCallsTheHostRoutineThenReportsOnItsLowByte) {
     EXPECT_EQ(sim::UsageRoutineCalls(), calls + 1);
     EXPECT_EQ(sim::UsageRoutineLastEcx(), kDistinct.ecx);
     EXPECT_EQ(Printed().size(), lines);
+  }
+}
+
+// A thread that takes and gives back enough to leave slots in its cache,
+// says so, then waits for the go to take every slot it can.
+struct CachingThread {
+  MemoryBlock* pool;
+  HANDLE cached = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::vector<void*> takenAfterGo;
+  HANDLE thread = nullptr;
+
+  static DWORD WINAPI Run(void* self) {
+    auto& me = *static_cast<CachingThread*>(self);
+    std::vector<void*> held;
+    for (int i = 0; i < 40; ++i) held.push_back(me.pool->Allocate());
+    for (void* block : held) me.pool->Free(block);
+    SetEvent(me.cached);
+    WaitForSingleObject(me.go, INFINITE);
+    while (void* block = me.pool->Allocate()) me.takenAfterGo.push_back(block);
+    return 0;
+  }
+  void Start() {
+    thread = CreateThread(nullptr, 0, &Run, this, 0, nullptr);
+    WaitForSingleObject(cached, INFINITE);
+  }
+  ~CachingThread() {
+    for (HANDLE h : {cached, go, thread}) CloseHandle(h);
+  }
+};
+
+// Threads ended by TerminateThread never give their caches back. Their slots
+// come back, through the report or within frames, and no live thread's do:
+// every slot is then handed out once, to the main thread or the live one.
+TEST_F(UsageReport, CachesOfKilledThreadsComeBackAndLiveThreadsKeepTheirs) {
+  const struct {
+    const char* name;
+    void (*reclaim)();
+  } ways[] = {
+      {"the console report", [] { MemoryUsageReport(0); }},
+      {"frames", [] {
+         for (int frame = 0; frame < 2 * kCachedThreads; ++frame) SampleHighestUsage();
+       }},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.name);
+    MemoryBlock pool(8, 8 * 4096);  // batches of 32
+    table_[2] = &pool;
+    CachingThread killed[4], live;
+    for (CachingThread* t : {&killed[0], &killed[1], &killed[2], &killed[3], &live}) {
+      t->pool = &pool;
+      t->Start();
+    }
+    for (CachingThread& t : killed) {
+      TerminateThread(t.thread, 1);
+      WaitForSingleObject(t.thread, INFINITE);
+    }
+    const uint32_t cached = pool.caches->CachedCount();
+    // Each took two batches, kept 24 of them and got 40 back: a full cache.
+    EXPECT_EQ(cached, 5 * kSlotCacheCapacity);
+    way.reclaim();
+    EXPECT_EQ(pool.caches->CachedCount(), kSlotCacheCapacity) << "only the live thread's cache is left";
+    std::set<void*> handedOut;
+    while (void* block = pool.Allocate()) handedOut.insert(block);
+    SetEvent(live.go);
+    WaitForSingleObject(live.thread, INFINITE);
+    for (void* block : live.takenAfterGo) EXPECT_TRUE(handedOut.insert(block).second) << "handed out twice";
+    EXPECT_EQ(live.takenAfterGo.size(), kSlotCacheCapacity);
+    EXPECT_EQ(handedOut.size(), pool.slotCount) << "slots of killed threads were lost";
+    table_[2] = nullptr;
   }
 }
 
