@@ -178,37 +178,21 @@ TEST_F(UsageReport, HookCallsTheHostRoutineThenReportsOnItsLowByte) {
   }
 }
 
-// A thread that takes and gives back enough to leave slots in its cache,
-// says so, then waits for the go to take every slot it can.
-struct CachingThread {
-  MemoryBlock* pool;
-  HANDLE cached = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  std::vector<void*> takenAfterGo;
-  HANDLE thread = nullptr;
-
-  static DWORD WINAPI Run(void* self) {
-    auto& me = *static_cast<CachingThread*>(self);
-    std::vector<void*> held;
-    for (int i = 0; i < 40; ++i) held.push_back(me.pool->Allocate());
-    for (void* block : held) me.pool->Free(block);
-    SetEvent(me.cached);
-    WaitForSingleObject(me.go, INFINITE);
-    while (void* block = me.pool->Allocate()) me.takenAfterGo.push_back(block);
-    return 0;
-  }
-  void Start() {
-    thread = CreateThread(nullptr, 0, &Run, this, 0, nullptr);
-    WaitForSingleObject(cached, INFINITE);
-  }
-  ~CachingThread() {
-    for (HANDLE h : {cached, go, thread}) CloseHandle(h);
-  }
-};
+// Takes two batches, keeps 24 of them in its cache and gets 40 back, which
+// fills the cache; then says so and waits to be ended.
+const HANDLE g_cacheFilled = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+DWORD WINAPI FillCacheAndWait(void* pool) {
+  std::vector<void*> held;
+  for (int i = 0; i < 40; ++i) held.push_back(static_cast<MemoryBlock*>(pool)->Allocate());
+  for (void* block : held) static_cast<MemoryBlock*>(pool)->Free(block);
+  SetEvent(g_cacheFilled);
+  Sleep(INFINITE);
+  return 0;
+}
 
 // Threads ended by TerminateThread never give their caches back. Their slots
-// come back, through the report or within frames, and no live thread's do:
-// every slot is then handed out once, to the main thread or the live one.
+// come back, through the report or within frames, and a live thread's stay
+// its own: the main thread gets every slot but those.
 TEST_F(UsageReport, CachesOfKilledThreadsComeBackAndLiveThreadsKeepTheirs) {
   const struct {
     const char* name;
@@ -223,27 +207,25 @@ TEST_F(UsageReport, CachesOfKilledThreadsComeBackAndLiveThreadsKeepTheirs) {
     SCOPED_TRACE(way.name);
     MemoryBlock pool(8, 8 * 4096);  // batches of 32
     table_[2] = &pool;
-    CachingThread killed[4], live;
-    for (CachingThread* t : {&killed[0], &killed[1], &killed[2], &killed[3], &live}) {
-      t->pool = &pool;
-      t->Start();
+    HANDLE threads[5];
+    for (HANDLE& thread : threads) {
+      thread = CreateThread(nullptr, 0, &FillCacheAndWait, &pool, 0, nullptr);
+      WaitForSingleObject(g_cacheFilled, INFINITE);
     }
-    for (CachingThread& t : killed) {
-      TerminateThread(t.thread, 1);
-      WaitForSingleObject(t.thread, INFINITE);
+    ASSERT_EQ(pool.caches->CachedCount(), 5 * kSlotCacheCapacity);
+    for (HANDLE thread : threads) {
+      if (thread == threads[4]) break;  // the live one
+      TerminateThread(thread, 1);
+      WaitForSingleObject(thread, INFINITE);
     }
-    const uint32_t cached = pool.caches->CachedCount();
-    // Each took two batches, kept 24 of them and got 40 back: a full cache.
-    EXPECT_EQ(cached, 5 * kSlotCacheCapacity);
     way.reclaim();
     EXPECT_EQ(pool.caches->CachedCount(), kSlotCacheCapacity) << "only the live thread's cache is left";
     std::set<void*> handedOut;
     while (void* block = pool.Allocate()) handedOut.insert(block);
-    SetEvent(live.go);
-    WaitForSingleObject(live.thread, INFINITE);
-    for (void* block : live.takenAfterGo) EXPECT_TRUE(handedOut.insert(block).second) << "handed out twice";
-    EXPECT_EQ(live.takenAfterGo.size(), kSlotCacheCapacity);
-    EXPECT_EQ(handedOut.size(), pool.slotCount) << "slots of killed threads were lost";
+    EXPECT_EQ(handedOut.size(), pool.slotCount - kSlotCacheCapacity) << "slots of killed threads were lost";
+    EXPECT_EQ(pool.caches->CachedCount(), kSlotCacheCapacity) << "the live thread's cache was taken";
+    TerminateThread(threads[4], 1);
+    for (HANDLE thread : threads) CloseHandle(thread);
     table_[2] = nullptr;
   }
 }
