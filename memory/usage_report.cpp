@@ -18,8 +18,8 @@ void ForEachPool(Visit visit) {
     if (MemoryBlock* pool = MemoryBlockTable[size / 4]) visit(*pool);
   }
 }
-// Threads whose end each frame's sampling checks for; a thread ended without
-// its exit notification is noticed within a few frames per hundred threads.
+// Thread numbers each frame's sampling checks: a thread ended without its
+// exit notification is noticed within kCachedThreads / 4 = 32 frames.
 constexpr uint32_t kThreadsCheckedPerFrame = 4;
 
 }  // namespace
