@@ -15,6 +15,12 @@ const char* SettingsFile();
 void UseSettingsFile(const char* path);
 void StoreSettingOverride(const char* key, int32_t value);
 
+// Why the settings file exists and yet cannot be read (another program holds
+// it open without sharing it, say), in the system's words; null when it is
+// readable or simply missing. Windows builds only; the text lives in a
+// static buffer until the next call.
+const char* UnreadableSettingsReason();
+
 // The integer of a key in a section of an INI file, or the fallback when the
 // file, the section or the key is absent. Win32's profile reader on Windows,
 // a reader with the same rules elsewhere.

@@ -27,12 +27,13 @@ HOOK_BODY(ArrayAllocator_AllocateBody,
           PLUGIN_FUNCTION(OsHeapAllocate), [kArrayAlignment] "i"(kArrayAlignment))
 
 HOOK_BODY(ArrayAllocator_ReleaseBody,
+          "push dword ptr [esp]\n"
           "push 1\n"
-          "push dword ptr [esp+8]\n"
-          CALL_PLUGIN(OsHeapFree)
-          "add esp, 8\n"
+          "push dword ptr [esp+0xC]\n"
+          CALL_PLUGIN(OsHeapFreeFor)
+          "add esp, 0xC\n"
           "ret 4\n",
-          PLUGIN_FUNCTION(OsHeapFree))
+          PLUGIN_FUNCTION(OsHeapFreeFor))
 
 HOOK_BODY(ArrayAllocator_ReturnZeroBody,
           "xor eax, eax\n"

@@ -87,9 +87,25 @@ uint32_t FreeSlotRing::TakeBatch(uint32_t* slots, uint32_t most) {
   return count;
 }
 
-void FreeSlotRing::GiveBatch(const uint32_t* slots, uint32_t count) {
+uint32_t FreeSlotRing::GiveBatch(const uint32_t* slots, uint32_t count) {
   assert(count <= kLargestBatch);
-  const uint64_t first = putCounter.fetch_add(count, std::memory_order_relaxed);
+  // The positions claimed beyond those takers have claimed never exceed the
+  // slot count, so the taker of the previous lap of every claimed position
+  // has come already, and a giver's wait ends. A stale take count only errs
+  // towards less room, and never refuses slots that were truly out: each
+  // one's take came before its give, and every claim read here comes with
+  // the takes that came before it.
+  uint64_t first = putCounter.load(std::memory_order_acquire);
+  uint32_t room;
+  do {
+    // A stale `first` may even lie below the take count: it holds nothing then.
+    const uint64_t taken = takeCounter.load(std::memory_order_relaxed);
+    const uint64_t held = first > taken ? first - taken : 0;
+    room = held >= slotCount ? 0 : static_cast<uint32_t>(slotCount - held);
+    if (room < count) count = room;
+    if (count == 0) return 0;
+  } while (!putCounter.compare_exchange_weak(first, first + count, std::memory_order_acq_rel,
+                                             std::memory_order_acquire));
   uint32_t index = EntryOf(first, capacity);
   for (uint32_t i = 0; i < count; ++i) {
     const uint64_t position = first + i;
@@ -105,6 +121,7 @@ void FreeSlotRing::GiveBatch(const uint32_t* slots, uint32_t count) {
   // Counted only once the whole batch is written. A taker can still meet an
   // earlier giver's position unwritten, and waits for it.
   available.fetch_add(static_cast<int32_t>(count), std::memory_order_release);
+  return count;
 }
 
 uint32_t FreeSlotRing::Take() {
@@ -112,4 +129,4 @@ uint32_t FreeSlotRing::Take() {
   return TakeBatch(&slot, 1) == 1 ? slot : kNoSlot;
 }
 
-void FreeSlotRing::Give(uint32_t slotIndex) { GiveBatch(&slotIndex, 1); }
+bool FreeSlotRing::Give(uint32_t slotIndex) { return GiveBatch(&slotIndex, 1) == 1; }

@@ -9,7 +9,10 @@
 // position it was last written or released for: a taker waits until the
 // giver of its position has written the entry, and a giver waits until the
 // taker of the previous lap has emptied it. Neither wait is long unless the
-// other side was preempted between its two steps.
+// other side was preempted between its two steps. A give that would make
+// the ring hold more slots than the pool has is cut short instead: such a
+// surplus can only come from slots freed twice, and no taker would ever
+// empty the entries its giver would wait for.
 struct FreeSlotRing {
   struct Entry {
     std::atomic<uint32_t> turn;  // low 32 bits of the position this entry waits for
@@ -33,11 +36,13 @@ struct FreeSlotRing {
   // Up to `most` (at most kLargestBatch) free slot indices into slots; the
   // number written. Zero only when every free slot is already reserved.
   uint32_t TakeBatch(uint32_t* slots, uint32_t most);
-  // Gives back `count` (at most kLargestBatch) slot indices.
-  void GiveBatch(const uint32_t* slots, uint32_t count);
+  // Gives back `count` (at most kLargestBatch) slot indices; the number
+  // taken in, from the first on. Fewer only when the ring would otherwise
+  // hold more than slotCount: the rest are surplus and dropped.
+  uint32_t GiveBatch(const uint32_t* slots, uint32_t count);
   // One slot index, or kNoSlot when the ring holds none.
   uint32_t Take();
-  void Give(uint32_t slotIndex);
+  bool Give(uint32_t slotIndex);
 
   // Free slots not yet reserved by a taker; a snapshot, possibly stale.
   int32_t AvailableCount() const { return available.load(std::memory_order_acquire); }

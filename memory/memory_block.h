@@ -26,10 +26,9 @@ struct MemoryBlock {
   // are empty (other threads' caches may still hold some).
   void* Allocate() { return caches->Take(); }
   // Gives back the slot holding p, into the calling thread's cache; a
-  // pointer outside [begin, end) is ignored.
-  void Free(void* p) {
-    if (Contains(p)) caches->GiveContaining(p);
-  }
+  // pointer outside [begin, end) is ignored. False when the slot was free
+  // already: a second free, which changes nothing.
+  bool Free(void* p) { return !Contains(p) || caches->GiveContaining(p); }
   bool Contains(const void* p) const {
     const auto address = reinterpret_cast<uintptr_t>(p);
     return reinterpret_cast<uintptr_t>(begin) <= address && address < reinterpret_cast<uintptr_t>(end);

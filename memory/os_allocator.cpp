@@ -1,8 +1,10 @@
 #include "memory/os_allocator.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <malloc.h>
@@ -97,6 +99,22 @@ void* RuntimeAllocate(uint32_t size, int32_t alignment, bool aligned) {
   return g_crtHeap.allocate(size);
 }
 
+constexpr const char* kDoubleFreeFormat =
+    "A pooled block was freed twice: block 0x%08X (a %u-byte slot), freed again by the call returning to 0x%08X. "
+    "The second free was ignored; any later double free is ignored without a log line.";
+
+std::atomic<bool> g_doubleFreeLogged{false};
+
+// A pooled block that was free already stays as it is: given back twice, it
+// would go to two owners. The first such free is logged for the mod author.
+void FreePooled(MemoryBlock& pool, void* pointer, const void* caller) {
+  if (pool.Free(pointer) || g_doubleFreeLogged.exchange(true, std::memory_order_relaxed)) return;
+  char line[320];
+  std::snprintf(line, sizeof line, kDoubleFreeFormat, static_cast<unsigned>(reinterpret_cast<uintptr_t>(pointer)),
+                static_cast<unsigned>(pool.slotSize), static_cast<unsigned>(reinterpret_cast<uintptr_t>(caller)));
+  LogMessageToFile(line);
+}
+
 [[noreturn]] void EndAfterAllocationFailure(uint32_t size, int32_t shownAlignment) {
   ShowMessage(kAllocationFailureText, static_cast<int>(size), static_cast<int>(shownAlignment));
   EndProcessAfterKnownCrash(kCrashAllocationFailure);
@@ -124,11 +142,13 @@ void* OsHeapAllocate(uint32_t size, int32_t alignment, bool aligned) {
   EndAfterAllocationFailure(size, requestedAlignment);
 }
 
-void OsHeapFree(void* pointer, bool aligned) {
+void OsHeapFree(void* pointer, bool aligned) { OsHeapFreeFor(pointer, aligned, __builtin_return_address(0)); }
+
+void OsHeapFreeFor(void* pointer, bool aligned, const void* caller) {
   if (g_alignMode != 0) aligned = true;
   if (PoolsReady.load(std::memory_order_acquire)) {
     if (MemoryBlock* pool = FindOwningPool(pointer, AlignedPoolLayout())) {
-      pool->Free(pointer);
+      FreePooled(*pool, pointer, caller);
       return;
     }
   }
@@ -146,7 +166,7 @@ void* OsHeapReallocate(void* pointer, uint32_t size, int32_t alignment, bool ali
       char contents[kLargestPooledSize];
       const uint32_t slotSize = pool->slotSize;
       std::memcpy(contents, pointer, slotSize);
-      pool->Free(pointer);
+      FreePooled(*pool, pointer, __builtin_return_address(0));
       void* block = OsHeapAllocate(size, alignment, aligned);
       std::memcpy(block, contents, slotSize < size ? slotSize : size);
       return block;
@@ -193,15 +213,17 @@ HOOK_BODY(UseOSAllocators_AllocateBody,
           "ret 0xC\n",
           PLUGIN_FUNCTION(OsHeapAllocate))
 
-// The host has already loaded the pointer into EAX.
+// The host has already loaded the pointer into EAX; its caller's return
+// address goes along for the log line of a double free.
 HOOK_BODY(UseOSAllocators_FreeBody,
           "movzx edx, byte ptr [esp+8]\n"
+          "push dword ptr [esp]\n"
           "push edx\n"
           "push eax\n"
-          CALL_PLUGIN(OsHeapFree)
-          "add esp, 8\n"
+          CALL_PLUGIN(OsHeapFreeFor)
+          "add esp, 0xC\n"
           "ret 8\n",
-          PLUGIN_FUNCTION(OsHeapFree))
+          PLUGIN_FUNCTION(OsHeapFreeFor))
 
 HOOK_BODY(UseOSAllocators_ReallocateBody,
           "movzx eax, byte ptr [esp+0x10]\n"

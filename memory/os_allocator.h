@@ -13,6 +13,9 @@ extern int32_t g_alignMode;
 // to the user and end the process.
 void* OsHeapAllocate(uint32_t size, int32_t alignment, bool aligned);
 void OsHeapFree(void* pointer, bool aligned);
+// OsHeapFree for the hooks: caller is the host's return address, which the
+// log line of the first double free of a pooled block names.
+void OsHeapFreeFor(void* pointer, bool aligned, const void* caller);
 void* OsHeapReallocate(void* pointer, uint32_t size, int32_t alignment, bool aligned);
 
 // The C runtime heap functions the replacement goes through: two families,

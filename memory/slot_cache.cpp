@@ -1,6 +1,7 @@
 #include "memory/slot_cache.h"
 
 #include <cassert>
+#include <chrono>
 #include <new>
 #include <thread>
 
@@ -8,6 +9,8 @@ namespace {
 
 // Stored for a thread that found every number taken: it uses the rings.
 constexpr uint32_t kNoCacheForThread = kCachedThreads + 1;
+// Numbers a thread that claims one checks for threads that ended unnoticed.
+constexpr uint32_t kNumbersCheckedPerClaim = 2;
 // A pool's slots divided by this give its batch, so that a small pool is not
 // drained into a few threads' caches.
 constexpr uint32_t kPoolSlotsPerBatchSlot = 128;
@@ -32,14 +35,39 @@ class LiveListLock {
   ~LiveListLock() { liveLock.clear(std::memory_order_release); }
 };
 
+// The thread behind each number, for the numbers whose thread may end
+// without its exit notification; zero when it has none.
+std::atomic<uintptr_t> numberWatch[kCachedThreads];
+// Where the next check for ended threads starts.
+std::atomic<uint32_t> nextNumberToCheck{0};
+
+// Under the lock: the number's cached slots back to the rings, and its
+// watch forgotten.
+void ReturnNumberLocked(uint32_t number) {
+  for (SlotCaches* caches = liveCaches; caches != nullptr; caches = caches->nextLive) caches->ReturnThreadSlots(number);
+  if (const uintptr_t watch = numberWatch[number - 1].exchange(0, std::memory_order_relaxed)) ForgetWatchedThread(watch);
+}
+
 void ReturnExitingThreadSlots(uint32_t number) {
   if (number > kCachedThreads) return;
   {
     LiveListLock lock;
-    for (SlotCaches* caches = liveCaches; caches != nullptr; caches = caches->nextLive) caches->ReturnThreadSlots(number);
+    ReturnNumberLocked(number);
   }
   // The next thread to claim the number finds its caches empty.
   numberTaken[number - 1].store(false, std::memory_order_release);
+}
+
+// A key no owner can know: the clock and the pool's address, mixed so that
+// every bit of the mark depends on both.
+uint64_t DrawMarkKey(const void* pool) {
+  uint64_t key = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                 (static_cast<uint64_t>(reinterpret_cast<uintptr_t>(pool)) << 17);
+  for (int round = 0; round < 2; ++round) {
+    key ^= key >> 31;
+    key *= 0x9E3779B97F4A7C15ull;
+  }
+  return key ^ (key >> 29);
 }
 
 uint32_t BatchFor(uint32_t slotCount) {
@@ -63,9 +91,29 @@ uint32_t SlotCaches::ClaimThreadNumber() {
     while (highest < number &&
            !highestNumber.compare_exchange_weak(highest, number, std::memory_order_release, std::memory_order_relaxed)) {
     }
+    numberWatch[number - 1].store(WatchCallingThread(), std::memory_order_relaxed);
   }
   SetThreadSlotValue(number);
+  // Threads come and go in bursts: each newcomer checks on a few others, so
+  // numbers of ended threads come back as fast as new threads need them.
+  ReturnSlotsOfEndedThreads(kNumbersCheckedPerClaim);
   return number;
+}
+
+void SlotCaches::ReturnSlotsOfEndedThreads(uint32_t numbersToCheck) {
+  const uint32_t numbers = highestNumber.load(std::memory_order_acquire);
+  if (numbers == 0) return;
+  if (numbersToCheck > numbers) numbersToCheck = numbers;
+  // Checked under the lock: an exiting thread forgets its watch under it,
+  // and a handle closed in between might already name another thread.
+  LiveListLock lock;
+  for (uint32_t i = 0; i < numbersToCheck; ++i) {
+    const uint32_t number = nextNumberToCheck.fetch_add(1, std::memory_order_relaxed) % numbers + 1;
+    const uintptr_t watch = numberWatch[number - 1].load(std::memory_order_relaxed);
+    if (watch == 0 || !WatchedThreadEnded(watch)) continue;
+    ReturnNumberLocked(number);
+    numberTaken[number - 1].store(false, std::memory_order_release);
+  }
 }
 
 SlotCaches::SlotCaches(FreeSlotRing& ring, char* begin, uint32_t slotSize)
@@ -74,6 +122,7 @@ SlotCaches::SlotCaches(FreeSlotRing& ring, char* begin, uint32_t slotSize)
       begin_(begin),
       slotSize_(slotSize),
       reciprocal_(slotSize >= 8 ? 0xFFFFFFFFu / (slotSize / 4) + 1 : 0),
+      markKey_(DrawMarkKey(begin)),
       batch_(BatchFor(ring.slotCount)),
       limit_(2 * batch_),
       caches_(nullptr) {

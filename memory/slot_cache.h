@@ -3,9 +3,18 @@
 // stores; only an empty or a full cache goes to the ring, a batch at a time.
 // A slot given by another thread than the one that took it simply joins the
 // giver's cache. An exiting thread gives its caches back to the rings.
+//
+// A free slot carries a mark in its first 8 bytes: its address mixed with a
+// key drawn for the pool, written when it is given and wiped when it is
+// handed out. A give that finds the mark is a second free of a free slot
+// and changes nothing. Owners never see the mark (it is wiped before they
+// get the slot) and cannot guess the key, so a slot in use carries it only
+// if its owner wrote those exact 8 bytes; what defeats it is a write into a
+// slot after its free, or two threads freeing the same slot at one instant.
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 
 #include "memory/free_slot_ring.h"
 #include "memory/thread_slot.h"
@@ -38,37 +47,38 @@ class SlotCaches {
   // A free slot, or null when the calling thread's cache and the ring are
   // both empty. Inline: this is every take's path.
   void* Take() {
-    SlotCache* cache = CallingThreadCache();
-    if (cache == nullptr) return SlotAt(ring_.Take());
-    uint32_t count = cache->count.load(std::memory_order_relaxed);
-    if (count == 0) {
-      count = Refill(*cache);
-      if (count == 0) return nullptr;
-    }
-    --count;
-    cache->count.store(count, std::memory_order_relaxed);
-    return cache->slots[count];
+    void* slot = TakeMarked();
+    if (slot != nullptr) std::memset(slot, 0, sizeof(uint64_t));
+    return slot;
   }
 
   // Gives back the slot that holds p, wherever inside it p points, as a
   // division of p's offset by the slot size would; a pointer into the tail
-  // that holds no whole slot is ignored. p must lie in the pool.
-  void GiveContaining(const void* p) {
+  // that holds no whole slot is ignored. p must lie in the pool. False only
+  // when the slot was free already.
+  bool GiveContaining(const void* p) {
     const uint32_t index = IndexOf(p);
-    if (index < ring_.slotCount) Give(SlotAt(index));
+    return index >= ring_.slotCount || Give(SlotAt(index));
   }
 
-  // slot must be the start of one of the pool's slots.
-  void Give(void* slot) {
+  // slot must be the start of one of the pool's slots. False, and nothing
+  // changes, when the slot is free already.
+  bool Give(void* slot) {
+    const uint64_t mark = MarkOf(slot);
+    uint64_t found;
+    std::memcpy(&found, slot, sizeof found);
+    if (found == mark) return false;
+    std::memcpy(slot, &mark, sizeof mark);
     SlotCache* cache = CallingThreadCache();
     if (cache == nullptr) {
       ring_.Give(IndexOf(slot));
-      return;
+      return true;
     }
     uint32_t count = cache->count.load(std::memory_order_relaxed);
     if (count == limit_) count = Spill(*cache);
     cache->slots[count] = slot;
     cache->count.store(count + 1, std::memory_order_relaxed);
+    return true;
   }
 
   // Slots held in all threads' caches. Exact when no thread is taking or
@@ -77,6 +87,12 @@ class SlotCaches {
 
   // For the exit of the thread numbered `number`: its slots back to the ring.
   void ReturnThreadSlots(uint32_t number);
+
+  // Checks the next `numbersToCheck` thread numbers in turn: one whose
+  // thread ended without its exit notification (on Windows, by
+  // TerminateThread) gets its cached slots back into every pool's ring and
+  // becomes free for a new thread. Each check is a system call.
+  static void ReturnSlotsOfEndedThreads(uint32_t numbersToCheck);
 
   SlotCaches* nextLive;  // the list of live caches walked at thread exit
 
@@ -90,6 +106,20 @@ class SlotCaches {
     return number <= kCachedThreads ? &caches_[number - 1] : nullptr;
   }
   static uint32_t ClaimThreadNumber();
+  // A free slot with its mark still in it, or null.
+  void* TakeMarked() {
+    SlotCache* cache = CallingThreadCache();
+    if (cache == nullptr) return SlotAt(ring_.Take());
+    uint32_t count = cache->count.load(std::memory_order_relaxed);
+    if (count == 0) {
+      count = Refill(*cache);
+      if (count == 0) return nullptr;
+    }
+    --count;
+    cache->count.store(count, std::memory_order_relaxed);
+    return cache->slots[count];
+  }
+  uint64_t MarkOf(const void* slot) const { return markKey_ ^ reinterpret_cast<uintptr_t>(slot); }
   // Takes a batch from the ring into an empty cache; the count taken.
   uint32_t Refill(SlotCache& cache);
   // Gives the older batch of a full cache to the ring; the count left.
@@ -113,6 +143,7 @@ class SlotCaches {
   char* begin_;
   uint32_t slotSize_;
   uint32_t reciprocal_;  // ceil(2^32 / (slotSize / 4)), for IndexOf
+  uint64_t markKey_;     // mixed into the mark of a free slot
   uint32_t batch_;     // slots moved per trip to the ring
   uint32_t limit_;     // slots a cache may hold
   SlotCache* caches_;  // kCachedThreads entries, indexed by thread number - 1

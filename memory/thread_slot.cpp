@@ -36,6 +36,22 @@ bool PrepareThreadSlot(void (*onExit)(uint32_t value)) {
 
 void SetThreadSlotValue(uint32_t value) { TlsSetValue(threadSlotIndex, reinterpret_cast<void*>(uintptr_t{value})); }
 
+uintptr_t WatchCallingThread() {
+  HANDLE self = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self, SYNCHRONIZE, FALSE, 0)) {
+    return 0;
+  }
+  return reinterpret_cast<uintptr_t>(self);
+}
+
+// Signalled once the thread has ended; an exit code could be mistaken
+// for STILL_ACTIVE.
+bool WatchedThreadEnded(uintptr_t watch) {
+  return WaitForSingleObject(reinterpret_cast<HANDLE>(watch), 0) == WAIT_OBJECT_0;
+}
+
+void ForgetWatchedThread(uintptr_t watch) { CloseHandle(reinterpret_cast<HANDLE>(watch)); }
+
 void* ReserveThreadRecords(uint32_t bytes) {
   return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
 }
@@ -72,6 +88,10 @@ void SetThreadSlotValue(uint32_t value) {
   threadSlotValue = value;
   pthread_setspecific(exitKey, value == 0 ? nullptr : &threadSlotValue);
 }
+
+uintptr_t WatchCallingThread() { return 0; }
+bool WatchedThreadEnded(uintptr_t) { return false; }
+void ForgetWatchedThread(uintptr_t) {}
 
 void* ReserveThreadRecords(uint32_t bytes) {
   void* records = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);

@@ -15,6 +15,16 @@ bool PrepareThreadSlot(void (*onExit)(uint32_t value));
 inline uint32_t ThreadSlotValue();
 void SetThreadSlotValue(uint32_t value);
 
+// A handle on the calling thread by which another thread can tell, later,
+// that it has ended: a Windows thread ended by TerminateThread never gets
+// its exit notification. Zero when none could be had, and natively, where
+// every exiting thread gets it.
+uintptr_t WatchCallingThread();
+// True once the watched thread has ended. Only valid before the watch is
+// forgotten, which closes its handle.
+bool WatchedThreadEnded(uintptr_t watch);
+void ForgetWatchedThread(uintptr_t watch);
+
 // Pages for per-thread records, zeroed, from the operating system rather
 // than any heap; null when they could not be had.
 void* ReserveThreadRecords(uint32_t bytes);

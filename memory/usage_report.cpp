@@ -18,6 +18,10 @@ void ForEachPool(Visit visit) {
     if (MemoryBlock* pool = MemoryBlockTable[size / 4]) visit(*pool);
   }
 }
+// Thread numbers each frame's sampling checks: a thread ended without its
+// exit notification is noticed within kCachedThreads / 4 = 32 frames.
+constexpr uint32_t kThreadsCheckedPerFrame = 4;
+
 }  // namespace
 
 bool g_trackHighestUsage = false;
@@ -35,6 +39,10 @@ float PoolUsagePercent(const MemoryBlock& pool) {
 
 void MemoryUsageReport(uint8_t hostResult) {
   if (hostResult != 0) return;
+  // A cache of a thread that ended without its exit notification would
+  // count as free slots that nobody can take: every such cache is given
+  // back first.
+  SlotCaches::ReturnSlotsOfEndedThreads(kCachedThreads);
   ForEachPool([](const MemoryBlock& pool) {
     ConsolePrint("Memory block (%02u) current: %.2f %%, highest: %.2f %%", static_cast<unsigned>(pool.slotSize),
                  static_cast<double>(PoolUsagePercent(pool)), static_cast<double>(pool.highestUsage));
@@ -43,6 +51,7 @@ void MemoryUsageReport(uint8_t hostResult) {
 
 void SampleHighestUsage() {
   if (!g_trackHighestUsage) return;
+  if (PoolsReady.load(std::memory_order_acquire)) SlotCaches::ReturnSlotsOfEndedThreads(kThreadsCheckedPerFrame);
   ForEachPool([](MemoryBlock& pool) {
     // Nothing can rise above a full pool, so its ring is left alone.
     if (pool.highestUsage >= 100.0f) return;

@@ -9,7 +9,8 @@ struct MemoryBlock;
 extern bool g_trackHighestUsage;
 
 // The share of the pool's slots that are handed out, in percent; slots
-// cached by threads count as free. Approximate while threads run: see the
+// cached by threads count as free, so the report and the sampling first give
+// back the caches of threads that ended without their exit notification. Approximate while threads run: see the
 // definition for how far off it can be.
 float PoolUsagePercent(const MemoryBlock& pool);
 

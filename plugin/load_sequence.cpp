@@ -25,6 +25,23 @@ constexpr const char* kTooLateFormat =
     "1. Download and install \"%s\" - Fennick.\r\n"
     "2. Make sure you installed it correctly to Vellmoor root directory and not Data.";
 
+constexpr const char* kUnreadableSettingsFormat =
+    "Orrisbane could not read its settings file \"%s\": %s. Every option is off for this game. Close any program "
+    "that has the file open, make sure the file may be read, and start the game again.";
+
+// A settings file that is there but cannot be read reads as every option
+// off, which the player must hear of; a missing one is a choice and stays
+// silent. The player's choice of log cannot be read either, so the log is
+// turned on: the line must reach it.
+void ReportUnreadableSettings() {
+  const char* reason = UnreadableSettingsReason();
+  if (reason == nullptr) return;
+  char path[MAX_PATH];
+  const DWORD length = GetFullPathNameA(SettingsFile(), sizeof path, path, nullptr);
+  StoreSettingOverride("LogMessageToFile", 1);
+  ShowMessage(kUnreadableSettingsFormat, length > 0 && length < sizeof path ? path : SettingsFile(), reason);
+}
+
 // What became of a row goes to the debug channel, one line each: a debugger
 // or the host simulator then shows what the plugin did rather than what the
 // rules would suggest (the late case stores overrides that change them).
@@ -99,6 +116,7 @@ int ApplyEarlyOptions() {
   if (CheckDoubleLoad()) return TRUE;
   if (g_earlyPassDone) return TRUE;
   g_earlyPassDone = true;
+  ReportUnreadableSettings();
   const bool late = host::At<uint8_t>(host::kGameInitializedFlag) != 0;
   if (late) {
     bool errorShown = false;

@@ -124,6 +124,43 @@ TEST(LoadSequence, LateEarlyOptionsShowOneMessageAndStoreOverrides) {
   }
 }
 
+// A settings file another program holds open without sharing reads as every
+// option off; the player hears of it once, by name and reason, in a message
+// and the log. A missing file is a choice, and says nothing.
+TEST(LoadSequence, ASettingsFileThatCannotBeReadIsNamedOnceAndAMissingOneIsSilent) {
+  for (bool locked : {true, false}) {
+    SCOPED_TRACE(locked ? "held open without sharing" : "missing");
+    sim::ResetHostImage();
+    sim::ClearJournal();
+    const std::string folder = sim::TempFolder(locked ? "ini-locked" : "ini-missing");
+    sim::PrepareGameFolder(folder, "[Patch]\nLogMessageToFile=1\nStrCmp=1\n");
+    const std::string ini = folder + "\\Data\\QORV\\Plugins\\Orrisbane.ini";
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    if (locked) {
+      holder = CreateFileA(ini.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    } else {
+      ASSERT_TRUE(DeleteFileA(ini.c_str()));
+    }
+    const auto outcome = sim::LoadPluginAsQorv({FreshDllCopy(folder), false});
+    if (locked) CloseHandle(holder);
+    EXPECT_TRUE(outcome.loadResult);
+    if (!locked) {
+      EXPECT_TRUE(sim::MessageBoxes().empty());
+      EXPECT_FALSE(sim::FileExists(LogFileIn(folder)));
+      continue;
+    }
+    const std::string text = "Orrisbane could not read its settings file \"" + ini +
+                             "\": Sharing violation. Every option is off for this game. Close any program that has "
+                             "the file open, make sure the file may be read, and start the game again.";
+    ExpectPluginMessages(sim::MessageBoxes(), {text});
+    const std::string log = sim::ReadFile(LogFileIn(folder));
+    const size_t at = log.find(text);
+    EXPECT_NE(at, std::string::npos) << log;
+    EXPECT_EQ(log.find(text, at + text.size()), std::string::npos) << "logged twice:\n" << log;
+  }
+}
+
 }  // namespace
 }  // namespace frame_test
 

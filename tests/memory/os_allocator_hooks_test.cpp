@@ -1,9 +1,14 @@
 // The five hooks of the heap replacement, entered at their host sites with
 // the host's registers and stack: which stack slots they read, what they
 // leave in EAX and how much stack they remove.
+#include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "memory/array_allocator_sites.h"
 #include "memory/heap_sites.h"
+#include "sim/child.h"
+#include "sim/loader.h"
 #include "plugin/apply.h"
 #include "tests/memory/memory_fixture.h"
 
@@ -85,6 +90,49 @@ TEST_F(OsAllocatorHooks, NoOpRoutineReturnsAtOnceTouchingNothing) {
   hook_check::ExpectHook(host::kHeapNoOp.site, kDistinct, {sim::kReturnProbe, 0x1234},
                          {sim::kReturnProbe, kDistinct, 4, true});
   EXPECT_EQ(sim::HostHeap().noOpRuns, 0u);
+}
+
+// The host's two ways of freeing a block, entered as the host calls them:
+// its caller's return address on top, then the pointer (and the heap's flag).
+const uint32_t kFreeRoutines[] = {host::kHeapFreeEntry.site, host::kArrayRelease.site};
+
+// args: the game folder, the index of the free routine. Frees one pooled
+// block three times and prints the two blocks the next two requests get.
+SIM_SCENARIO(double_free) {
+  sim::PrepareGameFolder(args.at(0), "[Patch]\nLogMessageToFile=1\n");
+  ApplyUseOSAllocators();
+  ApplyOverwriteArrayAllocator();
+  BuildMemoryBlocks(1, false);
+  void* block = OsHeapAllocate(16, 16, true);
+  for (int i = 0; i < 3; ++i) {
+    sim::RunHost(kFreeRoutines[std::stoi(args.at(1))], With(kDistinct, {{&R::ecx, host::kHostHeap}}),
+                 {sim::kReturnProbe, AddressOf(block), 1});
+  }
+  std::printf("%08X %08X %08X\n", AddressOf(block), AddressOf(OsHeapAllocate(16, 16, true)),
+              AddressOf(OsHeapAllocate(16, 16, true)));
+  return 0;
+}
+
+TEST(PooledDoubleFree, IsLoggedOnceWithTheBlockAndTheHostCallerAndTheBlockGoesToOneOwner) {
+  for (int routine : {0, 1}) {
+    SCOPED_TRACE(routine == 0 ? "heap" : "array allocator");
+    const std::string folder = sim::TempFolder("double-free");
+    const sim::ChildResult child = sim::RunScenarioInChild("double_free", "\"" + folder + "\" " + std::to_string(routine));
+    unsigned block = 0, first = 0, second = 0;
+    ASSERT_EQ(std::sscanf(child.output.c_str(), "%X %X %X", &block, &first, &second), 3) << child.output;
+    EXPECT_NE(first, second) << "one block went to two owners";
+    EXPECT_TRUE(first == block || second == block) << "the block was not given back at all";
+    std::string line(400, '\0');
+    line.resize(std::snprintf(line.data(), line.size(),
+                              "A pooled block was freed twice: block 0x%08X (a 16-byte slot), freed again by the call "
+                              "returning to 0x%08X. The second free was ignored; any later double free is ignored "
+                              "without a log line.",
+                              block, sim::kReturnProbe));
+    const std::string log = sim::ReadFile(folder + "\\Data\\QORV\\Plugins\\OrrisbaneLog.txt");
+    const size_t at = log.find(line);
+    EXPECT_NE(at, std::string::npos) << log;
+    EXPECT_EQ(log.find("freed twice", at + line.size()), std::string::npos) << "logged more than once:\n" << log;
+  }
 }
 
 }  // namespace

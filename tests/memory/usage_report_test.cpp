@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <algorithm>
+#include <set>
 #include <memory>
 #include <string>
 #include <utility>
@@ -172,6 +175,58 @@ TEST_F(UsageReport, HookCallsTheHostRoutineThenReportsOnItsLowByte) {
     EXPECT_EQ(sim::UsageRoutineCalls(), calls + 1);
     EXPECT_EQ(sim::UsageRoutineLastEcx(), kDistinct.ecx);
     EXPECT_EQ(Printed().size(), lines);
+  }
+}
+
+// Takes two batches, keeps 24 of them in its cache and gets 40 back, which
+// fills the cache; then says so and waits to be ended.
+const HANDLE g_cacheFilled = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+DWORD WINAPI FillCacheAndWait(void* pool) {
+  std::vector<void*> held;
+  for (int i = 0; i < 40; ++i) held.push_back(static_cast<MemoryBlock*>(pool)->Allocate());
+  for (void* block : held) static_cast<MemoryBlock*>(pool)->Free(block);
+  SetEvent(g_cacheFilled);
+  Sleep(INFINITE);
+  return 0;
+}
+
+// Threads ended by TerminateThread never give their caches back. Their slots
+// come back, through the report or within frames, and a live thread's stay
+// its own: the main thread gets every slot but those.
+TEST_F(UsageReport, CachesOfKilledThreadsComeBackAndLiveThreadsKeepTheirs) {
+  const struct {
+    const char* name;
+    void (*reclaim)();
+  } ways[] = {
+      {"the console report", [] { MemoryUsageReport(0); }},
+      {"frames", [] {
+         for (int frame = 0; frame < 2 * kCachedThreads; ++frame) SampleHighestUsage();
+       }},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.name);
+    MemoryBlock pool(8, 8 * 4096);  // batches of 32
+    table_[2] = &pool;
+    HANDLE threads[5];
+    for (HANDLE& thread : threads) {
+      thread = CreateThread(nullptr, 0, &FillCacheAndWait, &pool, 0, nullptr);
+      WaitForSingleObject(g_cacheFilled, INFINITE);
+    }
+    ASSERT_EQ(pool.caches->CachedCount(), 5 * kSlotCacheCapacity);
+    for (HANDLE thread : threads) {
+      if (thread == threads[4]) break;  // the live one
+      TerminateThread(thread, 1);
+      WaitForSingleObject(thread, INFINITE);
+    }
+    way.reclaim();
+    EXPECT_EQ(pool.caches->CachedCount(), kSlotCacheCapacity) << "only the live thread's cache is left";
+    std::set<void*> handedOut;
+    while (void* block = pool.Allocate()) handedOut.insert(block);
+    EXPECT_EQ(handedOut.size(), pool.slotCount - kSlotCacheCapacity) << "slots of killed threads were lost";
+    EXPECT_EQ(pool.caches->CachedCount(), kSlotCacheCapacity) << "the live thread's cache was taken";
+    TerminateThread(threads[4], 1);
+    for (HANDLE thread : threads) CloseHandle(thread);
+    table_[2] = nullptr;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <future>
 #include <memory>
 #include <set>
@@ -103,8 +104,9 @@ TEST(MemoryBlock, UnreservablePoolIsUnusableAndHandsOutNothing) {
   EXPECT_EQ(pool.Allocate(), nullptr);
 }
 
-// A ring that maps a position to the wrong entry waits forever for a turn
-// that never comes; that must fail the run, not stall it.
+// A ring that maps a position to the wrong entry, or a give with no room
+// left, waits forever for a turn that never comes; that must fail the run,
+// not stall it.
 template <typename Body>
 void WithinSeconds(int seconds, Body body) {
   auto done = std::make_shared<std::promise<void>>();
@@ -114,7 +116,7 @@ void WithinSeconds(int seconds, Body body) {
     done->set_value();
   }).detach();
   if (finished.wait_for(std::chrono::seconds(seconds)) == std::future_status::ready) return;
-  std::fprintf(stderr, "the ring stalled: an entry waits for a position that never maps to it\n");
+  std::fprintf(stderr, "the ring stalled: a take or a give waits for a position that never comes\n");
   std::_Exit(1);
 }
 
@@ -196,6 +198,60 @@ TEST(FreeSlotRing, BatchesTakeAndGiveInRingOrderWithOneReservationEach) {
     ring.GiveBatch(slots, FreeSlotRing::kLargestBatch);
     ASSERT_EQ(ring.TakeBatch(taken, FreeSlotRing::kLargestBatch), FreeSlotRing::kLargestBatch);
     for (uint32_t i = 0; i < FreeSlotRing::kLargestBatch; ++i) ASSERT_EQ(taken[i], slots[i]) << "lap " << lap;
+  }
+}
+
+TEST(MemoryBlock, ABlockFreedTwiceGoesBackOnceAndTheNextRequestsGetDifferentBlocks) {
+  // The second free: at once, after other frees buried the block in the
+  // cache, through a pointer inside it, on another thread.
+  const struct {
+    const char* name;
+    int buriedBy, offset;
+    bool onAnotherThread;
+  } cases[] = {{"at once", 0, 0, false}, {"buried", 5, 0, false}, {"inside", 0, 7, false}, {"thread", 5, 0, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryBlock pool(12, 12 * 64);
+    std::vector<void*> all;
+    while (void* block = pool.Allocate()) all.push_back(block);
+    ASSERT_EQ(all.size(), 64u);
+    for (int i = 0; i <= c.buriedBy; ++i) pool.Free(all[10 + i]);
+    bool secondTakenIn = true;
+    auto secondFree = [&] { secondTakenIn = pool.Free(static_cast<char*>(all[10]) + c.offset); };
+    c.onAnotherThread ? std::thread(secondFree).join() : secondFree();
+    EXPECT_FALSE(secondTakenIn);
+    std::set<void*> handedOut;
+    while (void* block = pool.Allocate()) EXPECT_TRUE(handedOut.insert(block).second) << "handed out twice: " << block;
+    EXPECT_EQ(handedOut.size(), c.buriedBy + 1u);
+  }
+}
+
+TEST(MemoryBlock, HundredsOfFreesOfOneBlockReturnPromptly) {
+  // Freed as it is, every free after the first is refused and the pool
+  // stays whole. With the mark wiped after each free (as a write into the
+  // freed block does) every free is taken in, and the ring must refuse the
+  // surplus, the last batch it takes in cut short, rather than wait for room
+  // that never comes. All on one thread, whose cache the frees fill.
+  for (bool wipedAfterEachFree : {false, true}) {
+    SCOPED_TRACE(wipedAfterEachFree ? "written after each free" : "freed as it is");
+    MemoryBlock pool(8, 8 * 500);  // batches of 3; 500 is no multiple of 3
+    uint64_t ringHeld = 0;
+    size_t handedOutAtEnd = 0;
+    WithinSeconds(20, [&] {
+      std::vector<void*> all;
+      while (void* block = pool.Allocate()) all.push_back(block);
+      for (int i = 0; i < 1000; ++i) {
+        pool.Free(all[0]);
+        if (wipedAfterEachFree) std::memset(all[0], 0, 8);
+      }
+      ringHeld = pool.ring->putCounter.load() - pool.ring->takeCounter.load();
+      for (void* block : all) pool.Free(block);
+      std::set<void*> handedOut;
+      while (void* block = pool.Allocate()) handedOut.insert(block);
+      handedOutAtEnd = handedOut.size();
+    });
+    EXPECT_EQ(ringHeld, wipedAfterEachFree ? 500u : 0u) << "the ring holds more than the pool's slots, or less";
+    if (!wipedAfterEachFree) EXPECT_EQ(handedOutAtEnd, 500u) << "a slot was lost";
   }
 }
 
