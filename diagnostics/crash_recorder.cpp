@@ -59,10 +59,7 @@ alignas(16) char g_reserveStack[256 * 1024];
 // frame would not count as valid: that is treated as a stack running out.
 bool StackUnfitForReport() {
   const char here = 0;
-  uintptr_t bottom;  // the TEB's DeallocationStack: the lowest address the stack may reach
-  uintptr_t top;     // the TIB's StackBase
-  asm("movl %%fs:0xE0C, %0" : "=r"(bottom));
-  asm("movl %%fs:4, %0" : "=r"(top));
+  const auto [bottom, top] = ThreadStackBounds();
   const auto esp = reinterpret_cast<uintptr_t>(&here);
   return esp < bottom + kStackNeededForReport || esp >= top;
 }

@@ -212,8 +212,10 @@ void Judge(CrashAnalysis& a) {
   for (const FoundReport& r : a.reports) {
     modules.insert(FaultModule(r.report));
   }
-  a.verdict = "no single cause: the crashes are spread over " + std::to_string(modules.size()) + " module" +
-              (modules.size() == 1 ? "" : "s");
+  // All in one place of the game or the system: nothing to spread over.
+  a.verdict = modules.size() == 1 ? "no single cause: no mod is named in these reports"
+                                  : "no single cause: the crashes are spread over " + std::to_string(modules.size()) +
+                                        " modules";
   a.exitCode = 0;
 }
 

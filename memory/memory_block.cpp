@@ -61,7 +61,7 @@ uint32_t MemoryBlock::FreeSlotCount() const {
 
 MemoryBlock** MemoryBlockTable = nullptr;
 std::atomic<bool> PoolsReady{false};
-const float PoolWeight[kMemoryBlockTableSize] = {0.0f,  0.0f,  8.24f,  23.84f, 11.23f,
+const float kPoolWeight[kMemoryBlockTableSize] = {0.0f,  0.0f,  8.24f,  23.84f, 11.23f,
                                                  6.85f, 22.34f, 26.73f, 25.94f, 10.03f};
 
 namespace {
@@ -87,11 +87,11 @@ PoolPlan PlanMemoryBlocks(int32_t totalMb, bool alignedLayout) {
   const double totalBytes = double(totalMb) * double(1u << 20);
   float totalWeight = 0.0f;
   for (int index = 2; index < kMemoryBlockTableSize; ++index) {
-    if (IsBuilt(index * 4, alignedLayout)) totalWeight = Single(totalWeight + PoolWeight[index]);
+    if (IsBuilt(index * 4, alignedLayout)) totalWeight = Single(totalWeight + kPoolWeight[index]);
   }
   for (int index = 2; index < kMemoryBlockTableSize; ++index) {
     if (!IsBuilt(index * 4, alignedLayout)) continue;
-    const float share = Single(PoolWeight[index] / totalWeight);
+    const float share = Single(kPoolWeight[index] / totalWeight);
     plan.totalSize[index] = static_cast<uint32_t>(double(share) * totalBytes);
   }
   return plan;

@@ -54,7 +54,7 @@ extern MemoryBlock** MemoryBlockTable;
 // Set once every pool of the table is built; readers ignore the table before.
 extern std::atomic<bool> PoolsReady;
 // Each slot size's share of the configured total, indexed like the table.
-extern const float PoolWeight[kMemoryBlockTableSize];
+extern const float kPoolWeight[kMemoryBlockTableSize];
 
 // The bytes each pool of the table gets for totalMb megabytes (capped at
 // 1024): its single-precision share of the weights of the sizes built.

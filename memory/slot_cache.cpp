@@ -16,23 +16,23 @@ constexpr uint32_t kNumbersCheckedPerClaim = 2;
 constexpr uint32_t kPoolSlotsPerBatchSlot = 128;
 constexpr uint32_t kRecordBytes = sizeof(SlotCache) * kCachedThreads;
 
-std::atomic<bool> numberTaken[kCachedThreads];
+std::atomic<bool> g_numberTaken[kCachedThreads];
 // No number above this was ever handed out: the count of cached slots stops there.
 std::atomic<uint32_t> highestNumber{0};
 
 // The live caches, walked by exiting threads, and whether the thread slot
 // could be made; both change only under the lock.
-SlotCaches* liveCaches = nullptr;
-bool slotPrepared = false;
-bool slotUsable = false;
-std::atomic_flag liveLock = ATOMIC_FLAG_INIT;
+SlotCaches* g_liveCaches = nullptr;
+bool g_slotPrepared = false;
+bool g_slotUsable = false;
+std::atomic_flag g_liveLock = ATOMIC_FLAG_INIT;
 
 class LiveListLock {
  public:
   LiveListLock() {
-    while (liveLock.test_and_set(std::memory_order_acquire)) std::this_thread::yield();
+    while (g_liveLock.test_and_set(std::memory_order_acquire)) std::this_thread::yield();
   }
-  ~LiveListLock() { liveLock.clear(std::memory_order_release); }
+  ~LiveListLock() { g_liveLock.clear(std::memory_order_release); }
 };
 
 // The thread behind each number, for the numbers whose thread may end
@@ -44,7 +44,7 @@ std::atomic<uint32_t> nextNumberToCheck{0};
 // Under the lock: the number's cached slots back to the rings, and its
 // watch forgotten.
 void ReturnNumberLocked(uint32_t number) {
-  for (SlotCaches* caches = liveCaches; caches != nullptr; caches = caches->nextLive) caches->ReturnThreadSlots(number);
+  for (SlotCaches* caches = g_liveCaches; caches != nullptr; caches = caches->nextLive) caches->ReturnThreadSlots(number);
   if (const uintptr_t watch = numberWatch[number - 1].exchange(0, std::memory_order_relaxed)) ForgetWatchedThread(watch);
 }
 
@@ -55,7 +55,7 @@ void ReturnExitingThreadSlots(uint32_t number) {
     ReturnNumberLocked(number);
   }
   // The next thread to claim the number finds its caches empty.
-  numberTaken[number - 1].store(false, std::memory_order_release);
+  g_numberTaken[number - 1].store(false, std::memory_order_release);
 }
 
 // A key no owner can know: the clock and the pool's address, mixed so that
@@ -81,7 +81,7 @@ uint32_t BatchFor(uint32_t slotCount) {
 uint32_t SlotCaches::ClaimThreadNumber() {
   uint32_t number = kNoCacheForThread;
   for (uint32_t i = 0; i < kCachedThreads; ++i) {
-    if (!numberTaken[i].load(std::memory_order_relaxed) && !numberTaken[i].exchange(true, std::memory_order_acquire)) {
+    if (!g_numberTaken[i].load(std::memory_order_relaxed) && !g_numberTaken[i].exchange(true, std::memory_order_acquire)) {
       number = i + 1;
       break;
     }
@@ -112,7 +112,7 @@ void SlotCaches::ReturnSlotsOfEndedThreads(uint32_t numbersToCheck) {
     const uintptr_t watch = numberWatch[number - 1].load(std::memory_order_relaxed);
     if (watch == 0 || !WatchedThreadEnded(watch)) continue;
     ReturnNumberLocked(number);
-    numberTaken[number - 1].store(false, std::memory_order_release);
+    g_numberTaken[number - 1].store(false, std::memory_order_release);
   }
 }
 
@@ -130,24 +130,24 @@ SlotCaches::SlotCaches(FreeSlotRing& ring, char* begin, uint32_t slotSize)
   if (begin == nullptr) return;
   assert(slotSize >= 8 && slotSize % 4 == 0 && uint64_t{ring.slotCount} * slotSize < (uint64_t{1} << 30));
   LiveListLock lock;
-  if (!slotPrepared) {
-    slotUsable = PrepareThreadSlot(&ReturnExitingThreadSlots);
-    slotPrepared = true;
+  if (!g_slotPrepared) {
+    g_slotUsable = PrepareThreadSlot(&ReturnExitingThreadSlots);
+    g_slotPrepared = true;
   }
-  if (!slotUsable) return;
+  if (!g_slotUsable) return;
   void* records = ReserveThreadRecords(kRecordBytes);
   if (records == nullptr) return;
   caches_ = static_cast<SlotCache*>(records);
   for (uint32_t i = 0; i < kCachedThreads; ++i) new (&caches_[i].count) std::atomic<uint32_t>(0);
-  nextLive = liveCaches;
-  liveCaches = this;
+  nextLive = g_liveCaches;
+  g_liveCaches = this;
 }
 
 SlotCaches::~SlotCaches() {
   if (caches_ == nullptr) return;
   {
     LiveListLock lock;
-    SlotCaches** link = &liveCaches;
+    SlotCaches** link = &g_liveCaches;
     while (*link != this) link = &(*link)->nextLive;
     *link = nextLive;
   }

@@ -8,7 +8,7 @@
 
 #include "core/thread_exit.h"
 
-unsigned long threadSlotIndex = TLS_OUT_OF_INDEXES;
+unsigned long g_threadSlotIndex = TLS_OUT_OF_INDEXES;
 
 namespace {
 
@@ -17,24 +17,24 @@ void (*exitHandler)(uint32_t value) = nullptr;
 void ExitingThread() {
   const uint32_t value = ThreadSlotValue();
   if (value == 0) return;
-  TlsSetValue(threadSlotIndex, nullptr);
+  TlsSetValue(g_threadSlotIndex, nullptr);
   exitHandler(value);
 }
 
 }  // namespace
 
 bool PrepareThreadSlot(void (*onExit)(uint32_t value)) {
-  threadSlotIndex = TlsAlloc();
-  if (threadSlotIndex == TLS_OUT_OF_INDEXES) return false;
+  g_threadSlotIndex = TlsAlloc();
+  if (g_threadSlotIndex == TLS_OUT_OF_INDEXES) return false;
   exitHandler = onExit;
   // Without the exit notification, caches would keep their slots forever.
   if (AddThreadExitCallback(&ExitingThread)) return true;
-  TlsFree(threadSlotIndex);
-  threadSlotIndex = TLS_OUT_OF_INDEXES;
+  TlsFree(g_threadSlotIndex);
+  g_threadSlotIndex = TLS_OUT_OF_INDEXES;
   return false;
 }
 
-void SetThreadSlotValue(uint32_t value) { TlsSetValue(threadSlotIndex, reinterpret_cast<void*>(uintptr_t{value})); }
+void SetThreadSlotValue(uint32_t value) { TlsSetValue(g_threadSlotIndex, reinterpret_cast<void*>(uintptr_t{value})); }
 
 uintptr_t WatchCallingThread() {
   HANDLE self = nullptr;
@@ -62,18 +62,18 @@ void ReleaseThreadRecords(void* records, uint32_t) { VirtualFree(records, 0, MEM
 #include <pthread.h>
 #include <sys/mman.h>
 
-thread_local constinit uint32_t threadSlotValue = 0;
+thread_local constinit uint32_t g_threadSlotValue = 0;
 
 namespace {
 
-pthread_key_t exitKey;
+pthread_key_t g_exitKey;
 void (*exitHandler)(uint32_t value) = nullptr;
 
 // A key's destructor runs only for a thread that stored a non-null value in
 // it: storing marks the thread as one to be told of its exit.
 void ExitingThread(void*) {
-  const uint32_t value = threadSlotValue;
-  threadSlotValue = 0;
+  const uint32_t value = g_threadSlotValue;
+  g_threadSlotValue = 0;
   exitHandler(value);
 }
 
@@ -81,12 +81,12 @@ void ExitingThread(void*) {
 
 bool PrepareThreadSlot(void (*onExit)(uint32_t value)) {
   exitHandler = onExit;
-  return pthread_key_create(&exitKey, &ExitingThread) == 0;
+  return pthread_key_create(&g_exitKey, &ExitingThread) == 0;
 }
 
 void SetThreadSlotValue(uint32_t value) {
-  threadSlotValue = value;
-  pthread_setspecific(exitKey, value == 0 ? nullptr : &threadSlotValue);
+  g_threadSlotValue = value;
+  pthread_setspecific(g_exitKey, value == 0 ? nullptr : &g_threadSlotValue);
 }
 
 uintptr_t WatchCallingThread() { return 0; }

@@ -32,7 +32,7 @@ void ReleaseThreadRecords(void* records, uint32_t bytes);
 
 #ifdef _WIN32
 // TlsAlloc's index, once the slot is prepared.
-extern unsigned long threadSlotIndex;
+extern unsigned long g_threadSlotIndex;
 
 inline uint32_t ThreadBlockWord(uint32_t offset) {
   uint32_t word;
@@ -46,14 +46,14 @@ inline uint32_t ThreadSlotValue() {
   constexpr uint32_t kDirectSlotsAt = 0xE10;     // TEB.TlsSlots: the first 64 values
   constexpr uint32_t kExpansionSlotsAt = 0xF94;  // TEB.TlsExpansionSlots: a pointer to the rest
   constexpr unsigned long kDirectSlots = 64;
-  if (threadSlotIndex < kDirectSlots) return ThreadBlockWord(kDirectSlotsAt + threadSlotIndex * sizeof(void*));
+  if (g_threadSlotIndex < kDirectSlots) return ThreadBlockWord(kDirectSlotsAt + g_threadSlotIndex * sizeof(void*));
   const auto expansion = reinterpret_cast<const uint32_t*>(ThreadBlockWord(kExpansionSlotsAt));
-  return expansion == nullptr ? 0 : expansion[threadSlotIndex - kDirectSlots];
+  return expansion == nullptr ? 0 : expansion[g_threadSlotIndex - kDirectSlots];
 }
 #else
 // constinit: read straight from the thread's storage, with no call to a
 // first-use initialiser.
-extern thread_local constinit uint32_t threadSlotValue;
+extern thread_local constinit uint32_t g_threadSlotValue;
 
-inline uint32_t ThreadSlotValue() { return threadSlotValue; }
+inline uint32_t ThreadSlotValue() { return g_threadSlotValue; }
 #endif

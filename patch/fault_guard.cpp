@@ -17,32 +17,19 @@ struct FaultLanding {
 constinit Registry<FaultLanding, 16> g_faultLandings;
 constinit bool g_faultLandingDropped = false;
 
-// The thread's stack: DeallocationStack, the lowest address it may grow to,
-// and the TIB's StackBase.
-uintptr_t StackBottom() {
-  uintptr_t bottom;
-  asm("movl %%fs:0xE0C, %0" : "=r"(bottom));
-  return bottom;
-}
-uintptr_t StackTop() {
-  uintptr_t top;
-  asm("movl %%fs:4, %0" : "=r"(top));
-  return top;
-}
-
 // The part of the thread's stack not in use: from its bottom up to ESP. Data
 // a leaf reads never lies there; a fault there is the stack running out. A
 // host on a stack of its own making, outside the thread's bounds, has no
 // such part.
 bool InUnusedStack(uintptr_t address, uintptr_t esp) {
-  const uintptr_t bottom = StackBottom();
-  return esp >= bottom && esp < StackTop() && address >= bottom && address < esp;
+  const auto [bottom, top] = ThreadStackBounds();
+  return esp >= bottom && esp < top && address >= bottom && address < esp;
 }
 
 // A thread whose ESP, within its own stack, has less than room left.
 bool NearStackEnd(uintptr_t esp, uintptr_t room) {
-  const uintptr_t bottom = StackBottom();
-  return esp >= bottom && esp < StackTop() && esp - bottom < room;
+  const auto [bottom, top] = ThreadStackBounds();
+  return esp >= bottom && esp < top && esp - bottom < room;
 }
 
 // A landing stands for "the data could not be read". A write, a stack
@@ -78,6 +65,13 @@ LONG CALLBACK ResumeAtFaultLanding(EXCEPTION_POINTERS* info) {
 }
 
 }  // namespace
+
+StackBounds ThreadStackBounds() {
+  StackBounds bounds;
+  asm("movl %%fs:0xE0C, %0" : "=r"(bounds.bottom));
+  asm("movl %%fs:4, %0" : "=r"(bounds.top));
+  return bounds;
+}
 
 void RegisterFaultLanding(const void* begin, const void* end, const void* landing) {
   static PVOID handler = AddVectoredExceptionHandler(1, ResumeAtFaultLanding);

@@ -31,6 +31,14 @@ extern "C" bool GuardedReadWord(const void* p, uint32_t* out);
 using GuardedFunction = uint32_t (*)(void*);
 extern "C" uint32_t GuardedCall(GuardedFunction fn, void* arg, bool* faulted);
 
+// The calling thread's stack: the lowest address it may grow to (the TEB's
+// DeallocationStack) and its base (the TIB's StackBase).
+struct StackBounds {
+  uintptr_t bottom;
+  uintptr_t top;
+};
+StackBounds ThreadStackBounds();
+
 // Calls function(argument) with ESP at top of the reserve stack [bottom,
 // top), the thread's stack bounds following the switch as they do for a
 // fiber, so that an exception frame on the reserve counts as valid.

@@ -173,7 +173,7 @@ TEST_F(CrashDoctor, NamesTheCulpritByTheSummaryOrTheDetailsAndHowSure) {
        {"How sure: a guess: OtherMod.dll is only the first mod module", "at Vellmoor.exe+0x1ABC00\n"}},
       {"none found", Report(0x5ABC00, "", "\r\n", kGameDetails, kNoneSummary), std::nullopt, 0,
        {"How sure: no mod is named", "  none found (the game or the system): 1 crash",
-        "Verdict: no single cause: the crashes are spread over 1 module\n"}},
+        "Verdict: no single cause: no mod is named in these reports\n"}},
       {"no details", Report(0x5ABC00, "400000"), std::nullopt, 0,
        {"How sure: the report has no details (RecordCrashInfo without 32)", "set RecordCrashInfo=97"}},
       {"a freeze report", kFreeze, std::nullopt, 1,
