@@ -5,7 +5,7 @@ find_package(GTest REQUIRED)
 find_package(Threads REQUIRED)
 
 add_library(orrisbane_portable STATIC
-  core/settings.cpp core/profile_portable.cpp core/ini_file.cpp core/option_rules.cpp plugin/option_table.cpp
+  core/settings.cpp core/profile_portable.cpp core/ini_file.cpp core/option_rules.cpp core/system_modules.cpp plugin/option_table.cpp
 )
 include(cmake/portable_parts.cmake)
 target_include_directories(orrisbane_portable PUBLIC ${CMAKE_SOURCE_DIR})

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 
+#include "core/system_modules.h"
 #include "diagnostics/module_list.h"
 
 constexpr size_t kCrashSummarySize = 1024;
@@ -16,9 +17,6 @@ enum class CulpritReason {
   kNone,              // every frame belongs to the game or the system
 };
 
-// Windows, the C runtimes, the graphics runtimes and drivers: modules that
-// crash because a caller handed them bad data, by file name, any case.
-bool IsSystemModule(const char* name);
 
 // The module a player should look at first: the faulting module, unless it
 // is the game or a system module; then, for a C++ exception, the module the

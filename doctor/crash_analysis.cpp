@@ -1,11 +1,13 @@
 #include "doctor/crash_analysis.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 
 #include "core/ini_file.h"
+#include "core/system_modules.h"
 #include "doctor/doctor.h"
 #include "doctor/player_file.h"
 #include "patch/frame_sites.h"
@@ -21,30 +23,17 @@ namespace fs = std::filesystem;
 constexpr uint32_t kCallBeforeReturn = 1;
 constexpr size_t kHostStackWordsChecked = 8;
 
-// Modules of Windows and of the graphics and sound runtimes: a crash in
-// them is almost always caused by whoever called them.
-constexpr const char* kSystemModules[] = {
-    "ntdll.dll",    "kernel32.dll", "kernelbase.dll", "user32.dll",  "gdi32.dll",    "win32u.dll",
-    "msvcrt.dll",   "ucrtbase.dll", "advapi32.dll",   "ole32.dll",   "combase.dll",  "oleaut32.dll",
-    "ws2_32.dll",   "winmm.dll",    "dbghelp.dll",    "shell32.dll", "d3d9.dll",     "d3d11.dll",
-    "dxgi.dll",     "dinput8.dll",  "dsound.dll",     "xinput1_3.dll", "xaudio2_7.dll", "opengl32.dll"};
-
 std::string Hex(uint32_t value) {
   char text[12];
   std::snprintf(text, sizeof text, "%X", value);
   return text;
 }
 
+// The game is the one program; the rest is the plugin's own rule.
 bool IsGameOrSystem(const std::string& module) {
-  const std::string lower = [&] {
-    std::string text = module;
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-  }();
-  if (lower.size() > 4 && lower.ends_with(".exe")) return true;
-  if (lower.starts_with("msvcp") || lower.starts_with("vcruntime") || lower.starts_with("d3dx9_")) return true;
-  return std::any_of(std::begin(kSystemModules), std::end(kSystemModules),
-                     [&](const char* name) { return lower == name; });
+  std::string ending = module.size() > 4 ? module.substr(module.size() - 4) : "";
+  for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ending == ".exe" || IsSystemModule(module.c_str());
 }
 
 // "CrashMod.dll 1.2.3.4 (the crash happened in it)": the first word, and
