@@ -11,13 +11,12 @@
 #include "sim/child.h"
 #include "sim/runner.h"
 #include "tests/hook_check.h"
+#include "tests/unpatched_host_code.h"
 
 namespace diagnostics_test {
 
 constexpr const char* kCrashFolder = "\\Data\\QORV\\Plugins\\CrashLog";
 constexpr uint32_t kKnownCrashExit = 0x4F42;
-// Host code that no option patches: where the tests' crashes happen.
-constexpr uint32_t kUnpatchedHostCode = 0x5ABC00;
 
 std::vector<std::string> MessageTexts(const sim::ChildResult& result);
 

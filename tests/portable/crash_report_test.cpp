@@ -13,6 +13,7 @@
 #include "fixes/string_sites.h"
 #include "tests/portable/doctor_fixture.h"
 #include "tests/portable/utf16_text.h"
+#include "tests/unpatched_host_code.h"
 
 namespace {
 
@@ -163,18 +164,18 @@ TEST_F(CrashDoctor, NamesTheCulpritByTheSummaryOrTheDetailsAndHowSure) {
        {"How sure: fairly: the crash happened in CrashMod.dll itself\n",
         "What to do: update or remove the mod that installed CrashMod.dll,",
         "Verdict: CrashMod.dll is in 1 of 1 crashes"}},
-      {"first mod in the stack, with a summary", Report(0x5ABC00, "", "\r\n", kGameDetails, kStackSummary),
+      {"first mod in the stack, with a summary", Report(kUnpatchedHostCode, "", "\r\n", kGameDetails, kStackSummary),
        std::nullopt, 1,
        {"How sure: a guess: OtherMod.dll is only the first mod module in the call stack; the crash happened in "
         "Vellmoor.exe\n",
         "What to do: update or remove the mod that installed OtherMod.dll.\n", "  OtherMod.dll: 1 crash"}},
       {"first mod in the stack, details only: the system module is passed over",
-       Report(0x5ABC00, "", "\r\n", kGameDetails), std::nullopt, 1,
+       Report(kUnpatchedHostCode, "", "\r\n", kGameDetails), std::nullopt, 1,
        {"How sure: a guess: OtherMod.dll is only the first mod module", "at Vellmoor.exe+0x1ABC00\n"}},
-      {"none found", Report(0x5ABC00, "", "\r\n", kGameDetails, kNoneSummary), std::nullopt, 0,
+      {"none found", Report(kUnpatchedHostCode, "", "\r\n", kGameDetails, kNoneSummary), std::nullopt, 0,
        {"How sure: no mod is named", "  none found (the game or the system): 1 crash",
         "Verdict: no single cause: no mod is named in these reports\n"}},
-      {"no details", Report(0x5ABC00, "400000"), std::nullopt, 0,
+      {"no details", Report(kUnpatchedHostCode, "400000"), std::nullopt, 0,
        {"How sure: the report has no details (RecordCrashInfo without 32)", "set RecordCrashInfo=97"}},
       {"a freeze report", kFreeze, std::nullopt, 1,
        {"Freeze at 2026_12_08_20-00-00, address 0x71811000", "How sure: fairly: the crash happened in Slow.dll",
@@ -187,22 +188,22 @@ TEST_F(CrashDoctor, NamesTheCulpritByTheSummaryOrTheDetailsAndHowSure) {
 // report at all: each gives a reported problem or a reading, never a crash
 // or a hang, and nothing a terminal would obey.
 TEST_F(CrashDoctor, SurvivesAnyFile) {
-  const std::string good = Report(0x5ABC00, "400000");
+  const std::string good = Report(kUnpatchedHostCode, "400000");
   const std::vector<ReportCase> cases = {
       {"a STACK line of 1,300 words", Report(kFaultInGuardedSite, Words(1300, "5ABC05")), "[Patch]\n", 1,
        {"lies in a site that MountNodeCrash guards"}},
-      {"a STACK line of 4,000 words", Report(0x5ABC00, Words(4000, "400000")), std::nullopt, 0, {"Read 1 report"}},
-      {"a 1 MB time field", Report(0x5ABC00, "400000", "\r\n", "", "", std::string(1 << 20, '7')), std::nullopt, 2,
+      {"a STACK line of 4,000 words", Report(kUnpatchedHostCode, Words(4000, "400000")), std::nullopt, 0, {"Read 1 report"}},
+      {"a 1 MB time field", Report(kUnpatchedHostCode, "400000", "\r\n", "", "", std::string(1 << 20, '7')), std::nullopt, 2,
        {"line 2: no \"<time> - \" at the start of \"7777777777777777777777777777777777777777...\"\n"}},
-      {"a 9-digit STACK word", Report(0x5ABC00, "400000 123456789"), std::nullopt, 2,
+      {"a 9-digit STACK word", Report(kUnpatchedHostCode, "400000 123456789"), std::nullopt, 2,
        {"line 2: STACK word \"123456789\" is not a 32-bit address"}},
-      {"a 9-digit fault address", Replaced(Report(0x5ABC00, "400000"), " 5ABC00:", " 1005ABC00:"), std::nullopt, 2,
+      {"a 9-digit fault address", Replaced(Report(kUnpatchedHostCode, "400000"), " 5ABC00:", " 1005ABC00:"), std::nullopt, 2,
        {"line 2: not an address: \"1005ABC00\""}},
       {"many reports in guarded sites and many places",
        [] {
          std::string text;
          for (uint32_t i = 0; i < 12; ++i) text += Report(kFaultInGuardedSite + (i % 2), "400000");
-         for (uint32_t i = 0; i < 12; ++i) text += Report(0x5ABC00 + i, "400000");
+         for (uint32_t i = 0; i < 12; ++i) text += Report(kUnpatchedHostCode + i, "400000");
          return text;
        }(),
        "[Patch]\n", 1,
@@ -210,7 +211,7 @@ TEST_F(CrashDoctor, SurvivesAnyFile) {
         "Vellmoor.exe+0x1ABC07 and 4 more places\n",
         "Verdict: 12 crashes in a site that MountNodeCrash guards, which is off"},
        {"report 11 of 24): the fault address", "Vellmoor.exe+0x1ABC08"}},
-      {"a bad word after a good report", good + Report(0x5ABC00, "40000G"), std::nullopt, 0,
+      {"a bad word after a good report", good + Report(kUnpatchedHostCode, "40000G"), std::nullopt, 0,
        {"Read 1 report", "not read: crash.txt: line 7: STACK word \"40000G\" is not a 32-bit address"}},
       {"control characters in the time, exception and module",
        Report(0x711814B4, "", "\r\n",
@@ -218,9 +219,9 @@ TEST_F(CrashDoctor, SurvivesAnyFile) {
               "2026\x1b[31m"),
        std::nullopt, 1,
        {"Crash at 2026\\x1B[31m,", "Exception: \\x1B[2J\n", "Evil\\x1B]0;x\\x07.dll: 1 crash"}, {"\x1b", "\x07"}},
-      {"re-saved with a UTF-8 mark", "\xEF\xBB\xBF" + good, std::nullopt, 0, {"Read 1 report", "0x5ABC00"}},
-      {"re-saved as UTF-16", Utf16WithMark(good), std::nullopt, 0, {"Read 1 report", "0x5ABC00"}},
-      {"re-saved as UTF-16, high byte first", Utf16BigEndian(good), std::nullopt, 0, {"Read 1 report", "0x5ABC00"}},
+      {"re-saved with a UTF-8 mark", "\xEF\xBB\xBF" + good, std::nullopt, 0, {"Read 1 report", "0x" + Hex(kUnpatchedHostCode)}},
+      {"re-saved as UTF-16", Utf16WithMark(good), std::nullopt, 0, {"Read 1 report", "0x" + Hex(kUnpatchedHostCode)}},
+      {"re-saved as UTF-16, high byte first", Utf16BigEndian(good), std::nullopt, 0, {"Read 1 report", "0x" + Hex(kUnpatchedHostCode)}},
   };
   RunCases(*this, cases, [&](const std::string& name, const std::string& text) { return Write(name, text); });
 
