@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 
-#include "core/known_crash.h"
 #include "core/option_rules.h"
 #include "core/settings.h"
 #include "diagnostics/crash_info_bits.h"
@@ -76,7 +75,6 @@ DWORD WINAPI Watch(void*) {
   uint32_t frozenAtTick = 0;
   for (;;) {
     Sleep(pause);
-    if (KnownCrashReason != 0) EndFreezeWatch();
     const FreezeWatch watch = g_watch.load(std::memory_order_acquire);
     if (watch == FreezeWatch::kEnded) return 0;
     const uint32_t last = g_lastFrameTick_release.load(std::memory_order_acquire);
@@ -88,7 +86,10 @@ DWORD WINAPI Watch(void*) {
       continue;
     }
     CompareAndSet(FreezeWatch::kUnarmed, FreezeWatch::kWatching);
-    const uint32_t stalled = GetTickCount() - last;
+    if (MessageBoxOpen()) continue;
+    const uint32_t now = GetTickCount();
+    const uint32_t closed = LastMessageBoxClosedTick();
+    const uint32_t stalled = closed != 0 ? std::min(now - last, now - closed) : now - last;
     if (stalled < g_thresholdMilliseconds) continue;
     // One report per freeze, however long it lasts.
     if (!CompareAndSet(FreezeWatch::kWatching, FreezeWatch::kReported)) continue;

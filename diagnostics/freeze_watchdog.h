@@ -6,7 +6,9 @@
 #include <cstdint>
 
 // The watchdog's state, for the tests and for the crash filter: once a crash
-// is being handled the watchdog writes nothing more.
+// is being handled the watchdog writes nothing more. A known-crash stop
+// needs no call: the watch pauses while its message is open, and the game
+// ends when the player closes it.
 enum class FreezeWatch : uint32_t { kUnarmed, kWatching, kReported, kEnded };
 FreezeWatch CurrentFreezeWatch();
 

@@ -1,5 +1,6 @@
 #include "patch/messages.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
@@ -26,6 +27,11 @@ char g_messageBuffer[kMessageBufferSize];
 char g_consoleBuffer[kConsoleBufferSize];
 std::recursive_mutex g_messageLock;
 std::recursive_mutex g_consoleLock;
+
+// A box holds the thread that shows it, the main thread included: the
+// freeze watchdog does not count that time.
+std::atomic<int> g_openMessageBoxes{0};
+std::atomic<uint32_t> g_lastMessageBoxClosedTick{0};
 
 // The crash path's log entry, composed without the C runtime: one thread
 // at a time, the one that reports the crash.
@@ -80,8 +86,15 @@ void LogMessageToFile(const char* text) {
 
 void ShowText(const char* text) {
   LogMessageToFile(text);
+  g_openMessageBoxes.fetch_add(1, std::memory_order_relaxed);
   reinterpret_cast<HostMessageBoxFn>(host::kMessageBox)(text, kMessageCaption, kMessageStyle);
+  g_lastMessageBoxClosedTick.store(GetTickCount() | 1u, std::memory_order_relaxed);
+  g_openMessageBoxes.fetch_sub(1, std::memory_order_release);
 }
+
+bool MessageBoxOpen() { return g_openMessageBoxes.load(std::memory_order_acquire) != 0; }
+
+uint32_t LastMessageBoxClosedTick() { return g_lastMessageBoxClosedTick.load(std::memory_order_relaxed); }
 
 // The text stream's entry byte for byte: its line feeds become CR LF.
 void LogMessageToFileFromCrash(const char* text) {

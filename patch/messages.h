@@ -1,6 +1,7 @@
 // How the plugin talks to the user: the log file, message boxes shown
 // through the game, and lines on the game's console.
 #pragma once
+#include <cstdint>
 
 constexpr const char* kLogFile = "Data\\QORV\\Plugins\\OrrisbaneLog.txt";
 constexpr const char* kMessageCaption = "Message from Orrisbane";
@@ -22,5 +23,11 @@ void LogMessageToFileFromCrash(const char* text);
 void ShowTextFromCrash(const char* text);
 // Logs the finished text, then shows it unchanged; returns once it is closed.
 void ShowText(const char* text);
+
+// While one of the plugin's message boxes is open the thread that shows it
+// runs no frame: that is the player reading, not a freeze. The tick count
+// when the last box closed, with its low bit set (0 before any).
+bool MessageBoxOpen();
+uint32_t LastMessageBoxClosedTick();
 void ShowMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void ConsolePrint(const char* format, ...) __attribute__((format(printf, 1, 2)));

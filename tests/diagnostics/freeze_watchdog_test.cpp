@@ -4,6 +4,8 @@
 #include <thread>
 #include <vector>
 
+#include "diagnostics/warning_sites.h"
+#include "sim/host_diagnostics.h"
 #include "sim/host_frame.h"
 #include "sim/host_memory.h"
 #include "sim/loader.h"
@@ -31,18 +33,28 @@ std::vector<std::string> FreezeReportsIn(const std::string& folder) {
 }
 
 // The game loads, stays in its loading screen past the threshold, runs
-// frames, then its main thread spins in host code for several thresholds
-// until the test lets it go, and frames run again.
+// frames, holds a message of the plugin open for longer than the threshold,
+// then its main thread spins in host code for several thresholds until the
+// test lets it go, and frames run again.
 SIM_SCENARIO(freeze_in_host_code) {
   const std::string folder = args.at(0);
   sim::PrepareGameFolder(folder, "[Patch]\nLogMessageToFile=1\nRecordCrashInfo=" + args.at(1) +
-                                     "\nFreezeReportSeconds=" + std::to_string(kThresholdSeconds) + "\n");
+                                     "\nWarnNullCombatStyle=1\nFreezeReportSeconds=" + std::to_string(kThresholdSeconds) + "\n");
   const char* plugin = std::getenv("ORRISBANE_DLL");
   if (plugin == nullptr || !sim::LoadPluginAsQorv({plugin}).loadResult) return 2;
 
   Sleep(2 * kThresholdMilliseconds);  // loading: not armed yet
   if (!FreezeReportsIn(folder).empty()) return 3;
   for (int i = 0; i < 10; ++i) sim::RunFrame();
+
+  // An actor without a combat style: the player reads the message for three
+  // thresholds, on the main thread, and the game goes on.
+  sim::SetCombatStyleResult(0);
+  sim::SetMessageBoxReadingTime(3 * kThresholdMilliseconds);
+  sim::RunHost(host::kCombatStyle.site, {});
+  sim::SetMessageBoxReadingTime(0);
+  sim::RunFrame();
+  if (!FreezeReportsIn(folder).empty()) return 5;
 
   sim::PlaceBytes(kSpinSite, {0xEB, 0xFE});
   std::thread releaser([&] {
@@ -67,6 +79,7 @@ SIM_SCENARIO(freeze_in_host_code) {
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 TEST(FreezeWatchdog, OneReportNamesWhereTheMainThreadSpinsAndTheLogSaysTheGameWentOn) {
+  // Exit codes 3 and 5: a report came while loading, or while a message was open.
   const std::string folder = sim::TempFolder("freeze");
   const auto child = sim::RunScenarioInChild("freeze_in_host_code", Quoted(folder) + " 97");
   ASSERT_EQ(child.exitCode, 0u) << child.output;
