@@ -37,8 +37,12 @@ std::atomic<DWORD> g_crashState{kIdle};
 constexpr DWORD kReportWaitMilliseconds = 5000;
 constexpr DWORD kReportPollMilliseconds = 10;
 
+// What this crash's report holds: the options, less the details when a
+// freeze report still holds their buffers.
+CrashReportOptions g_thisReport;
+
 uint32_t WriteCrashReportGuarded(void* exception) {
-  WriteCrashReport(static_cast<EXCEPTION_POINTERS*>(exception), g_options);
+  WriteCrashReport(static_cast<EXCEPTION_POINTERS*>(exception), g_thisReport);
   return 0;
 }
 
@@ -92,7 +96,9 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception) {
   const DWORD self = GetCurrentThreadId();
   DWORD found = kIdle;
   if (g_crashState.compare_exchange_strong(found, self, std::memory_order_acq_rel)) {
-    EndFreezeWatch();  // a crash during a freeze is a crash; its buffers are the report's alone
+    // A crash during a freeze is a crash, and the report's buffers are its own.
+    g_thisReport = g_options;
+    if (!EndFreezeWatch()) g_thisReport.details = false;
     const bool userWasTold = SkipKnownCrash && KnownCrashReason != 0;
     if (!userWasTold && exception->ContextRecord->Eip != kIgnoredFaultAddress) {
       WriteCrashReportWithEnoughStack(exception);

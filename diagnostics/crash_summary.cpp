@@ -50,13 +50,15 @@ uint32_t AppendCulprit(void* argument) {
   }
   out.Append(culprit->name);
   AppendModuleVersion(culprit->base, out);
+  const bool froze = s.record == nullptr;
   if (reason == CulpritReason::kFaultedInIt) {
-    out.Append(" (the crash happened in it)");
+    out.Append(froze ? " (the main thread is stuck in it)" : " (the crash happened in it)");
   } else if (reason == CulpritReason::kThrewIt) {
     out.Append(" (it threw the C++ exception that nothing caught)");
   } else {
     const LoadedModule* faulting = ModuleContaining(s.context->Eip);
-    out.Append(" (first mod module in the call stack; the crash happened in ")
+    out.Append(froze ? " (first mod module in the call stack; the main thread is stuck in "
+                     : " (first mod module in the call stack; the crash happened in ")
         .Append(faulting != nullptr ? faulting->name : "no module").Append(")");
   }
   out.Append("\nWhat to do: update or remove the mod that installed ").Append(culprit->name);

@@ -6,6 +6,7 @@
 #include "diagnostics/crash_report_text.h"
 #include "diagnostics/crash_summary.h"
 #include "diagnostics/minidump_writer.h"
+#include "diagnostics/system_info.h"
 #include "patch/fault_guard.h"
 #include "patch/messages.h"
 #include "patch/static_file.h"
@@ -24,7 +25,9 @@ char g_logLine[400];
 struct Freeze {
   CONTEXT context;
   uint32_t secondsSinceFrame;
-  FileWrite written;
+  DWORD headerLength, summaryLength, detailsLength;
+  const char* summary;
+  const char* details;
 };
 
 DWORD ComposeHeader(const Freeze& freeze) {
@@ -35,18 +38,21 @@ DWORD ComposeHeader(const Freeze& freeze) {
                                 .Length());
 }
 
-// The header, the player's summary, then the details the crash report has.
-uint32_t ComposeAndWrite(void* argument) {
+// The header, the player's summary, then the details the crash report has,
+// composed while the thread is suspended, so that its stack stands still.
+uint32_t Compose(void* argument) {
   Freeze& freeze = *static_cast<Freeze*>(argument);
-  const DWORD headerLength = ComposeHeader(freeze);
-  DWORD summaryLength = 0;
-  const char* summary = ComposeCrashSummary(freeze.context, nullptr, &summaryLength);
-  DWORD detailsLength = 0;
-  const char* details = ComposeThreadDetails(freeze.context, nullptr, &detailsLength);
-  freeze.written = WriteWholeFile(g_reportPath, g_partialPath,
-                                  {{g_header, headerLength}, {summary, summaryLength}, {"\r\n", 2},
-                                   {details, detailsLength}});
+  freeze.headerLength = ComposeHeader(freeze);
+  freeze.summary = ComposeCrashSummary(freeze.context, nullptr, &freeze.summaryLength);
+  freeze.details = ComposeThreadDetails(freeze.context, nullptr, &freeze.detailsLength);
   return 0;
+}
+
+const char* g_dumpFailure = nullptr;
+
+uint32_t WriteDump(void* path) {
+  g_dumpFailure = WriteMinidumpOfEveryThread(static_cast<const char*>(path));
+  return g_dumpFailure == nullptr ? 1 : 0;
 }
 
 void LogFreeze(const FileWrite& written) {
@@ -70,31 +76,39 @@ bool PrepareFreezeReports(bool withDump) {
   return true;
 }
 
+// Only the thread's context and the composing happen while it is
+// suspended: the file calls, the log and dbghelp may wait on locks it holds.
 void WriteFreezeReport(HANDLE mainThread, uint32_t secondsSinceFrame) {
   static Freeze freeze;
+  freeze = Freeze{};
   freeze.secondsSinceFrame = secondsSinceFrame;
-  freeze.written = {FileStep::kOpen, 0};
   freeze.context.ContextFlags = CONTEXT_FULL;
+  FormatCrashTime(g_time);
+  BuildReportPath(g_reportPath, "freeze", g_time, ".txt");
+  BuildReportPath(g_partialPath, "freeze", g_time, ".txt.partial");
+  BuildReportPath(g_dumpPath, "freeze", g_time, ".dmp");
+  BuildShownPath(g_reportPath, g_shownPath);
+  TakeMemoryStatus();
   if (SuspendThread(mainThread) == static_cast<DWORD>(-1)) return;
-  const bool read = GetThreadContext(mainThread, &freeze.context);
-  if (read) {
-    FormatCrashTime(g_time);
-    BuildReportPath(g_reportPath, "freeze", g_time, ".txt");
-    BuildReportPath(g_partialPath, "freeze", g_time, ".txt.partial");
-    BuildReportPath(g_dumpPath, "freeze", g_time, ".dmp");
-    BuildShownPath(g_reportPath, g_shownPath);
+  bool composed = GetThreadContext(mainThread, &freeze.context) != FALSE;
+  if (composed) {
     bool faulted = false;
-    GuardedCall(ComposeAndWrite, &freeze, &faulted);
+    GuardedCall(Compose, &freeze, &faulted);
+    composed = !faulted;
   }
   ResumeThread(mainThread);
-  if (!read) return;
-  LogFreeze(freeze.written);
-  if (freeze.written && g_withDump) {
-    if (const char* failure = WriteMinidumpOfEveryThread(g_dumpPath)) {
-      const DWORD length = static_cast<DWORD>(
-          TextBuilder(g_logLine, TextBuilder::kCrLf).Append("Minidump not written: ").Append(failure).Append("\n")
-              .Length());
-      AppendWithRollback(g_reportPath, {{g_logLine, length}});
-    }
+  if (!composed) return;
+  const FileWrite written = WriteWholeFile(g_reportPath, g_partialPath,
+                                           {{g_header, freeze.headerLength}, {freeze.summary, freeze.summaryLength},
+                                            {"\r\n", 2}, {freeze.details, freeze.detailsLength}});
+  LogFreeze(written);
+  if (!written || !g_withDump) return;
+  // dbghelp runs on this thread; a fault inside it is not the game's crash.
+  bool faulted = false;
+  if (GuardedCall(WriteDump, g_dumpPath, &faulted) == 0) {
+    const DWORD length = static_cast<DWORD>(
+        TextBuilder(g_logLine, TextBuilder::kCrLf).Append("Minidump not written: ")
+            .Append(faulted ? "dbghelp faulted" : g_dumpFailure).Append("\n").Length());
+    AppendWithRollback(g_reportPath, {{g_logLine, length}});
   }
 }

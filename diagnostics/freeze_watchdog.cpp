@@ -66,6 +66,14 @@ void ReportFreeze(uint32_t stalledMilliseconds) {
   g_writing.store(false, std::memory_order_release);
 }
 
+// The main thread's tick count may run a few milliseconds ahead of this
+// thread's: a "since" that comes out negative is no time at all, never 49
+// days.
+uint32_t TicksSince(uint32_t then, uint32_t now) {
+  const auto since = static_cast<int32_t>(now - then);
+  return since > 0 ? static_cast<uint32_t>(since) : 0;
+}
+
 bool CompareAndSet(FreezeWatch from, FreezeWatch to) {
   return g_watch.compare_exchange_strong(from, to, std::memory_order_acq_rel);
 }
@@ -89,7 +97,8 @@ DWORD WINAPI Watch(void*) {
     if (MessageBoxOpen()) continue;
     const uint32_t now = GetTickCount();
     const uint32_t closed = LastMessageBoxClosedTick();
-    const uint32_t stalled = closed != 0 ? std::min(now - last, now - closed) : now - last;
+    const uint32_t sinceFrame = TicksSince(last, now);
+    const uint32_t stalled = closed != 0 ? std::min(sinceFrame, TicksSince(closed, now)) : sinceFrame;
     if (stalled < g_thresholdMilliseconds) continue;
     // One report per freeze, however long it lasts.
     if (!CompareAndSet(FreezeWatch::kWatching, FreezeWatch::kReported)) continue;
@@ -102,13 +111,14 @@ DWORD WINAPI Watch(void*) {
 
 FreezeWatch CurrentFreezeWatch() { return g_watch.load(std::memory_order_acquire); }
 
-void EndFreezeWatch() {
+bool EndFreezeWatch() {
   g_watch.store(FreezeWatch::kEnded, std::memory_order_seq_cst);
-  if (GetCurrentThreadId() == g_watchdogThreadId) return;  // a fault inside the watchdog's own report
-  for (DWORD waited = 0; waited < kReportFinishWaitMilliseconds && g_writing.load(std::memory_order_seq_cst);
-       waited += 10) {
+  if (GetCurrentThreadId() == g_watchdogThreadId) return false;  // a fault inside the watchdog's own report
+  for (DWORD waited = 0; g_writing.load(std::memory_order_seq_cst); waited += 10) {
+    if (waited >= kReportFinishWaitMilliseconds) return false;
     Sleep(10);
   }
+  return true;
 }
 
 ApplyStatus ApplyFreezeReportSeconds() {
@@ -119,8 +129,8 @@ ApplyStatus ApplyFreezeReportSeconds() {
   const int32_t crashInfo = option_rules::ReadValue(crashInfoRead);
   if (!PrepareFreezeReports(crashInfo > 0 && (crashInfo & crash_info::kMinidumpBit) != 0)) return kSetUpFailed;
   if (const ApplyStatus hooked = RunEveryFrame(&NoteFrame); !hooked.Applied()) return hooked;
-  HANDLE watchdog = CreateThread(nullptr, 64 * 1024, Watch, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION,
-                                 &g_watchdogThreadId);
+  // The default stack: dbghelp writes the freeze dump on this thread.
+  HANDLE watchdog = CreateThread(nullptr, 0, Watch, nullptr, 0, &g_watchdogThreadId);
   if (watchdog == nullptr) return kSetUpFailed;
   CloseHandle(watchdog);
   return kApplied;

@@ -12,5 +12,7 @@
 enum class FreezeWatch : uint32_t { kUnarmed, kWatching, kReported, kEnded };
 FreezeWatch CurrentFreezeWatch();
 
-// Ends the watchdog's work for good (a crash or a known-crash stop).
-void EndFreezeWatch();
+// Ends the watchdog's work for good, at a crash. True once no freeze report
+// is being written; false when one still is after a bounded wait (or the
+// caller is the watchdog itself), and the report buffers are then in use.
+bool EndFreezeWatch();

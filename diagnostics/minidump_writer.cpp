@@ -83,7 +83,7 @@ bool DumpIsWhole(HANDLE file, bool withException) {
 // The dump is shared for deletion, so that a faulting thread that gave up
 // waiting can delete it while this thread still writes. Without an
 // exception the dump has none, only every thread as it stands.
-const char* WriteDump(const char* path, EXCEPTION_POINTERS* exception, DWORD thread) {
+const char* WriteDumpAlone(const char* path, EXCEPTION_POINTERS* exception, DWORD thread) {
   HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return "the file could not be opened";
@@ -97,6 +97,16 @@ const char* WriteDump(const char* path, EXCEPTION_POINTERS* exception, DWORD thr
   }
   if (!CloseHandle(file) && failure == nullptr) failure = "the file could not be closed";
   if (failure != nullptr) DeleteFileA(path);
+  return failure;
+}
+
+// dbghelp serves one caller at a time: a crash's dump that comes while a
+// freeze's is being written is not written, rather than waited for.
+const char* WriteDump(const char* path, EXCEPTION_POINTERS* exception, DWORD thread) {
+  static std::atomic<bool> busy_acquire{false};
+  if (busy_acquire.exchange(true, std::memory_order_acquire)) return "another dump was being written";
+  const char* failure = WriteDumpAlone(path, exception, thread);
+  busy_acquire.store(false, std::memory_order_release);
   return failure;
 }
 

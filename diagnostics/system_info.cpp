@@ -7,6 +7,13 @@
 
 namespace {
 
+// Under Wine the memory status is read from the host system's files, with
+// the host's C library: taken before a thread is suspended, which may hold
+// its locks, and used once.
+MEMORYSTATUSEX g_memory;
+bool g_memoryRead = false;
+bool g_memoryTaken = false;
+
 constexpr uint32_t kMegabyte = 1024 * 1024;
 constexpr int kMaxRegionsWalked = 1 << 20;  // far above what a 4 GB space can hold
 
@@ -79,6 +86,12 @@ void PrepareSystemInfo() {
   g_addressLimit = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(system.lpMaximumApplicationAddress)) + 1;
 }
 
+void TakeMemoryStatus() {
+  g_memory.dwLength = sizeof g_memory;
+  g_memoryRead = GlobalMemoryStatusEx(&g_memory) != FALSE;
+  g_memoryTaken = true;
+}
+
 void AppendSystemInfo(TextBuilder& out) {
   out.Append("System:\n");
   if (g_windows.major != 0) {
@@ -88,11 +101,11 @@ void AppendSystemInfo(TextBuilder& out) {
   if (g_wineVersion[0] != '\0') out.Append("  Wine ").Append(g_wineVersion).Append("\n");
   out.Append("  Processor: ").Append(g_processor).Append(", ").AppendDecimal(g_processorCount)
       .Append(" logical cores\n");
-  MEMORYSTATUSEX memory;
-  memory.dwLength = sizeof memory;
-  if (GlobalMemoryStatusEx(&memory)) {
-    out.Append("  Physical memory: ").AppendDecimal(static_cast<uint32_t>(memory.ullTotalPhys / kMegabyte));
-    out.Append(" MB, ").AppendDecimal(static_cast<uint32_t>(memory.ullAvailPhys / kMegabyte)).Append(" MB free\n");
+  if (!g_memoryTaken) TakeMemoryStatus();
+  g_memoryTaken = false;
+  if (g_memoryRead) {
+    out.Append("  Physical memory: ").AppendDecimal(static_cast<uint32_t>(g_memory.ullTotalPhys / kMegabyte));
+    out.Append(" MB, ").AppendDecimal(static_cast<uint32_t>(g_memory.ullAvailPhys / kMegabyte)).Append(" MB free\n");
   }
   out.Append("  Address space: ").AppendDecimal(static_cast<uint32_t>(AddressSpaceInUse() / kMegabyte));
   out.Append(" MB used of ").AppendDecimal(static_cast<uint32_t>(static_cast<uint64_t>(g_addressLimit) / kMegabyte))
