@@ -1,5 +1,7 @@
 #include "diagnostics/crash_details.h"
 
+#include <cstring>
+
 #include "core/known_crash.h"
 #include "core/registry.h"
 #include "diagnostics/address_names.h"
@@ -21,6 +23,7 @@ constexpr int kStringShown = 60;
 constexpr int kShortestString = 4;
 
 char g_details[64 * 1024];
+constexpr char kDetailsCut[] = "\r\n(details cut: the report's buffer is full)\r\n";
 constinit Registry<const char*, 64> g_optionsInEffect;
 char g_className[1100];
 
@@ -189,6 +192,10 @@ const char* ComposeThreadDetails(const CONTEXT& context, const EXCEPTION_RECORD*
   for (GuardedFunction item : kItems) {
     GuardedCall(item, &composition, &faulted);
     if (faulted) out.Append("\n(this item ended at an unreadable address)\n");
+  }
+  // Text past the buffer is dropped; the reader is told, not left guessing.
+  if (out.Length() + 1 >= sizeof g_details) {
+    std::memcpy(g_details + sizeof g_details - sizeof kDetailsCut, kDetailsCut, sizeof kDetailsCut);
   }
   *length = static_cast<DWORD>(out.Length());
   return g_details;

@@ -5,11 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "patch/fault_guard.h"
-
-inline bool ReadGuardedWord(uint32_t address, uint32_t* out) {
-  return GuardedReadWord(reinterpret_cast<const void*>(static_cast<uintptr_t>(address)), out);
-}
+// The word at address, read only from pages the system says are committed,
+// readable and not a guard page: a bad pointer then costs no exception, so
+// neither runs every module's exception handlers while a thread of the
+// broken game is suspended, nor clears the guard page a thread's stack grows
+// by. Memory freed after the question still faults into the fault guard.
+bool ReadGuardedWord(uint32_t address, uint32_t* out);
 
 // Reads the aligned word holding the byte, so that a byte at the end of a
 // readable page never touches the next one.

@@ -216,9 +216,13 @@ TEST(CrashDetails, AThreadWithoutAnExceptionGetsWhereItIsStuckAndTheRest) {
   constexpr uint32_t kCopyFaultReturn = 0x14;  // right after CrashModCopyFault's call of memcpy
   std::vector<uint32_t> stack(4096, 0);  // every word the call stack searches
   stack[1] = exported("CrashModCopyFault") + kCopyFaultReturn;
+  // A register into another thread's stack guard page: reading it would
+  // clear the guard, and that stack could never grow again.
+  void* guard = VirtualAlloc(nullptr, 0x1000, MEM_COMMIT, PAGE_READWRITE | PAGE_GUARD);
   CONTEXT context{};
   context.Eip = exported("CrashModReadFault") + 3;
   context.Esp = AddressOf(stack.data());
+  context.Ebx = AddressOf(guard);
   PrepareThreadDetails();
   DWORD length = 0;
   const std::string details = ComposeThreadDetails(context, nullptr, &length);
@@ -231,6 +235,10 @@ TEST(CrashDetails, AThreadWithoutAnExceptionGetsWhereItIsStuckAndTheRest) {
                                copyReturn + " (CrashModCopyFault+0x14)\r\nRegisters:\r\n",
                            "\r\nPossible relevant objects:\r\n  none found\r\nSystem:\r\n", "\r\nModules:\r\n"});
   EXPECT_FALSE(Contains(details, "Exception:")) << details;
+  MEMORY_BASIC_INFORMATION region{};
+  VirtualQuery(guard, &region, sizeof region);
+  EXPECT_NE(region.Protect & PAGE_GUARD, 0u) << "the details read the guard page";
+  VirtualFree(guard, 0, MEM_RELEASE);
   FreeLibrary(mod);
 }
 
