@@ -48,6 +48,10 @@ void ReadProcessorName() {
   while (*start == ' ') ++start;
   std::memmove(g_processor, start, std::strlen(start) + 1);
   for (size_t n = std::strlen(g_processor); n > 0 && g_processor[n - 1] == ' '; --n) g_processor[n - 1] = '\0';
+  // A virtual machine may hand any bytes back: the report shows text only.
+  for (char* c = g_processor; *c != '\0'; ++c) {
+    if (*c < 0x20 || *c > 0x7E) *c = '?';
+  }
 }
 
 // Bytes of the address space that are reserved or committed.
