@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/text_builder.h"
+#include "patch/static_file.h"
 
 namespace {
 
@@ -192,7 +193,7 @@ const char* WriteMinidump(EXCEPTION_POINTERS* exception, const char* path) {
   g_path = path;
   SetEvent(g_requested);
   if (WaitForSingleObject(g_finished, kMinidumpWaitMilliseconds) != WAIT_OBJECT_0) {
-    DeleteFileA(path);
+    DeleteStaticFile(path);
     return "not finished in time";
   }
   return g_failure;

@@ -62,8 +62,11 @@ void AppendTimestamp(TextBuilder& entry, const SYSTEMTIME& time) {
 
 }  // namespace
 
+// Both the crash recorder and the freeze watchdog pass here at install:
+// their files are written relative to the folder the game runs in now.
 void DecideLogMessageToFile() {
   if (g_logState != 0) return;
+  RememberGameFolderForStaticFiles();
   const int32_t setting = GetSetting("LogMessageToFile", -1);
   g_logState = setting > 0 ? setting : -1;
 }

@@ -1,7 +1,9 @@
-// Files written with CreateFileA and WriteFile from the caller's buffers:
-// no heap, no C runtime stream and no lock that another thread of a broken
-// process may hold. For the crash path, and for anything else that writes
-// while the process may be in a bad state.
+// Files written through the system's native file calls from the caller's
+// buffers and static names: no heap, no C runtime stream and no lock that
+// another thread of a broken process may hold. (CreateFileA and its kin
+// take the process heap, and the process's lock for a relative path, to
+// turn a name into the native one.) For the crash path, and for anything
+// else that writes while the process may be in a bad state.
 #pragma once
 #include <windows.h>
 
@@ -21,6 +23,11 @@ struct FileWrite {
   explicit operator bool() const { return failed == FileStep::kNone; }
 };
 
+// Takes the current folder, once at install, as the one relative paths
+// below are in: reading it later would take the process's lock. Until it
+// is taken, only paths from a drive letter can be written.
+void RememberGameFolderForStaticFiles();
+
 // The failed step in a few words ("the file could not be opened").
 const char* DescribeFailedStep(FileStep step);
 
@@ -32,5 +39,8 @@ FileWrite WriteWholeFile(const char* path, const char* partialPath, std::initial
 
 // Appends the pieces at the end of path, creating it. A failed append
 // leaves the file as it was: cut back to its old length, or removed when
-// the append created it.
+// the append created it (unless another writer has appended since).
 FileWrite AppendWithRollback(const char* path, std::initializer_list<FilePiece> pieces);
+
+// Deletes the file at path, as DeleteFileA does; false when it could not.
+bool DeleteStaticFile(const char* path);

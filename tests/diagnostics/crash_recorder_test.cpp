@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <malloc.h>
+#include <winternl.h>
 
 #include <cstdio>
 #include <regex>
@@ -232,9 +233,13 @@ constexpr const char* kLockReleasedByTimeout = "\\lock released by timeout";
 // keeps it until the child ends (or a long bound passes, which leaves a
 // mark): the report and both log lines must not need it. The runtime's heap
 // is what malloc, and a first localtime, take. The dump (bit 0x40) is
-// written with the heap held. dbghelp's first step asks the loader for a
-// module handle, so with the loader lock held its writer is given up after
-// its bound, and the unfinished dump deleted and noted.
+// written with the runtime's heap held. dbghelp's first step asks the
+// loader for a module handle, so with the loader lock held its writer is
+// given up after its bound, and the unfinished dump deleted and noted. The
+// process heap is what the system's own file calls take to turn a name
+// into the native one: the report and the log must be written without
+// them, and the dump's writer, whose CreateFileA waits on it, is given up
+// the same way.
 TEST(CrashRecorder, ALockHeldByAnotherThreadStopsNeitherReportNorLogNorDump) {
   const struct {
     const char* lock;
@@ -243,6 +248,7 @@ TEST(CrashRecorder, ALockHeldByAnotherThreadStopsNeitherReportNorLogNorDump) {
   } cases[] = {
       {"crt-heap-locked", {"crash_last.dmp", "crash_last.txt"}, ReportShape()},
       {"loader-locked", {"crash_last.txt"}, ReportShape() + "Minidump not written: not finished in time\r\n"},
+      {"process-heap-locked", {"crash_last.txt"}, ReportShape() + "Minidump not written: not finished in time\r\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.lock);
@@ -392,7 +398,7 @@ TEST(StackWords, HostImageListKeepsBothEndsOfTheRangeAndListsEndAtAnUnreadableWo
 // ends; after a bound far beyond any crash's it leaves a mark and lets go.
 struct LockHolder {
   std::string marker;
-  bool loaderLock;
+  std::string lock;  // as the scenario's option names it
   HANDLE taken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 };
 
@@ -403,9 +409,10 @@ DWORD WINAPI HoldLock(void* argument) {
       reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrLockLoaderLock")));
   const auto unlock = reinterpret_cast<LONG(NTAPI*)(ULONG, ULONG_PTR)>(
       reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrUnlockLoaderLock")));
-  const auto heap = reinterpret_cast<HANDLE>(_get_heap_handle());
+  const bool loaderLock = holder->lock == "loader-locked";
+  const auto heap = holder->lock == "crt-heap-locked" ? reinterpret_cast<HANDLE>(_get_heap_handle()) : GetProcessHeap();
   ULONG_PTR cookie = 0;
-  if (holder->loaderLock) {
+  if (loaderLock) {
     lock(0, nullptr, &cookie);
   } else {
     HeapLock(heap);
@@ -414,7 +421,7 @@ DWORD WINAPI HoldLock(void* argument) {
   Sleep(30000);
   HANDLE mark = CreateFileA(holder->marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   CloseHandle(mark);
-  if (holder->loaderLock) {
+  if (loaderLock) {
     unlock(0, cookie);
   } else {
     HeapUnlock(heap);
@@ -422,19 +429,23 @@ DWORD WINAPI HoldLock(void* argument) {
   return 0;
 }
 
-void HoldLockElsewhere(const std::string& folder, bool loaderLock) {
-  static LockHolder holder{folder + kLockReleasedByTimeout, loaderLock};
+void HoldLockElsewhere(const std::string& folder, const std::string& lock) {
+  static LockHolder holder{folder + kLockReleasedByTimeout, lock};
   CloseHandle(CreateThread(nullptr, 0, HoldLock, &holder, 0, nullptr));
   WaitForSingleObject(holder.taken, INFINITE);
 }
 
 // Bytes that fit on the full disk: the plugin's writes into the crash
-// folder, and dbghelp's. A write beyond them puts what fits and fails as a
-// full disk does.
+// folder (through ntdll), and dbghelp's (through kernel32). A write beyond
+// them puts what fits and fails as a full disk does.
 LONG g_reportRoom = 0;
 LONG g_dumpRoom = 0;
+using NtWriteFileFunction = NTSTATUS(NTAPI*)(HANDLE, HANDLE, void*, void*, IO_STATUS_BLOCK*, void*, ULONG,
+                                             LARGE_INTEGER*, ULONG*);
 using WriteFileFunction = BOOL(WINAPI*)(HANDLE, const void*, DWORD, DWORD*, OVERLAPPED*);
+NtWriteFileFunction g_realNtWriteFile = nullptr;
 WriteFileFunction g_realWriteFile = nullptr;
+constexpr NTSTATUS kDiskFull = static_cast<NTSTATUS>(0xC000007F);
 
 BOOL WriteWithin(LONG& room, HANDLE file, const void* data, DWORD length, DWORD* written, OVERLAPPED* overlapped) {
   const DWORD fits = std::min<DWORD>(length, static_cast<DWORD>(room));
@@ -445,13 +456,23 @@ BOOL WriteWithin(LONG& room, HANDLE file, const void* data, DWORD length, DWORD*
   return FALSE;
 }
 
-BOOL WINAPI WriteReportOnFullDisk(HANDLE file, const void* data, DWORD length, DWORD* written, OVERLAPPED* overlapped) {
+// What a full disk's NtWriteFile answers: the bytes that fit, and
+// STATUS_DISK_FULL.
+NTSTATUS NTAPI WriteReportOnFullDisk(HANDLE file, HANDLE event, void* apc, void* apcContext, IO_STATUS_BLOCK* io,
+                                     void* data, ULONG length, LARGE_INTEGER* offset, ULONG* key) {
   char path[MAX_PATH];
   const DWORD pathLength = GetFinalPathNameByHandleA(file, path, sizeof path, 0);
   if (pathLength == 0 || pathLength >= sizeof path || std::strstr(path, "\\CrashLog\\") == nullptr) {
-    return g_realWriteFile(file, data, length, written, overlapped);
+    return g_realNtWriteFile(file, event, apc, apcContext, io, data, length, offset, key);
   }
-  return WriteWithin(g_reportRoom, file, data, length, written, overlapped);
+  const ULONG fits = std::min<ULONG>(length, static_cast<ULONG>(g_reportRoom));
+  io->Information = 0;
+  if (fits != 0) {
+    const NTSTATUS status = g_realNtWriteFile(file, event, apc, apcContext, io, data, fits, offset, key);
+    if (status < 0) return status;
+    g_reportRoom -= static_cast<LONG>(io->Information);
+  }
+  return fits == length ? 0 : kDiskFull;
 }
 
 BOOL WINAPI WriteDumpOnFullDisk(HANDLE file, const void* data, DWORD length, DWORD* written, OVERLAPPED* overlapped) {
@@ -460,10 +481,11 @@ BOOL WINAPI WriteDumpOnFullDisk(HANDLE file, const void* data, DWORD length, DWO
 
 void FillTheDisk(const std::string& room) {
   std::sscanf(room.c_str(), "%ld,%ld", &g_reportRoom, &g_dumpRoom);
-  g_realWriteFile = reinterpret_cast<WriteFileFunction>(reinterpret_cast<const void*>(sim::RedirectImport(
-      GetModuleHandleA(nullptr), "kernel32.dll", "WriteFile", reinterpret_cast<const void*>(&WriteReportOnFullDisk))));
+  g_realNtWriteFile = reinterpret_cast<NtWriteFileFunction>(reinterpret_cast<const void*>(sim::RedirectImport(
+      GetModuleHandleA(nullptr), "ntdll.dll", "NtWriteFile", reinterpret_cast<const void*>(&WriteReportOnFullDisk))));
   if (HMODULE dbghelp = GetModuleHandleA("dbghelp.dll")) {
-    sim::RedirectImport(dbghelp, "kernel32.dll", "WriteFile", reinterpret_cast<const void*>(&WriteDumpOnFullDisk));
+    g_realWriteFile = reinterpret_cast<WriteFileFunction>(reinterpret_cast<const void*>(
+        sim::RedirectImport(dbghelp, "kernel32.dll", "WriteFile", reinterpret_cast<const void*>(&WriteDumpOnFullDisk))));
   }
 }
 
@@ -495,8 +517,8 @@ SIM_SCENARIO(crash) {
   }
   if (options == "blocked-faulting-box") sim::PlaceBytes(host::kMessageBox, {0xA1, 0x00, 0x00, 0x00, 0x00});
   if (options == "outside-stack") fault.stackOutsideThread = true;
-  if (options == "crt-heap-locked" || options == "loader-locked") {
-    HoldLockElsewhere(args.at(0), options == "loader-locked");
+  if (options == "crt-heap-locked" || options == "process-heap-locked" || options == "loader-locked") {
+    HoldLockElsewhere(args.at(0), options);
   }
   if (options.rfind("disk-full,", 0) == 0) FillTheDisk(options.substr(10));
   if (options == "two-threads") {
