@@ -47,15 +47,13 @@ void LogCrash(const CONTEXT& context, const FileWrite& written) {
   LogMessageToFileFromCrash(g_logLine);
 }
 
-// Added to the report when there is room; a note that does not fit leaves
-// the report as it was.
-void NoteFailedMinidump(const char* failure) {
+}  // namespace
+
+void NoteFailedMinidump(const char* reportPath, const char* failure) {
   const DWORD length = TextBuilder(g_dumpNote, TextBuilder::kCrLf).Append("Minidump not written: ").Append(failure)
                            .Append("\n").Length();
-  AppendWithRollback(g_reportPath, {{g_dumpNote, length}});
+  AppendWithRollback(reportPath, {{g_dumpNote, length}});
 }
-
-}  // namespace
 
 bool MakeCrashFolder() {
   constexpr const char* kFoldersToMake[] = {"./Data/QORV", "./Data/QORV/Plugins", kCrashFolder};
@@ -90,7 +88,7 @@ void WriteCrashReport(EXCEPTION_POINTERS* exception, const CrashReportOptions& o
   LogCrash(*exception->ContextRecord, written);
   if (options.dump) {
     const char* failure = WriteMinidump(exception, g_dumpPath);
-    if (failure != nullptr && written) NoteFailedMinidump(failure);
+    if (failure != nullptr && written) NoteFailedMinidump(g_reportPath, failure);
   }
   // The spelling players know; a report the disk cut short is in the log.
   if (written.failed == FileStep::kOpen || written.failed == FileStep::kReplace) {

@@ -19,6 +19,10 @@ using ReportPath = char[260];
 void BuildReportPath(ReportPath& path, const char* kind, const char* time, const char* ending);
 void BuildShownPath(const char* path, ReportPath& shown);
 
+// "Minidump not written: <why>" at the end of the report, when there is
+// room; a note that does not fit leaves the report as it was.
+void NoteFailedMinidump(const char* reportPath, const char* failure);
+
 struct CrashReportOptions {
   bool timestamped = true;  // crash_<time>.txt rather than crash_last.txt
   bool append = false;      // appended to crash_last.txt after a separator

@@ -106,9 +106,6 @@ void WriteFreezeReport(HANDLE mainThread, uint32_t secondsSinceFrame) {
   // dbghelp runs on this thread; a fault inside it is not the game's crash.
   bool faulted = false;
   if (GuardedCall(WriteDump, g_dumpPath, &faulted) == 0) {
-    const DWORD length = static_cast<DWORD>(
-        TextBuilder(g_logLine, TextBuilder::kCrLf).Append("Minidump not written: ")
-            .Append(faulted ? "dbghelp faulted" : g_dumpFailure).Append("\n").Length());
-    AppendWithRollback(g_reportPath, {{g_logLine, length}});
+    NoteFailedMinidump(g_reportPath, faulted ? "dbghelp faulted" : g_dumpFailure);
   }
 }
